@@ -1,0 +1,82 @@
+#pragma once
+// The main dialog's state and logic. The Win32 window (app/main_window.cpp)
+// owns the HWND, the system menu and the property sheet, and calls into this.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/text.h"
+#include "printer_page/remove_drv_prn.h"
+#include "support/log_file_manager.h"
+
+struct EnvironmentInfo {
+  uint16_t processorArchitecture = 0;
+  std::string envDriversKey;
+  std::string spoolPccDir;
+  std::string spoolDriversDir;
+};
+
+class CPurvexDlg {
+ public:
+  static constexpr const char* kHelpFileName = "Purvex manual.pdf";
+
+  explicit CPurvexDlg(Platform& platform);
+  virtual ~CPurvexDlg();
+
+  // The portable steps of dialog initialisation, in order: open the log and
+  // write the blank line, give the page its owner, detect the environment and
+  // hand the page its copies.
+  void InitializeState();
+
+  // Executable file name without its extension.
+  std::string ApplicationName();
+  std::string GetModuleDir();
+  std::string GetReleaseVersion();
+  std::string GetFileVersionText(const std::string& path);
+  // Steps 3-5 of the release text: commas and spaces out, point after the
+  // second character, one leading "0" dropped.
+  static std::string FormatReleaseVersion(std::string fileVersion);
+  bool DetectEnvironment(EnvironmentInfo* out);
+  void ShowHelpFile();
+
+  enum class SysCommand { About, Help, Default };
+  static SysCommand ClassifySysCommand(uint32_t id);
+  // F1 (WM_HELP via PreTranslateMessage): true when handled.
+  bool OnHelpKey(bool shiftDown);
+  void OnClose();
+
+  void ShowResultMessage(int code);
+  void ShowDeletionReport(int code);
+  // Text of a string-table entry, optionally formatted.
+  std::string LoadText(uint32_t id);
+  template <typename... Args>
+  std::string FormatText(uint32_t id, const Args&... args) {
+    return text::Format(LoadText(id), args...);
+  }
+
+  bool RemoveDriverPackage(std::vector<std::string>* infList,
+                           std::vector<std::string>* storeList);
+  void LogDifxError(int kind, uint32_t code);
+  static const char* DifxErrorName(uint32_t code);
+
+  template <typename T>
+  static void FreeItemList(std::vector<std::unique_ptr<T>>& list) {
+    for (auto& item : list) item.reset();
+    list.clear();
+  }
+  static bool IsDotOrDotDot(const std::string& name) {
+    return name == "." || name == "..";
+  }
+
+  Platform& platform;
+  CRemoveDrvPrn PrinterPage;
+  CLogFileManager Log;
+  std::vector<std::string> DeletedFiles;
+  std::vector<std::string> NotDeletedFiles;
+  EnvironmentInfo SystemInfo;
+  std::string EnvDriversKey;
+  std::string SpoolPccDir;
+  std::string SpoolDriversDir;
+};

@@ -1,0 +1,27 @@
+# Windows build (MinGW-w64): purvex.exe plus the programs the Wine suite runs.
+set(WIN_COMMON_FLAGS -static -static-libgcc -static-libstdc++)
+target_compile_definitions(purvex_logic PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+
+file(GLOB WIN32_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/win32/*.cpp)
+add_library(purvex_win32 STATIC ${WIN32_PLATFORM_SOURCES})
+target_link_libraries(purvex_win32 PUBLIC purvex_logic)
+set(PURVEX_WIN32_LIBS comctl32 setupapi winspool shlwapi version advapi32 shell32 user32 gdi32 uxtheme ole32)
+target_link_libraries(purvex_win32 PUBLIC ${PURVEX_WIN32_LIBS})
+
+file(GLOB WINDOW_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*_window.cpp
+  ${CMAKE_SOURCE_DIR}/printer_page/*_window.cpp
+  ${CMAKE_SOURCE_DIR}/controls/*.cpp)
+
+add_executable(purvex WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${WINDOW_SOURCES}
+  ${CMAKE_SOURCE_DIR}/resources/purvex.rc)
+target_link_libraries(purvex PRIVATE purvex_win32)
+target_link_options(purvex PRIVATE ${WIN_COMMON_FLAGS} -mwindows)
+set_target_properties(purvex PROPERTIES OUTPUT_NAME purvex)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/contract/CMakeLists.txt)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/contract ${CMAKE_BINARY_DIR}/contract)
+endif()

@@ -1,0 +1,61 @@
+#pragma once
+// The removal engine: file and tree deletion with the recording of every
+// outcome, INF search, driver-store cleanup and device/system helpers.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+class CPurvexDlg;
+using FileList = std::vector<std::string>;
+
+class CDeviceService {
+ public:
+  static constexpr uint32_t kMaxPath = 260;
+  static constexpr uint32_t kExternalToolTimeoutMs = 120000;
+
+  explicit CDeviceService(Platform& platform);
+  virtual ~CDeviceService();
+
+  bool SetMainDialog(CPurvexDlg* mainDialog);
+  void SetNotifyWindow(IWindowControls* window);
+  // Thread-safe: written on the worker, read on the user-interface thread.
+  void SetStatusText(const std::string& text);
+  std::string GetStatusText() const;
+
+  void RecordDeletion(const std::string& path, bool deleted, uint32_t errorCode,
+                      FileList* deletedList, FileList* notDeletedList);
+  bool DeleteInfFiles(FileList& infList, FileList* deletedList,
+                      FileList* notDeletedList);
+  bool DeleteDirectory(const std::string& path, FileList* deletedList,
+                       FileList* notDeletedList);
+  bool SetRightToDelDir(const std::string& directory);
+  bool GetCurrentUserName(std::string& name);
+  bool FileExists(const std::string& path);
+
+  bool CleanDriverStore(FileList& infList);
+  static int CountBackslashes(const std::string& path);
+  static std::string TrimTrailingChar(const std::string& s, char c);
+
+  bool FindInfFiles(const std::string& directory, FileList* result,
+                    std::string& firstText, std::string& secondText,
+                    bool append);
+
+  bool GetDevicePropertyString(IDeviceInfoSet& set, uint32_t index,
+                               uint32_t property, uint32_t& regType,
+                               std::string& out);
+  bool IsVista();
+
+  CPurvexDlg* MainDialog() const { return mainDialog_; }
+
+ private:
+  void Log(const std::string& line);
+
+  Platform& platform_;
+  CPurvexDlg* mainDialog_ = nullptr;
+  IWindowControls* notifyWindow_ = nullptr;
+  mutable std::mutex statusMutex_;
+  std::string statusText_;
+};

@@ -1,0 +1,58 @@
+#pragma once
+// File-system boundary: find-first/next, delete, attributes, directories and
+// plain byte files. Paths are ANSI, Windows style, case-insensitive.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/outcome.h"
+
+struct FindData {
+  std::string name;  // cFileName
+  uint32_t attributes = 0;
+  uint64_t creationTime = 0;
+  uint64_t lastWriteTime = 0;
+  uint64_t size = 0;
+};
+
+class IFindHandle {
+ public:
+  virtual ~IFindHandle() = default;  // FindClose
+  // FindNextFileA: error 18 at the end.
+  virtual Outcome Next(FindData& out) = 0;
+};
+
+using FindHandle = std::unique_ptr<IFindHandle>;
+
+enum class FileAccess { Read, ReadWrite };
+enum class FileCreation { OpenExisting, OpenAlways, CreateAlways };
+
+class IFile {
+ public:
+  virtual ~IFile() = default;  // CloseHandle
+  virtual Outcome Read(void* buffer, uint32_t size, uint32_t& got) = 0;
+  virtual Outcome Write(const void* data, uint32_t size) = 0;
+  virtual Outcome SeekToEnd() = 0;
+  virtual Outcome GetSize(uint64_t& size) = 0;
+};
+
+using File = std::unique_ptr<IFile>;
+
+class IFileSystem {
+ public:
+  virtual ~IFileSystem() = default;
+  // FindFirstFileA(pattern): the first entry in `first`.
+  virtual Outcome FindFirst(const std::string& pattern, FindData& first,
+                            FindHandle& out) = 0;
+  virtual Outcome RemoveFile(const std::string& path) = 0;
+  virtual Outcome RemoveDir(const std::string& path) = 0;
+  virtual Outcome MakeDir(const std::string& path) = 0;
+  // GetFileAttributesA: kInvalidFileAttributes with the error on failure.
+  virtual Outcome GetAttributes(const std::string& path,
+                                uint32_t& attributes) = 0;
+  virtual Outcome SetAttributes(const std::string& path,
+                                uint32_t attributes) = 0;
+  // CreateFileA without sharing when share is false.
+  virtual Outcome Open(const std::string& path, FileAccess access,
+                       FileCreation creation, bool share, File& out) = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// Everything the logic reaches the operating system through. One composition
+// root builds it (Win32 in app/, the simulation in the tests).
+#include "platform/devices.h"
+#include "platform/driver_store.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/services.h"
+#include "platform/shell.h"
+#include "platform/spooler.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+
+struct Platform {
+  IRegistry& registry;
+  ISpooler& spooler;
+  IServices& services;
+  IDevices& devices;
+  IDriverStore& driverStore;
+  IFileSystem& files;
+  IShell& shell;
+  ISystem& system;
+  IClock& clock;
+  IMessageBoxes& messageBoxes;
+  IStringTable& strings;
+};

@@ -1,0 +1,208 @@
+#pragma once
+// The page "Uninstall printer and driver": its state and all of its logic.
+// The Win32 page window (printer_page/page_window.cpp) owns the HWNDs,
+// implements IWindowControls and routes its messages to the On* handlers.
+// The removal steps (removal/*.cpp) are operations of this class too.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/device_service.h"
+#include "platform/platform.h"
+#include "printer_page/printer_record.h"
+#include "support/enable_win_list.h"
+#include "support/generic_thread.h"
+#include "support/qd_registry.h"
+
+class CPurvexDlg;
+
+// Window messages between the worker and the page.
+inline constexpr uint32_t WM_PROGRESS_STEP = 0x8000 + 3000;   // WM_APP + 3000
+inline constexpr uint32_t WM_STATUS_CHANGED = 0x8000 + 3010;  // WM_APP + 3010
+inline constexpr intptr_t kProgressStart = 20;
+inline constexpr intptr_t kProgressStepOnce = 0;
+inline constexpr intptr_t kProgressEnd = 10;
+
+// Result codes of the removal steps and sequences.
+enum ResultCode : int {
+  kResultOk = 0,
+  kResultPrinterGone = 10,
+  kResultOpenFailed = 15,
+  kResultFormsFailed = 20,
+  kResultDeletePrinterFailed = 25,
+  kResultJobCountFailed = 30,
+  kResultJobsQueued = 35,
+  kResultDllFailed = 40,
+  kResultDriverFailed = 45,
+  kResultBackupFailed = 50,
+  kResultDeviceFailed = 55,
+  kResultServiceFileFailed = 60,
+  kResultInfFailed = 65,
+  kResultRegistryFailed = 70,
+  kResultSettingsFailed = 75,
+  kResultServiceFileMissing = 80,
+};
+
+// PageFlags bits.
+inline constexpr uint16_t kDriverRemovable = 0x0001;
+inline constexpr uint16_t kSinglePrinter = 0x0002;
+
+inline constexpr const char* kVersion2DriversKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-2";
+inline constexpr const char* kPrintersSoftwareKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
+inline constexpr const char* kUsbEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
+inline constexpr const char* kOldDriverVersion = "Windows NT 4.0 or 2000";
+inline constexpr const char* kMakerName = "KORVEX";
+inline constexpr const char* kMakerVendorId = "0E7B";
+inline constexpr const char* kPortInterfaceTag = "MI_01";
+inline constexpr const char* kSeparatorLine =
+    "------------------------------------------------------------------------";
+
+class CRemoveDrvPrn {
+ public:
+  explicit CRemoveDrvPrn(Platform& platform);
+  virtual ~CRemoveDrvPrn();
+
+  // --- set-up by the main dialog and the page window ---
+  void SetOwner(CPurvexDlg* mainDialog);
+  void SetEnvironmentPaths(const std::string& driversKey,
+                           const std::string& pccDir,
+                           const std::string& spoolDriversDir);
+  // The page window's controls; set before OnInitDialog.
+  void AttachControls(IWindowControls* controls) { Controls = controls; }
+
+  // --- window handlers (user-interface thread) ---
+  bool OnInitDialog();
+  void OnUninstallSelectedClicked();   // 1014
+  void OnUninstallCheckedClicked();    // 1021
+  void OnCleanSystemClicked();         // 1015
+  void OnAdvancedToggleClicked();      // 1017
+  void OnCheckPrinterClicked();        // 1018
+  void OnCheckDriverClicked();         // 1019
+  void OnCheckPortServiceClicked();    // 1020
+  void OnReloadClicked();              // 1037
+  void OnInfListSelChange();           // 1005
+  void OnPrinterSelChange();           // 1013 selection change
+  void OnProgressStep(intptr_t lParam);  // WM_PROGRESS_STEP
+  void OnStatusChanged();                // WM_STATUS_CHANGED
+  void OnClose();                        // WM_CLOSE
+  // Dispatch of the two page messages, for the window procedure.
+  bool OnPageMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
+  // Tear-down when the main window closes during an operation: stop notice,
+  // cooperative stop, and the spooler started again if a sequence left it
+  // stopped.
+  void ShutdownWorker();
+
+  // --- page window logic ---
+  void InitControls();
+  int FillPrinterList();
+  void SelectCurrentPrinter();
+  bool IsDriverShared();
+  void ShowAdvancedControls(bool show);
+  void ReloadPrinters(bool ok, bool portServiceRemoved);
+  void ReportDeleteResult(const std::string& path, bool deleted);
+  void UpdateUninstallButton();
+
+  // --- enumeration and printer facts ---
+  int EnumeratePrinters();
+  bool IsMakerDriver(const std::string& driverName);
+  std::string GetDriverHardwareId(const std::string& printerName);
+  std::string GetDriverVersion(const std::string& driverName);
+  std::string GetInstanceIdPrefix(const std::string& printerName);
+  std::string GetDriverStoreFolder(const std::string& driverName);
+  std::string GetVidAndPid(const std::string& hardwareId);
+  bool ReadParIdPref(const std::string& keyPath, const std::string& instanceId,
+                     std::string& prefix, std::string& subkeyName);
+  std::string GetParentIdPrefix(const std::string& printerName,
+                                const std::string& instanceIdPrefix,
+                                const std::string& hardwareId);
+  // The instance-id reduction shared with the port-service use check: last
+  // path component, cut before the first "&USB", upper case.
+  static std::string ReduceInstanceId(const std::string& deviceInstanceId);
+
+  // --- sequences (worker thread) ---
+  static void UninstallSelectedPrinterThread(void* owner);
+  static void UninstallCheckedComponentsThread(void* owner);
+  static void StopNotice(void* owner);
+  void UninstallSelectedPrinter();
+  void UninstallCheckedComponents();
+  bool IsVomuStillUsed();
+
+  // --- Clean system (user-interface thread) ---
+  bool CollectPrinterPids(std::vector<std::string>& pids);
+  bool RemoveBadlyInstalledDevices(const std::vector<std::string>& pids);
+
+  // --- spooler routines ---
+  void StopSpooler();
+  void StartSpooler();
+  void RestartSpooler();
+  // Starts the spooler when a sequence stopped it and did not start it again.
+  void EnsureSpoolerRunning();
+
+  // --- removal steps ---
+  int DeleteSelPrinter();
+  bool GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs);
+  int GetPrinterForms(const std::string& printerName,
+                      std::vector<std::string>& forms);
+  bool IsFormOfDriver(const std::string& formName);
+
+  int DeleteSelDriver();
+  bool IsDriverStillInstalled(const std::string& driverName);
+  static std::string ArchitectureForPrintUi(uint16_t processorArchitecture);
+
+  int DeleteDriverDlls();
+  bool DeleteDllIfNotUsed(const std::string& dllName);
+  bool IsDllOfSelDriver(const std::string& dllName);
+  bool IsDllStillUsed(const std::string& dllName);
+  bool IsDllStillUsedCheckReg(const std::string& dllName,
+                              const std::string& driversKey);
+
+  bool DeleteQdRkRegKeys(const std::string& label);
+
+  bool DeleteDirectoryTree(const std::string& path);
+  bool DeleteDrvBckupDir();
+  static std::string BackupDirectoryName(const std::string& hardwareId);
+  bool DeleteDriverStoreCopies();
+  bool DeleteConsoleAppDir();
+  // Why a control-panel "Path" must not be deleted, or empty when it may be.
+  std::string RefuseConsoleAppDir(const std::string& path);
+
+  int UninstallPortService();
+  void SearchInfFiles(const std::string& text1, const std::string& text2);
+  void ShowInfFiles();
+  int RemovePortService();
+  bool RemoveUsbDevice();
+  int DeletePortService();
+
+  // --- helpers ---
+  int LogLastError(const std::string& failedStep);
+  void Log(const std::string& line);
+  void SetStatusLine(const std::string& text);  // SetWindowTextA on 1032
+  void Step();                // one WM_PROGRESS_STEP (sent), then a safe point
+  void Wait(uint32_t ms);     // clock sleep, then a safe point
+  std::string LoadText(uint32_t id);
+  std::string WindowsDirectory(uint32_t capacity);
+
+  // --- state ---
+  Platform& platform;
+  IWindowControls* Controls = nullptr;
+  CQDRegistry Registry;
+  CCGenericThread Worker;
+  std::vector<std::string> InfFiles;
+  std::vector<std::unique_ptr<CPrinterRecord>> Printers;
+  CPrinterRecord CurrentPrinter;
+  uint16_t PageFlags = 0;
+  int AdvancedShown = 0;
+  CMyEnableWinList ControlLock;
+  std::string PortServiceName;
+  CPurvexDlg* MainDialog = nullptr;
+  CDeviceService Engine;
+  std::string EnvDriversKey;
+  std::string SpoolPccDir;
+  std::string SpoolDriversDir;
+  uint16_t ProcessorArchitecture = 0;
+  std::atomic<bool> SpoolerStoppedBySequence{false};
+};

@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+
+#include "platform/files.h"
+#include "platform/system.h"
+#include "platform/text.h"
+
+// The program's single log file: "<current dir>\log\<app>.log", one
+// open-append-close per line, without sharing.
+class CLogFileManager {
+ public:
+  static constexpr uint64_t kMaxKeptSize = 50000;
+  static constexpr size_t kFormatBufferSize = 272;
+
+  CLogFileManager(IFileSystem& files, ISystem& system, IClock& clock);
+  virtual ~CLogFileManager();
+
+  bool OpenLog(const std::string& fileName);
+  bool WriteRaw(const std::string& text, bool timeStamp);
+  bool WriteLine(const std::string& text);
+  // wvsprintfA-style; the text is cut to the 271 characters the buffer holds.
+  template <typename... Args>
+  bool WriteLineFormat(const std::string& format, const Args&... args) {
+    return WriteLine(CutToFormatBuffer(text::Format(format, args...)));
+  }
+  std::string GetCurrentDir();
+  const std::string& LogFilePath() const { return logFilePath_; }
+
+  static std::string CutToFormatBuffer(std::string text);
+
+ private:
+  IFileSystem& files_;
+  ISystem& system_;
+  IClock& clock_;
+  std::string logFilePath_;
+};

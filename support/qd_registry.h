@@ -1,0 +1,51 @@
+#pragma once
+// Registry access: stateless reads, subkey enumeration and tree deletion.
+// Each call opens the key it needs, does one thing and closes it again.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+class CQDRegistry {
+ public:
+  static constexpr uint32_t kStringBufferSize = 255;
+  static constexpr uint32_t kSubkeyNameCapacity = 255;
+  static constexpr uint32_t kMultiStringFirstRead = 255;
+
+  explicit CQDRegistry(IRegistry& registry);
+  virtual ~CQDRegistry();
+
+  // Returns the value type, or 0. On open/query failure the default data
+  // (size bytes of it, when given) is copied into out.
+  uint32_t QueryValue(RegRoot root, const std::string& subkey,
+                      const std::string& valueName, const uint8_t* defaultData,
+                      uint8_t* out, uint32_t size, uint32_t* bytesRead,
+                      uint32_t& status);
+  // A REG_SZ value of less than 255 bytes; false (out unchanged) otherwise.
+  bool ReadStringToBuffer(RegRoot root, const std::string& subkey,
+                          const std::string& valueName, std::string& out);
+  // Status 0, 234 (bytesRead = size needed) or an error; out is filled only
+  // for a REG_MULTI_SZ read with status 0.
+  uint32_t ReadMultiString(RegRoot root, const std::string& subkey,
+                           const std::string& valueName, uint8_t* out,
+                           uint32_t size, uint32_t& bytesRead);
+  // The 255-then-needed-size protocol of every multi-string reader, walked
+  // into strings. Returns the status of the last read.
+  uint32_t ReadMultiStringList(RegRoot root, const std::string& subkey,
+                               const std::string& valueName,
+                               std::vector<std::string>& out);
+  bool EnumSubkey(RegRoot root, const std::string& subkey, uint32_t index,
+                  std::string& out);
+  uint32_t CountSubkeys(RegRoot root, const std::string& subkey,
+                        uint32_t& status);
+  bool KeyExists(RegRoot root, const std::string& subkey);
+  uint32_t DeleteKeyTree(RegRoot root, const std::string& subkey);
+
+ private:
+  IRegistry& registry_;
+};
+
+// Walks a multi-string of n bytes: from offset 0 while offset < n - 1, each
+// string up to its terminator. Never reads past n, also without terminators.
+std::vector<std::string> SplitMultiString(const uint8_t* data, uint32_t n);

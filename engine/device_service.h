@@ -52,6 +52,10 @@ class CDeviceService {
 
  private:
   void Log(const std::string& line);
+  // A junction or symbolic link inside a tree is removed itself, never
+  // entered: what it points to is not part of the tree.
+  bool RemoveLink(const std::string& path, FileList* deletedList,
+                  FileList* notDeletedList);
 
   Platform& platform_;
   CPurvexDlg* mainDialog_ = nullptr;

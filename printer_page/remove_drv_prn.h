@@ -24,6 +24,12 @@ inline constexpr uint32_t WM_STATUS_CHANGED = 0x8000 + 3010;  // WM_APP + 3010
 inline constexpr intptr_t kProgressStart = 20;
 inline constexpr intptr_t kProgressStepOnce = 0;
 inline constexpr intptr_t kProgressEnd = 10;
+// End of an operation whose printer list was rebuilt while the controls were
+// still locked: the end message's effect, then the rebuilt list is shown, all
+// on the user-interface thread. The low bits carry ReloadPrinters' arguments.
+inline constexpr intptr_t kProgressEndAfterReload = 0x100;
+inline constexpr intptr_t kReloadOkFlag = 0x01;
+inline constexpr intptr_t kReloadPortServiceRemovedFlag = 0x02;
 
 // Result codes of the removal steps and sequences.
 enum ResultCode : int {
@@ -58,6 +64,10 @@ inline constexpr const char* kOldDriverVersion = "Windows NT 4.0 or 2000";
 inline constexpr const char* kMakerName = "KORVEX";
 inline constexpr const char* kMakerVendorId = "0E7B";
 inline constexpr const char* kPortInterfaceTag = "MI_01";
+inline constexpr const char* kPrinterInterfaceTag = "MI_00";
+inline constexpr const char* kPortServiceBaseName = "VomuUsb";
+inline constexpr const char* kStopNoticeText = "Stop thread";
+inline constexpr const char* kStopNoticeCaption = "Stop";
 inline constexpr const char* kSeparatorLine =
     "------------------------------------------------------------------------";
 

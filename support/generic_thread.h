@@ -36,10 +36,15 @@ class CCGenericThread {
   // that was asked to stop; does nothing on any other thread.
   static void CheckStopPoint();
 
+  // Shared with the worker, so that a worker left behind by Stop() never
+  // touches this object again.
+  struct WorkerLink;
+
  private:
   static void ThreadProc(CCGenericThread* self);
 
   std::atomic<int> isRunning_{0};
   std::shared_ptr<std::atomic<bool>> stopRequested_;
   std::thread thread_;
+  std::shared_ptr<WorkerLink> link_;
 };

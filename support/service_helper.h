@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "platform/services.h"
 
 // Starts or stops one named service through its own manager handle.
@@ -11,8 +13,11 @@ class CServiceHelper {
   void SetServiceName(const char* name) { serviceName_ = name; }
   bool StartNamedService();
   bool StopNamedService();
+  // The error of the last failed open, start or stop (0 after a success).
+  uint32_t LastErrorCode() const { return lastError_; }
 
  private:
   ServiceManager manager_;
   const char* serviceName_ = nullptr;
+  uint32_t lastError_ = 0;
 };

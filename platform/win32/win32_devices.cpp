@@ -1,0 +1,87 @@
+#include "platform/win32/win32_devices.h"
+
+#include "platform/win32/last_error.h"
+#include "platform/win32/win32_registry.h"
+
+namespace win32 {
+
+Outcome Win32DeviceInfoSet::EnumDevice(uint32_t index) {
+  SP_DEVINFO_DATA element{};
+  element.cbSize = sizeof(element);
+  const Outcome result = CallWithLastError(
+      [&] { return SetupDiEnumDeviceInfo(set_.get(), index, &element); });
+  if (result) elements_[index] = element;
+  return result;
+}
+
+Outcome Win32DeviceInfoSet::Element(uint32_t index,
+                                    SP_DEVINFO_DATA*& element) {
+  auto found = elements_.find(index);
+  if (found == elements_.end()) {
+    const Outcome enumerated = EnumDevice(index);
+    if (!enumerated) return enumerated;
+    found = elements_.find(index);
+  }
+  element = &found->second;
+  return Outcome::Success();
+}
+
+Outcome Win32DeviceInfoSet::GetRegistryProperty(uint32_t index,
+                                                uint32_t property,
+                                                uint32_t& regType,
+                                                uint8_t* buffer,
+                                                uint32_t bufferSize,
+                                                uint32_t& requiredSize) {
+  SP_DEVINFO_DATA* element = nullptr;
+  const Outcome found = Element(index, element);
+  if (!found) return found;
+  DWORD type = REG_NONE;
+  DWORD required = 0;
+  const Outcome result = CallWithLastError([&] {
+    return SetupDiGetDeviceRegistryPropertyA(set_.get(), element, property,
+                                             &type, buffer, bufferSize,
+                                             &required);
+  });
+  regType = type;
+  requiredSize = required;
+  return result;
+}
+
+Outcome Win32DeviceInfoSet::OpenDevRegKey(uint32_t index, uint32_t scope,
+                                          uint32_t keyType, uint32_t access,
+                                          RegistryKey& out) {
+  out.reset();
+  SP_DEVINFO_DATA* element = nullptr;
+  const Outcome found = Element(index, element);
+  if (!found) return found;
+  HKEY key = static_cast<HKEY>(INVALID_HANDLE_VALUE);
+  const Outcome result = CallWithLastError([&] {
+    key = SetupDiOpenDevRegKey(set_.get(), element, scope, 0, keyType, access);
+    return key != static_cast<HKEY>(INVALID_HANDLE_VALUE);
+  });
+  if (result) out = std::make_unique<Win32RegistryKey>(key);
+  return result;
+}
+
+Outcome Win32DeviceInfoSet::CallClassInstaller(uint32_t function,
+                                               uint32_t index) {
+  SP_DEVINFO_DATA* element = nullptr;
+  const Outcome found = Element(index, element);
+  if (!found) return found;
+  return CallWithLastError([&] {
+    return SetupDiCallClassInstaller(function, set_.get(), element);
+  });
+}
+
+Outcome Win32Devices::GetClassDevs(uint32_t flags, DeviceInfoSet& out) {
+  out.reset();
+  HDEVINFO set = INVALID_HANDLE_VALUE;
+  const Outcome result = CallWithLastError([&] {
+    set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, flags);
+    return set != INVALID_HANDLE_VALUE;
+  });
+  if (result) out = std::make_unique<Win32DeviceInfoSet>(set);
+  return result;
+}
+
+}  // namespace win32

@@ -1,0 +1,165 @@
+#include "platform/win32/win32_driver_store.h"
+
+#include <setupapi.h>
+
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/win_constants.h"
+
+namespace win32 {
+namespace {
+
+constexpr char kDifxLibrary[] = "DIFXAPI.dll";
+constexpr char kDifxGetPath[] = "DriverPackageGetPathA";
+constexpr char kDifxUninstall[] = "DriverPackageUninstallA";
+constexpr char kSetupApiLibrary[] = "setupapi.dll";
+constexpr char kStoreLocation[] = "SetupGetInfDriverStoreLocationA";
+constexpr char kInfDirectory[] = "\\INF";
+
+// A SetupAPI call that fails without setting an error still has to report
+// failure: this is the driver-install framework's generic failure code.
+constexpr uint32_t kFailureWithoutCode = win::kErrorInstallFailure;
+
+// Reported when the store-location call does not exist (older SetupAPI, Wine).
+constexpr uint32_t kNoStoreLocationCall = ERROR_PROC_NOT_FOUND;
+
+// The search is limited to the program's own directory and System32: the
+// program runs elevated, and the current directory must not be able to
+// supply a library of that name.
+constexpr DWORD kSafeLibrarySearch =
+    LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
+
+// Windows without the restricted-search update reject the flags.
+HMODULE LoadLibraryRestricted(const char* name) {
+  HMODULE module = LoadLibraryExA(name, nullptr, kSafeLibrarySearch);
+  if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
+    module = LoadLibraryA(name);
+  }
+  return module;
+}
+
+// void (*)() converts to and from every function pointer type without a
+// -Wcast-function-type warning.
+template <typename Fn>
+Fn Resolve(HMODULE module, const char* name) {
+  using AnyFunction = void (*)();
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<AnyFunction>(GetProcAddress(module, name)));
+}
+
+std::string FileNamePart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string DirectoryPart(const std::string& path) {
+  const size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string WindowsInfDirectory() {
+  std::vector<char> buffer(MAX_PATH, '\0');
+  UINT length = GetWindowsDirectoryA(buffer.data(), MAX_PATH);
+  if (length >= MAX_PATH) {
+    buffer.assign(length, '\0');
+    length = GetWindowsDirectoryA(buffer.data(), length);
+  }
+  if (length == 0 || length >= buffer.size()) return std::string();
+  std::string directory(buffer.data(), length);
+  if (!directory.empty() && directory.back() == '\\') directory.pop_back();
+  return directory + kInfDirectory;
+}
+
+}  // namespace
+
+Win32DriverStore::Win32DriverStore() {
+  difx_.reset(LoadLibraryRestricted(kDifxLibrary));
+  if (difx_) {
+    difxGetPath_ = Resolve<GetPathFn>(difx_.get(), kDifxGetPath);
+    difxUninstall_ = Resolve<UninstallFn>(difx_.get(), kDifxUninstall);
+    if (difxGetPath_ == nullptr || difxUninstall_ == nullptr) {
+      difxGetPath_ = nullptr;
+      difxUninstall_ = nullptr;
+      difx_.reset();
+    }
+  }
+  // Linked already (SetupUninstallOEMInfA), so no reference is taken here.
+  // Wine's setupapi does not export the store-location call; a static
+  // import of it would keep the program from starting there.
+  if (HMODULE setupApi = GetModuleHandleA(kSetupApiLibrary)) {
+    storeLocation_ = Resolve<StoreLocationFn>(setupApi, kStoreLocation);
+  }
+}
+
+uint32_t Win32DriverStore::GetPath(const std::string& infPath, char* buffer,
+                                   uint32_t& length) {
+  if (difxGetPath_ != nullptr) {
+    DWORD characters = length;
+    const DWORD result = difxGetPath_(infPath.c_str(), buffer, &characters);
+    length = characters;
+    return result;
+  }
+  return SetupApiGetPath(infPath, buffer, length);
+}
+
+uint32_t Win32DriverStore::Uninstall(const std::string& storeInfPath,
+                                     uint32_t flags) {
+  if (difxUninstall_ != nullptr) {
+    BOOL rebootNeeded = FALSE;
+    return difxUninstall_(storeInfPath.c_str(), flags, nullptr,
+                          &rebootNeeded);
+  }
+  return SetupApiUninstall(storeInfPath);
+}
+
+uint32_t Win32DriverStore::SetupApiGetPath(const std::string& infPath,
+                                           char* buffer, uint32_t& length) {
+  if (storeLocation_ == nullptr) return kNoStoreLocationCall;
+  DWORD required = 0;
+  SetLastError(ERROR_SUCCESS);
+  const DWORD capacity = buffer != nullptr ? length : 0;
+  if (!storeLocation_(infPath.c_str(), nullptr, nullptr, buffer, capacity,
+                      &required)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_INSUFFICIENT_BUFFER) length = required;
+    return error != ERROR_SUCCESS ? error : kFailureWithoutCode;
+  }
+  length = required;
+  if (buffer == nullptr) return ERROR_INSUFFICIENT_BUFFER;
+
+  // Only an INF of the Windows INF directory names a package that
+  // SetupUninstallOEMInfA can remove; anything else would make it act on an
+  // unrelated INF of the same name.
+  if (text::CompareNoCase(DirectoryPart(infPath), WindowsInfDirectory()) ==
+      0) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    oemInfByStorePath_[text::Upper(std::string(buffer))] =
+        FileNamePart(infPath);
+  }
+  return ERROR_SUCCESS;
+}
+
+uint32_t Win32DriverStore::SetupApiUninstall(const std::string& storeInfPath) {
+  std::string oemInf;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto found = oemInfByStorePath_.find(text::Upper(storeInfPath));
+    if (found == oemInfByStorePath_.end()) {
+      return win::kErrorDriverPackageNotInStore;
+    }
+    oemInf = found->second;
+  }
+  // Without SUOI_FORCEDELETE the package stays while any device still uses
+  // it; the caller removes the devices it owns before asking.
+  SetLastError(ERROR_SUCCESS);
+  if (!SetupUninstallOEMInfA(oemInf.c_str(), SUOI_FORCEDELETE, nullptr)) {
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : kFailureWithoutCode;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  oemInfByStorePath_.erase(text::Upper(storeInfPath));
+  return ERROR_SUCCESS;
+}
+
+}  // namespace win32

@@ -1,0 +1,147 @@
+#include "platform/win32/win32_files.h"
+
+#include "platform/win32/last_error.h"
+
+namespace win32 {
+namespace {
+
+constexpr int kHighPartShift = 32;
+
+uint64_t Combine(DWORD high, DWORD low) {
+  return (static_cast<uint64_t>(high) << kHighPartShift) | low;
+}
+
+FindData ToValue(const WIN32_FIND_DATAA& data) {
+  FindData value;
+  value.name = data.cFileName;
+  value.attributes = data.dwFileAttributes;
+  value.creationTime = Combine(data.ftCreationTime.dwHighDateTime,
+                               data.ftCreationTime.dwLowDateTime);
+  value.lastWriteTime = Combine(data.ftLastWriteTime.dwHighDateTime,
+                                data.ftLastWriteTime.dwLowDateTime);
+  value.size = Combine(data.nFileSizeHigh, data.nFileSizeLow);
+  return value;
+}
+
+DWORD Disposition(FileCreation creation) {
+  switch (creation) {
+    case FileCreation::OpenAlways:
+      return OPEN_ALWAYS;
+    case FileCreation::CreateAlways:
+      return CREATE_ALWAYS;
+    case FileCreation::OpenExisting:
+      break;
+  }
+  return OPEN_EXISTING;
+}
+
+DWORD DesiredAccess(FileAccess access) {
+  return access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE
+                                         : GENERIC_READ;
+}
+
+}  // namespace
+
+Outcome Win32FindHandle::Next(FindData& out) {
+  WIN32_FIND_DATAA data{};
+  const Outcome result =
+      CallWithLastError([&] { return FindNextFileA(find_.get(), &data); });
+  if (result) out = ToValue(data);
+  return result;
+}
+
+Outcome Win32File::Read(void* buffer, uint32_t size, uint32_t& got) {
+  DWORD read = 0;
+  const Outcome result = CallWithLastError(
+      [&] { return ReadFile(file_.get(), buffer, size, &read, nullptr); });
+  got = read;
+  return result;
+}
+
+Outcome Win32File::Write(const void* data, uint32_t size) {
+  DWORD written = 0;
+  const Outcome result = CallWithLastError(
+      [&] { return WriteFile(file_.get(), data, size, &written, nullptr); });
+  if (result && written != size) {
+    return Outcome::Failure(ERROR_HANDLE_DISK_FULL);
+  }
+  return result;
+}
+
+Outcome Win32File::SeekToEnd() {
+  const LARGE_INTEGER noMove{};
+  return CallWithLastError([&] {
+    return SetFilePointerEx(file_.get(), noMove, nullptr, FILE_END);
+  });
+}
+
+Outcome Win32File::GetSize(uint64_t& size) {
+  LARGE_INTEGER fileSize{};
+  const Outcome result =
+      CallWithLastError([&] { return GetFileSizeEx(file_.get(), &fileSize); });
+  if (result) size = static_cast<uint64_t>(fileSize.QuadPart);
+  return result;
+}
+
+Outcome Win32FileSystem::FindFirst(const std::string& pattern,
+                                   FindData& first, FindHandle& out) {
+  out.reset();
+  WIN32_FIND_DATAA data{};
+  HANDLE find = INVALID_HANDLE_VALUE;
+  const Outcome result = CallWithLastError([&] {
+    find = FindFirstFileA(pattern.c_str(), &data);
+    return find != INVALID_HANDLE_VALUE;
+  });
+  if (result) {
+    first = ToValue(data);
+    out = std::make_unique<Win32FindHandle>(find);
+  }
+  return result;
+}
+
+Outcome Win32FileSystem::RemoveFile(const std::string& path) {
+  return CallWithLastError([&] { return DeleteFileA(path.c_str()); });
+}
+
+Outcome Win32FileSystem::RemoveDir(const std::string& path) {
+  return CallWithLastError([&] { return RemoveDirectoryA(path.c_str()); });
+}
+
+Outcome Win32FileSystem::MakeDir(const std::string& path) {
+  return CallWithLastError(
+      [&] { return CreateDirectoryA(path.c_str(), nullptr); });
+}
+
+Outcome Win32FileSystem::GetAttributes(const std::string& path,
+                                       uint32_t& attributes) {
+  DWORD value = INVALID_FILE_ATTRIBUTES;
+  const Outcome result = CallWithLastError([&] {
+    value = GetFileAttributesA(path.c_str());
+    return value != INVALID_FILE_ATTRIBUTES;
+  });
+  attributes = value;
+  return result;
+}
+
+Outcome Win32FileSystem::SetAttributes(const std::string& path,
+                                       uint32_t attributes) {
+  return CallWithLastError(
+      [&] { return SetFileAttributesA(path.c_str(), attributes); });
+}
+
+Outcome Win32FileSystem::Open(const std::string& path, FileAccess access,
+                              FileCreation creation, bool share, File& out) {
+  out.reset();
+  const DWORD shareMode = share ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  const Outcome result = CallWithLastError([&] {
+    file = CreateFileA(path.c_str(), DesiredAccess(access), shareMode,
+                       nullptr, Disposition(creation), FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (result) out = std::make_unique<Win32File>(file);
+  return result;
+}
+
+}  // namespace win32

@@ -1,0 +1,66 @@
+#include "platform/win32/win32_registry.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace win32 {
+
+HKEY RootKey(RegRoot root) {
+  return root == RegRoot::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+uint32_t Win32RegistryKey::QueryValue(const std::string& name, uint32_t& type,
+                                      uint8_t* data, uint32_t& size) {
+  DWORD valueType = REG_NONE;
+  DWORD valueSize = size;
+  const LSTATUS status = RegQueryValueExA(key_.get(), name.c_str(), nullptr,
+                                          &valueType, data, &valueSize);
+  type = valueType;
+  size = valueSize;
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32RegistryKey::EnumKey(uint32_t index, std::string& name,
+                                   uint32_t capacity) {
+  // One spare character so that a zero capacity still has a valid pointer;
+  // the system is told the caller's capacity only.
+  std::vector<char> buffer(static_cast<size_t>(capacity) + 1, '\0');
+  DWORD length = capacity;
+  const LSTATUS status =
+      RegEnumKeyExA(key_.get(), index, buffer.data(), &length, nullptr,
+                    nullptr, nullptr, nullptr);
+  if (status == ERROR_SUCCESS) name.assign(buffer.data(), length);
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32RegistryKey::QuerySubkeyCount(uint32_t& count) {
+  DWORD subkeys = 0;
+  const LSTATUS status =
+      RegQueryInfoKeyA(key_.get(), nullptr, nullptr, nullptr, &subkeys,
+                       nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr);
+  if (status == ERROR_SUCCESS) count = subkeys;
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32Registry::OpenKey(RegRoot root, const std::string& subkey,
+                                uint32_t access, RegistryKey& out) {
+  out.reset();
+  HKEY key = nullptr;
+  const LSTATUS status =
+      RegOpenKeyExA(RootKey(root), subkey.c_str(), 0, access, &key);
+  if (status == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32Registry::DeleteTree(RegRoot root, const std::string& subkey) {
+  // SHDeleteKeyA with an empty name empties the root key itself: a hive is
+  // never what a caller means to delete.
+  if (subkey.find_first_not_of('\\') == std::string::npos) {
+    return ERROR_INVALID_PARAMETER;
+  }
+  return static_cast<uint32_t>(SHDeleteKeyA(RootKey(root), subkey.c_str()));
+}
+
+}  // namespace win32

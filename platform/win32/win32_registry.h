@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/registry.h"
+#include "platform/win32/handles.h"
+
+namespace win32 {
+
+HKEY RootKey(RegRoot root);
+
+// An open key of any origin (RegOpenKeyExA, SetupDiOpenDevRegKey): all of
+// them are closed with RegCloseKey.
+class Win32RegistryKey : public IRegistryKey {
+ public:
+  explicit Win32RegistryKey(HKEY key) : key_(key) {}
+
+  uint32_t QueryValue(const std::string& name, uint32_t& type, uint8_t* data,
+                      uint32_t& size) override;
+  uint32_t EnumKey(uint32_t index, std::string& name,
+                   uint32_t capacity) override;
+  uint32_t QuerySubkeyCount(uint32_t& count) override;
+
+ private:
+  UniqueRegKey key_;
+};
+
+class Win32Registry : public IRegistry {
+ public:
+  uint32_t OpenKey(RegRoot root, const std::string& subkey, uint32_t access,
+                   RegistryKey& out) override;
+  uint32_t DeleteTree(RegRoot root, const std::string& subkey) override;
+};
+
+}  // namespace win32

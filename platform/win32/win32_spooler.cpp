@@ -1,0 +1,161 @@
+#include "platform/win32/win32_spooler.h"
+
+#include <vector>
+
+#include "platform/win32/last_error.h"
+
+namespace win32 {
+namespace {
+
+constexpr DWORD kPrinterInfoLevel = 2;
+constexpr DWORD kDriverInfoLevel = 6;
+
+std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+
+PrinterInfo2 ToValue(const PRINTER_INFO_2A& info) {
+  PrinterInfo2 value;
+  value.printerName = Text(info.pPrinterName);
+  value.driverName = Text(info.pDriverName);
+  value.portName = Text(info.pPortName);
+  value.jobs = info.cJobs;
+  return value;
+}
+
+// winspool fills the buffer with records followed by the strings they point
+// to; operator new's alignment suits the records. One spare byte keeps a
+// valid pointer for a zero size.
+std::vector<BYTE> RecordBuffer(uint32_t size) {
+  return std::vector<BYTE>(static_cast<size_t>(size) + 1, 0);
+}
+
+// The winspool prototypes take non-const strings they do not modify.
+std::vector<char> Mutable(const std::string& s) {
+  std::vector<char> copy(s.begin(), s.end());
+  copy.push_back('\0');
+  return copy;
+}
+
+Outcome InvalidHandle() { return Outcome::Failure(ERROR_INVALID_HANDLE); }
+
+}  // namespace
+
+Outcome Win32PrinterHandle::GetPrinter2Size(uint32_t& needed) {
+  if (!printer_) return InvalidHandle();
+  DWORD size = 0;
+  const Outcome result = CallWithLastError([&] {
+    return GetPrinterA(printer_.get(), kPrinterInfoLevel, nullptr, 0, &size);
+  });
+  needed = size;
+  return result;
+}
+
+Outcome Win32PrinterHandle::GetPrinter2(uint32_t bufferSize,
+                                        PrinterInfo2& out) {
+  if (!printer_) return InvalidHandle();
+  std::vector<BYTE> buffer = RecordBuffer(bufferSize);
+  DWORD needed = 0;
+  const Outcome result = CallWithLastError([&] {
+    return GetPrinterA(printer_.get(), kPrinterInfoLevel, buffer.data(),
+                       bufferSize, &needed);
+  });
+  if (result) {
+    out = ToValue(*reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data()));
+  }
+  return result;
+}
+
+Outcome Win32PrinterHandle::GetDriver6Size(uint32_t& needed) {
+  if (!printer_) return InvalidHandle();
+  DWORD size = 0;
+  const Outcome result = CallWithLastError([&] {
+    return GetPrinterDriverA(printer_.get(), nullptr, kDriverInfoLevel,
+                             nullptr, 0, &size);
+  });
+  needed = size;
+  return result;
+}
+
+Outcome Win32PrinterHandle::GetDriver6(uint32_t bufferSize,
+                                       DriverInfo6& out) {
+  if (!printer_) return InvalidHandle();
+  std::vector<BYTE> buffer = RecordBuffer(bufferSize);
+  DWORD needed = 0;
+  const Outcome result = CallWithLastError([&] {
+    return GetPrinterDriverA(printer_.get(), nullptr, kDriverInfoLevel,
+                             buffer.data(), bufferSize, &needed);
+  });
+  if (result) {
+    const auto& info = *reinterpret_cast<const DRIVER_INFO_6A*>(buffer.data());
+    out = DriverInfo6{};
+    out.name = Text(info.pName);
+    out.manufacturer = Text(info.pszMfgName);
+    out.hasHardwareId = info.pszHardwareID != nullptr;
+    out.hardwareId = Text(info.pszHardwareID);
+  }
+  return result;
+}
+
+Outcome Win32PrinterHandle::RemoveForm(const std::string& form) {
+  if (!printer_) return InvalidHandle();
+  std::vector<char> name = Mutable(form);
+  return CallWithLastError(
+      [&] { return DeleteFormA(printer_.get(), name.data()); });
+}
+
+Outcome Win32PrinterHandle::RemovePrinter() {
+  if (!printer_) return InvalidHandle();
+  return CallWithLastError([&] { return DeletePrinter(printer_.get()); });
+}
+
+Outcome Win32PrinterHandle::Close() {
+  if (!printer_) return InvalidHandle();
+  HANDLE printer = printer_.release();
+  return CallWithLastError([&] { return ClosePrinter(printer); });
+}
+
+Outcome Win32Spooler::EnumPrinters2Size(uint32_t& needed) {
+  DWORD size = 0;
+  DWORD returned = 0;
+  const Outcome result = CallWithLastError([&] {
+    return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
+                         nullptr, 0, &size, &returned);
+  });
+  needed = size;
+  return result;
+}
+
+Outcome Win32Spooler::EnumPrinters2(uint32_t bufferSize,
+                                    std::vector<PrinterInfo2>& out) {
+  out.clear();
+  std::vector<BYTE> buffer = RecordBuffer(bufferSize);
+  DWORD needed = 0;
+  DWORD returned = 0;
+  const Outcome result = CallWithLastError([&] {
+    return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
+                         buffer.data(), bufferSize, &needed, &returned);
+  });
+  if (result) {
+    const auto* records =
+        reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());
+    out.reserve(returned);
+    for (DWORD i = 0; i < returned; ++i) out.push_back(ToValue(records[i]));
+  }
+  return result;
+}
+
+Outcome Win32Spooler::Open(const std::string& name, uint32_t desiredAccess,
+                           PrinterHandle& out) {
+  out.reset();
+  std::vector<char> printerName = Mutable(name);
+  PRINTER_DEFAULTSA defaults{};
+  defaults.DesiredAccess = desiredAccess;
+  HANDLE printer = nullptr;
+  const Outcome result = CallWithLastError([&] {
+    return OpenPrinterA(printerName.data(), &printer,
+                        desiredAccess != 0 ? &defaults : nullptr);
+  });
+  if (result) out = std::make_unique<Win32PrinterHandle>(printer);
+  return result;
+}
+
+}  // namespace win32

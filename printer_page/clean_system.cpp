@@ -1,0 +1,157 @@
+#include <algorithm>
+#include <vector>
+
+#include "app/purvex_dlg.h"
+#include "platform/text.h"
+#include "platform/win_constants.h"
+#include "printer_page/remove_drv_prn.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr RegRoot kMachine = RegRoot::LocalMachine;
+constexpr uint32_t kConfirmStyle = win::kMbOkCancel | win::kMbIconQuestion;
+constexpr const char* kProductIdTag = "PID";
+constexpr size_t kProductIdLength = 8;  // "PID_" and four hexadecimal digits
+constexpr const char* kPrinterProductTag = "PID_01";
+constexpr const char* kVendorIdTag = "VID";
+constexpr const char* kSymbolicNameValue = "SymbolicName";
+constexpr uint32_t kSymbolicNameBufferSize = 260;
+constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
+constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
+constexpr char kSymbolicNameSeparator = '#';
+
+// A multi-string property holds further ids after the first terminator;
+// only the first one is compared.
+std::string FirstString(const std::string& data) { return std::string(data.c_str()); }
+
+// "\??\USB#VID_xxxx&PID_yyyy#instance#{class}" gives "VID_xxxx&PID_yyyy\instance";
+// empty when the name has no such parts.
+std::string InstancePathOfSymbolicName(const std::string& upperName) {
+  const auto first = upperName.find(kSymbolicNameSeparator);
+  if (first == std::string::npos) return "";
+  const auto second = upperName.find(kSymbolicNameSeparator, first + 1);
+  if (second == std::string::npos) return "";
+  const std::string hardwarePart = upperName.substr(first + 1, second - first - 1);
+  if (!text::Contains(hardwarePart, kVendorIdTag) ||
+      !text::Contains(hardwarePart, kProductIdTag)) {
+    return "";
+  }
+  const auto third = upperName.find(kSymbolicNameSeparator, second + 1);
+  const std::string instancePart =
+      third == std::string::npos ? upperName.substr(second + 1)
+                                 : upperName.substr(second + 1, third - second - 1);
+  if (instancePart.empty()) return "";
+  return hardwarePart + "\\" + instancePart;
+}
+
+}  // namespace
+
+void CRemoveDrvPrn::OnCleanSystemClicked() {
+  if (Controls == nullptr) return;
+  const std::string caption =
+      MainDialog != nullptr ? MainDialog->ApplicationName() : std::string();
+  if (platform.messageBoxes.Show(BoxOwner::Page, LoadText(IDS_CLEAN_SYSTEM_CONFIRM),
+                                 caption, kConfirmStyle) != win::kIdOk) {
+    return;
+  }
+  Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressStart);
+  Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressStepOnce);
+  std::vector<std::string> pids;
+  (void)CollectPrinterPids(pids);
+  Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressStepOnce);
+  (void)RemoveBadlyInstalledDevices(pids);
+  (void)platform.messageBoxes.Show(BoxOwner::Page, LoadText(IDS_DONE), caption,
+                                   win::kMbOk);
+  Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressEnd);
+}
+
+bool CRemoveDrvPrn::CollectPrinterPids(std::vector<std::string>& pids) {
+  pids.clear();
+  for (const auto& record : Printers) {
+    // A printer without a hardware id adds nothing, but the later ones still
+    // count: their devices must not be taken for leftovers.
+    if (record->HardwareId.empty()) continue;
+    const std::string id = text::Upper(record->HardwareId);
+    const auto pos = id.find(kProductIdTag);
+    if (pos == std::string::npos) continue;
+    const std::string pid = id.substr(pos, kProductIdLength);
+    if (!pid.empty() && std::find(pids.begin(), pids.end(), pid) == pids.end()) {
+      pids.push_back(pid);
+    }
+  }
+  return true;
+}
+
+bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& pids) {
+  Log("Search for Device -not correctly installed- to remove...");
+  DeviceInfoSet devices;
+  const Outcome built = platform.devices.GetClassDevs(win::kDigcfAllClasses, devices);
+  if (!built || !devices) {
+    platform.system.SetLastErrorCode(built.error);
+    (void)LogLastError(kClassDevsStep);
+    return false;
+  }
+
+  for (uint32_t index = 0; devices->EnumDevice(index); ++index) {
+    uint32_t regType = 0;
+    std::string property;
+    if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpHardwareId,
+                                        regType, property)) {
+      continue;
+    }
+    const std::string hardwareId = FirstString(property);
+    const std::string id = text::Upper(hardwareId);
+    if (!text::Contains(id, kMakerVendorId)) continue;
+    if (!text::Contains(id, kPrinterProductTag)) {
+      Log(text::Format(
+          "Found a device with ID [%s]: this device is not a printer so it was not cleaned",
+          id));
+      continue;
+    }
+
+    const bool listedModel =
+        std::any_of(pids.begin(), pids.end(),
+                    [&id](const std::string& pid) { return text::Contains(id, pid); });
+    if (listedModel) {
+      // Kept when a listed printer hangs on it.
+      RegistryKey hardwareKey;
+      if (!devices->OpenDevRegKey(index, win::kDicsFlagGlobal, win::kDiregDev,
+                                  win::kKeyRead, hardwareKey) ||
+          !hardwareKey) {
+        continue;
+      }
+      std::vector<uint8_t> buffer(kSymbolicNameBufferSize, 0);
+      uint32_t type = 0;
+      uint32_t size = kSymbolicNameBufferSize;
+      if (hardwareKey->QueryValue(kSymbolicNameValue, type, buffer.data(), size) !=
+          win::kErrorSuccess) {
+        continue;
+      }
+      const std::string symbolicName = FirstString(
+          std::string(reinterpret_cast<const char*>(buffer.data()),
+                      std::min(size, kSymbolicNameBufferSize)));
+      const std::string instancePath = InstancePathOfSymbolicName(text::Upper(symbolicName));
+      if (instancePath.empty()) continue;
+      std::string prefix;
+      if (!Registry.ReadStringToBuffer(kMachine, std::string(kUsbEnumKey) + instancePath,
+                                       kParentIdPrefixValue, prefix)) {
+        continue;
+      }
+      if (!prefix.empty()) {
+        prefix = text::Upper(prefix);
+        const bool inUse = std::any_of(
+            Printers.begin(), Printers.end(),
+            [&prefix](const auto& record) { return record->ParentIdPrefix == prefix; });
+        if (inUse) continue;
+      }
+    }
+
+    Log(text::Format("Found: [%s] device not correctly installed", hardwareId));
+    SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
+    if (devices->CallClassInstaller(win::kDifRemove, index)) {
+      Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
+    }
+  }
+  return true;
+}

@@ -1,0 +1,268 @@
+#include <vector>
+
+#include "app/purvex_dlg.h"
+#include "platform/text.h"
+#include "platform/win_constants.h"
+#include "printer_page/remove_drv_prn.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr RegRoot kMachine = RegRoot::LocalMachine;
+constexpr const char* kManufacturerValue = "Manufacturer";
+constexpr const char* kInfPathValue = "InfPath";
+constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
+constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
+constexpr const char* kPnPDataSubkey = "PnPData";
+constexpr const char* kUsbPortSuffix = "&USB";
+constexpr const char* kInterfaceSuffix = "&MI";
+constexpr const char* kProductIdTag = "PID";
+constexpr char kBackslash = '\\';
+constexpr uint32_t kNoDefaults = 0;
+
+std::string AfterFirstBackslash(const std::string& s) {
+  const auto pos = s.find(kBackslash);
+  return pos == std::string::npos ? s : s.substr(pos + 1);
+}
+
+}  // namespace
+
+int CRemoveDrvPrn::EnumeratePrinters() {
+  PageFlags = 0;
+  Log("--- Printers enumeration: begin ---");
+
+  uint32_t needed = 0;
+  const Outcome sizeQuery = platform.spooler.EnumPrinters2Size(needed);
+  if (!sizeQuery && sizeQuery.error != win::kErrorInsufficientBuffer) {
+    Log(text::Format("EnumPrinters error. EnumPrinters returned %d!",
+                     static_cast<int>(sizeQuery.error)));
+    return 0;
+  }
+  std::vector<PrinterInfo2> found;
+  if (!platform.spooler.EnumPrinters2(needed, found)) {
+    Log("EnumPrinters error 2...");
+    return 0;
+  }
+
+  CPurvexDlg::FreeItemList(Printers);
+  if (found.empty()) {
+    Log("No printer installed!");
+    if (Controls != nullptr) {
+      Controls->Enable(IDC_UNINSTALL_SELECTED, false);
+      Controls->Enable(IDC_CHECK_DRIVER, false);
+      Controls->Enable(IDC_CHECK_PRINTER, false);
+    }
+    return 0;
+  }
+
+  for (const PrinterInfo2& info : found) {
+    if (!IsMakerDriver(info.driverName)) continue;
+    auto record = std::make_unique<CPrinterRecord>();
+    record->PrinterName = info.printerName;
+    record->HardwareId = GetDriverHardwareId(record->PrinterName);
+    record->DriverName = info.driverName;
+    record->DriverVersion = GetDriverVersion(record->DriverName);
+    record->InstanceIdPrefix = GetInstanceIdPrefix(record->PrinterName);
+    record->DriverStoreFolder = GetDriverStoreFolder(record->DriverName);
+    if (record->InstanceIdPrefix != kValueNotValid) {
+      record->ParentIdPrefix = GetParentIdPrefix(
+          record->PrinterName, record->InstanceIdPrefix, record->HardwareId);
+    } else {
+      record->ParentIdPrefix = kValueNotValid;
+    }
+    Printers.push_back(std::move(record));
+  }
+
+  if (Printers.size() == 1) {
+    PageFlags |= kSinglePrinter;
+    if (Controls != nullptr) Controls->SetCheck(IDC_CHECK_PORT_SERVICE, true);
+  } else {
+    PageFlags &= static_cast<uint16_t>(~kSinglePrinter);
+  }
+  Log("--- Printers enumeration: end ---");
+  return static_cast<int>(Printers.size());
+}
+
+bool CRemoveDrvPrn::IsMakerDriver(const std::string& driverName) {
+  std::string manufacturer;
+  if (!Registry.ReadStringToBuffer(kMachine, EnvDriversKey + "\\" + driverName,
+                                   kManufacturerValue, manufacturer)) {
+    const std::string oldKey =
+        std::string(kVersion2DriversKey) + "\\" + driverName;
+    if (!Registry.ReadStringToBuffer(kMachine, oldKey, kManufacturerValue,
+                                     manufacturer)) {
+      Log(text::Format("Impossible to read [%s\\%s] key!", oldKey,
+                       kManufacturerValue));
+      return false;
+    }
+  }
+  return text::Contains(text::Upper(manufacturer), kMakerName);
+}
+
+std::string CRemoveDrvPrn::GetDriverHardwareId(const std::string& printerName) {
+  PrinterHandle printer;
+  if (!platform.spooler.Open(printerName, kNoDefaults, printer) || !printer) {
+    Log(text::Format("Impossible to find [%s] printer!", printerName));
+    return kValueNotValid;
+  }
+  uint32_t needed = 0;
+  const Outcome sizeQuery = printer->GetDriver6Size(needed);
+  if (!sizeQuery && sizeQuery.error != win::kErrorInsufficientBuffer) {
+    Log("Error GetPrinterDriver 1!");
+    return kValueNotValid;
+  }
+  DriverInfo6 driver;
+  if (!printer->GetDriver6(needed, driver)) {
+    Log("Error GetPrinterDriver 2!");
+    return kValueNotValid;
+  }
+  const std::string hardwareId = driver.hasHardwareId ? driver.hardwareId : "";
+  Log(text::Format("Found [%s] printer installed...", printerName));
+  (void)printer->Close();
+  return hardwareId;
+}
+
+std::string CRemoveDrvPrn::GetDriverVersion(const std::string& driverName) {
+  if (Registry.KeyExists(kMachine, EnvDriversKey + "\\" + driverName)) {
+    Log(text::Format("[%s] is a new version driver", driverName));
+    return "";
+  }
+  if (Registry.KeyExists(kMachine,
+                         std::string(kVersion2DriversKey) + "\\" + driverName)) {
+    Log(text::Format("[%s] is a old version driver", driverName));
+    return kOldDriverVersion;
+  }
+  Log(text::Format(
+      "Impossible to determine [%s] driver version: set default: new version",
+      driverName));
+  return "";
+}
+
+std::string CRemoveDrvPrn::ReduceInstanceId(const std::string& deviceInstanceId) {
+  std::string reduced = deviceInstanceId;
+  const auto lastBackslash = reduced.rfind(kBackslash);
+  if (lastBackslash != std::string::npos) reduced.erase(0, lastBackslash + 1);
+  const auto port = reduced.find(kUsbPortSuffix);
+  if (port != std::string::npos) reduced.erase(port);
+  return text::Upper(reduced);
+}
+
+std::string CRemoveDrvPrn::GetInstanceIdPrefix(const std::string& printerName) {
+  const std::string key = std::string(kPrintersSoftwareKey) + "\\" +
+                          printerName + "\\" + kPnPDataSubkey;
+  std::string instanceId;
+  if (!Registry.ReadStringToBuffer(kMachine, key, kDeviceInstanceIdValue,
+                                   instanceId)) {
+    Log(text::Format(
+        "Impossible read [%s\\%s] key. Impossible verify if this printer uses %s",
+        key, kDeviceInstanceIdValue, PortServiceName));
+    return kValueNotValid;
+  }
+  if (instanceId.empty()) {
+    Log(text::Format(
+        "Key [%s\\%s] is empty. Impossible verify if this printer uses %s", key,
+        kDeviceInstanceIdValue, PortServiceName));
+    return kValueNotValid;
+  }
+  return ReduceInstanceId(instanceId);
+}
+
+std::string CRemoveDrvPrn::GetDriverStoreFolder(const std::string& driverName) {
+  std::string infPath;
+  if (!Registry.ReadStringToBuffer(kMachine, EnvDriversKey + "\\" + driverName,
+                                   kInfPathValue, infPath)) {
+    Log("Driver File Name NOT Found!");
+    return "";
+  }
+  const auto lastBackslash = infPath.rfind(kBackslash);
+  const std::string directory =
+      lastBackslash == std::string::npos ? "" : infPath.substr(0, lastBackslash);
+  const auto folderStart = directory.rfind(kBackslash);
+  const std::string folder = folderStart == std::string::npos
+                                 ? directory
+                                 : directory.substr(folderStart + 1);
+  Log(text::Format("[%s] Driver File Name Found!", folder));
+  return folder;
+}
+
+std::string CRemoveDrvPrn::GetVidAndPid(const std::string& hardwareId) {
+  if (hardwareId.empty()) {
+    Log(text::Format("Value [%s] is empty. Impossible get Vid and pid!",
+                     hardwareId));
+    return kValueNotValid;
+  }
+  std::string rest = hardwareId;
+  if (rest.find(kBackslash) != std::string::npos) {
+    // Leading components go until the one just before the product id, so an
+    // id like "USB\VID_x&PID_y" keeps only its last part.
+    for (;;) {
+      rest = AfterFirstBackslash(rest);
+      const auto next = rest.find(kBackslash);
+      if (rest.empty() || next == std::string::npos) break;
+      if (text::Contains(rest.substr(next + 1), kProductIdTag)) break;
+    }
+  }
+  rest = text::Upper(rest);
+  const auto tag = rest.find(kInterfaceSuffix);
+  if (tag != std::string::npos) rest.erase(tag);
+  return rest;
+}
+
+bool CRemoveDrvPrn::ReadParIdPref(const std::string& keyPath,
+                                  const std::string& instanceId,
+                                  std::string& prefix, std::string& subkeyName) {
+  uint32_t status = 0;
+  const uint32_t count = Registry.CountSubkeys(kMachine, keyPath, status);
+  for (uint32_t index = 0; index < count; ++index) {
+    std::string name;
+    if (!Registry.EnumSubkey(kMachine, keyPath, index, name)) {
+      Log(text::Format(
+          "Impossible to find HKEY_LOCAL_MACHINE\\%s key in ReadParIdPref!",
+          keyPath));
+      continue;
+    }
+    const std::string upperName = text::Upper(name);
+    std::string value;
+    if (!Registry.ReadStringToBuffer(kMachine, keyPath + "\\" + upperName,
+                                     kParentIdPrefixValue, value)) {
+      continue;
+    }
+    if (value.empty() || upperName.empty() || instanceId.empty()) continue;
+    value = text::Upper(value);
+    if (text::Contains(instanceId, value)) {
+      prefix = value;
+      subkeyName = upperName;
+      return true;
+    }
+  }
+  prefix = kValueNotValid;
+  subkeyName = kValueNotValid;
+  return false;
+}
+
+std::string CRemoveDrvPrn::GetParentIdPrefix(const std::string& printerName,
+                                             const std::string& instanceIdPrefix,
+                                             const std::string& hardwareId) {
+  const std::string base = std::string(kUsbEnumKey) + GetVidAndPid(hardwareId);
+  std::string prefix;
+  std::string subkey;
+  bool found = ReadParIdPref(base, instanceIdPrefix, prefix, subkey);
+  if (!found) {
+    // A composite device: the printer hangs on interface 0, whose instance
+    // name carries the composite device's own prefix.
+    std::string interfacePrefix;
+    std::string interfaceInstance;
+    if (ReadParIdPref(base + "&" + kPrinterInterfaceTag, instanceIdPrefix,
+                      interfacePrefix, interfaceInstance)) {
+      found = ReadParIdPref(base, interfaceInstance, prefix, subkey);
+    }
+  }
+  if (!found) {
+    Log(text::Format("Impossible to detect ParentIdPrefix for printer [%s].",
+                     printerName));
+    return kValueNotValid;
+  }
+  prefix = text::Upper(prefix);
+  Log(text::Format("Printer [%s] has ParentIdPrefix \"%s\"", printerName, prefix));
+  return prefix;
+}

@@ -1,0 +1,84 @@
+#pragma once
+// The Win32 window of the page "Uninstall printer and driver" (template 104):
+// owns the page's buttons and visual-style object, gives the logic its
+// controls through IWindowControls and routes the window's messages to the
+// CRemoveDrvPrn handlers.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "controls/theme_helper.h"
+#include "controls/xp_style_button.h"
+#include "platform/ui.h"
+#include "platform/win32/dialog_framework.h"
+#include "printer_page/remove_drv_prn.h"
+
+class CPageWindow : public ui::PropertyPageWindow, public IWindowControls {
+ public:
+  using OwnerRegistrar = std::function<void(BoxOwner, HWND)>;
+  // F1 on the page: true when handled.
+  using HelpHandler = std::function<bool()>;
+
+  CPageWindow(CRemoveDrvPrn& page, HINSTANCE instance, OwnerRegistrar registerOwner,
+              HelpHandler onHelp);
+  ~CPageWindow() override;
+
+  // IWindowControls. Safe from the worker thread: each call is a window
+  // message that the user-interface thread handles.
+  bool Exists(int id) override;
+  void SetCheck(int id, bool checked) override;
+  bool IsChecked(int id) override;
+  void Enable(int id, bool enabled) override;
+  bool IsEnabled(int id) override;
+  void Show(int id, int showCommand) override;
+  bool IsVisible(int id) override;
+  void SetText(int id, const std::string& text) override;
+  std::string GetText(int id) override;
+  void SetTooltip(int id, uint32_t stringId) override;
+  void ResetContent(int id) override;
+  void AddString(int id, const std::string& text) override;
+  void SetCurSel(int id, int index) override;
+  std::string GetSelectedText(int id) override;
+  int GetCount(int id) override;
+  void SetProgressRange(int id, int low, int high) override;
+  void SetProgressPos(int id, int pos) override;
+  void SetProgressStep(int id, int step) override;
+  void StepProgress(int id) override;
+  int GetProgressPos(int id) override;
+  void SendToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void PostToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void RefreshFromMembers() override;
+
+ protected:
+  INT_PTR OnInitDialog() override;
+  INT_PTR OnCommand(int id, int code, HWND control) override;
+  INT_PTR OnHelp(const HELPINFO* info) override;
+  INT_PTR OnDrawItem(const DRAWITEMSTRUCT* item) override;
+  INT_PTR OnMeasureItem(MEASUREITEMSTRUCT* item) override;
+  INT_PTR OnCtlColorButton(HDC dc, HWND control) override;
+  INT_PTR OnClose() override;
+  INT_PTR OnDestroy() override;
+  INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ private:
+  struct ThemedButton {
+    int id;
+    CXPStyleButton button;
+  };
+
+  // Runs `work` on the thread that owns the page window.
+  void RunOnWindowThread(const std::function<void()>& work);
+  bool IsComboBox(int id);
+  LRESULT SendItem(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+  CXPStyleButton* ButtonFor(int id);
+  void DrawInfListItem(const DRAWITEMSTRUCT& item);
+
+  CRemoveDrvPrn& page_;
+  OwnerRegistrar registerOwner_;
+  HelpHandler onHelp_;
+  DWORD windowThread_ = 0;
+  CThemeHelper theme_;
+  std::array<ThemedButton, 6> buttons_;
+};

@@ -1,0 +1,370 @@
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/purvex_dlg.h"
+#include "platform/text.h"
+#include "platform/win_constants.h"
+#include "printer_page/remove_drv_prn.h"
+#include "support/dir_read.h"
+
+namespace {
+
+constexpr uint32_t kWindowsDirCapacity = 255;
+constexpr char kBackslash = '\\';
+constexpr char kSlash = '/';
+constexpr char kDriveSeparator = ':';
+constexpr char kReplacement = '_';
+constexpr const char* kAllEntries = "\\*";
+constexpr const char* kDrvStoreSubdir = "system32\\DRVSTORE";
+constexpr const char* kStoreTempSubdir = "System32\\DriverStore\\Temp";
+constexpr const char* kCabinetExtension = ".cab";
+constexpr const char* kConsoleKey = "Software\\Korvex\\QdConsole";
+constexpr const char* kConsoleSettingsKey = "Software\\Korvex\\QdConsole\\App. settings";
+constexpr const char* kConsolePathValue = "Path";
+// Folders directly below the system drive that hold everybody's programs or
+// profiles; deleting one of them as a whole is never a program's own cleanup.
+constexpr const char* kProtectedRootFolders[] = {
+    "PROGRAM FILES", "PROGRAM FILES (X86)", "USERS", "DOCUMENTS AND SETTINGS"};
+
+bool IsBackupNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+bool IsDriveLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A local absolute path taken apart the way Win32 resolves it: separators
+// either way, empty and "." components dropped, trailing dots and spaces of
+// a component ignored, letters upper-cased.
+struct LocalPath {
+  std::string drive;                 // "C:"
+  std::vector<std::string> parts;    // upper-cased components
+  bool hasParentReference = false;   // a ".." component
+
+  std::string Text(size_t count) const {
+    std::string out = drive;
+    for (size_t i = 0; i < count && i < parts.size(); ++i) {
+      out += kBackslash;
+      out += parts[i];
+    }
+    return out;
+  }
+  std::string Text() const { return Text(parts.size()); }
+};
+
+bool ParseLocalPath(const std::string& path, LocalPath& out) {
+  std::string s = path;
+  for (char& c : s) {
+    if (c == kSlash) c = kBackslash;
+  }
+  // "C:\..." only: relative, drive-relative ("C:x"), UNC and "\\?\" paths
+  // cannot be compared reliably with the system folders.
+  if (s.size() < 3 || !IsDriveLetter(s[0]) || s[1] != kDriveSeparator ||
+      s[2] != kBackslash) {
+    return false;
+  }
+  out = LocalPath{};
+  out.drive = text::Upper(s.substr(0, 2));
+  std::string component;
+  auto flush = [&out, &component]() {
+    if (component == "..") out.hasParentReference = true;
+    while (!component.empty() &&
+           (component.back() == '.' || component.back() == ' ')) {
+      component.pop_back();
+    }
+    if (!component.empty()) out.parts.push_back(text::Upper(component));
+    component.clear();
+  };
+  for (size_t i = 3; i < s.size(); ++i) {
+    if (s[i] == kBackslash) {
+      flush();
+    } else {
+      component += s[i];
+    }
+  }
+  flush();
+  return true;
+}
+
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+  return path.size() > folder.size() &&
+         path.compare(0, folder.size(), folder) == 0 &&
+         path[folder.size()] == kBackslash;
+}
+
+bool HasShortNameComponent(const LocalPath& path) {
+  for (const std::string& part : path.parts) {
+    for (size_t i = 0; i + 1 < part.size(); ++i) {
+      if (part[i] == '~' && IsDigit(part[i + 1])) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
+  if (path.empty()) {
+    Log("File name or path not valid. Impossible to delete file");
+    return false;
+  }
+
+  // A junction or symbolic link is removed as the link itself: what it
+  // points to belongs to somebody else.
+  uint32_t ownAttributes = 0;
+  if (platform.files.GetAttributes(path, ownAttributes) &&
+      (ownAttributes & win::kFileAttributeReparsePoint) != 0) {
+    Log(text::Format("[%s] is a link: only the link is removed.", path));
+    return static_cast<bool>(platform.files.RemoveDir(path));
+  }
+
+  FindData entry;
+  FindHandle search;
+  if (!platform.files.FindFirst(path + kAllEntries, entry, search)) {
+    Log(text::Format("Impossible to get Path [%s].", path + kBackslash));
+    return false;
+  }
+
+  for (;;) {
+    const std::string& name = entry.name;
+    if (!name.empty() && !CPurvexDlg::IsDotOrDotDot(name)) {
+      const std::string full = path + kBackslash + name;
+      const bool isDirectory =
+          (entry.attributes & win::kFileAttributeDirectory) != 0;
+      const bool isLink =
+          (entry.attributes & win::kFileAttributeReparsePoint) != 0;
+      if (isLink) {
+        const Outcome removed = isDirectory ? platform.files.RemoveDir(full)
+                                            : platform.files.RemoveFile(full);
+        if (!removed) {
+          search.reset();
+          ReportDeleteResult(full, false);
+          return false;
+        }
+        ReportDeleteResult(full, true);
+      } else if (isDirectory) {
+        if (!DeleteDirectoryTree(full)) return false;
+        (void)platform.files.RemoveDir(full);
+      } else {
+        if ((entry.attributes & win::kFileAttributeReadOnly) != 0) {
+          uint32_t writable = entry.attributes & ~win::kFileAttributeReadOnly;
+          if (writable == 0) writable = win::kFileAttributeNormal;
+          (void)platform.files.SetAttributes(full, writable);
+        }
+        if (!platform.files.RemoveFile(full)) {
+          search.reset();
+          ReportDeleteResult(full, false);
+          return false;
+        }
+        ReportDeleteResult(full, true);
+      }
+    }
+
+    const Outcome next = search->Next(entry);
+    if (!next) {
+      search.reset();
+      if (next.error != win::kErrorNoMoreFiles) return false;
+      return static_cast<bool>(platform.files.RemoveDir(path));
+    }
+  }
+}
+
+std::string CRemoveDrvPrn::BackupDirectoryName(const std::string& hardwareId) {
+  // The first character is never taken as the separator.
+  const size_t separator =
+      hardwareId.empty() ? std::string::npos : hardwareId.find(kBackslash, 1);
+  std::string name = separator == std::string::npos
+                         ? hardwareId
+                         : hardwareId.substr(separator + 1);
+  name = text::Lower(name);
+  // The name becomes one component of a path below the spooler directory:
+  // nothing but [a-z0-9_] may come out of a value read from the device.
+  for (char& c : name) {
+    if (!IsBackupNameChar(c)) c = kReplacement;
+  }
+  return name;
+}
+
+bool CRemoveDrvPrn::DeleteDrvBckupDir() {
+  const std::string backupName = BackupDirectoryName(CurrentPrinter.HardwareId);
+  if (backupName.empty()) {
+    Log("DeleteDrvBckupDir: impossible to get HARDWARE ID for current printer. "
+        "Backup directory name cannot be built.");
+    return false;
+  }
+  const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
+  if (windowsDir.empty()) {
+    Log("DeleteDrvBckupDir: GetWindowsDirectory(..) failed! Impossible to get "
+        "Windows directory! IMPOSSIBLE TO BUILD PATHS!!!!");
+    return false;
+  }
+
+  int errors = 0;
+  const std::string backupDir =
+      windowsDir + kBackslash + SpoolDriversDir + kBackslash + backupName;
+  Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
+  if (DeleteDirectoryTree(backupDir)) {
+    Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
+  } else {
+    Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
+                     backupDir));
+    ++errors;
+  }
+
+  const std::string drvStore = windowsDir + kBackslash + kDrvStoreSubdir;
+  Log(text::Format("Try to find if a backup directory is present into [%s].",
+                   drvStore));
+  CSADirRead scanner(platform.files);
+  std::vector<const DirEntry*> directories;
+  (void)scanner.ScanDirs(drvStore, directories, CSADirRead::kSortByPath, false);
+  // Copied first: the tree deletions below must not depend on the scanner.
+  std::vector<std::string> candidates;
+  for (const DirEntry* directory : directories) {
+    if (directory != nullptr) candidates.push_back(directory->path);
+  }
+  int found = 0;
+  for (const std::string& candidate : candidates) {
+    FileList infs;
+    std::string hardwareId = CurrentPrinter.HardwareId;
+    std::string noSecondText;
+    (void)Engine.FindInfFiles(candidate, &infs, hardwareId, noSecondText, false);
+    if (infs.empty()) continue;
+    ++found;
+    if (DeleteDirectoryTree(candidate)) {
+      Log(text::Format("[%s] directory and all sub-directory deleted!", candidate));
+    } else {
+      Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
+                       candidate));
+      ++errors;
+    }
+  }
+  if (found == 0) {
+    Log(text::Format("No backup directory found in [%s].", drvStore));
+  }
+  return errors == 0;
+}
+
+bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
+  const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
+  if (windowsDir.empty()) return false;
+
+  if (MainDialog != nullptr) {
+    (void)MainDialog->RemoveDriverPackage(&InfFiles, nullptr);
+  }
+
+  const std::string& folder = CurrentPrinter.DriverStoreFolder;
+  // The folder is one path component; anything else would point the
+  // deletions below somewhere outside the driver store's Temp directory.
+  if (folder.empty() || folder == "." || folder == ".." ||
+      folder.find(kBackslash) != std::string::npos ||
+      folder.find(kSlash) != std::string::npos) {
+    Log(text::Format(
+        "Driver store folder [%s] is not a folder name. Temporary copy and "
+        "cabinet file not deleted.",
+        folder));
+    return true;
+  }
+
+  const std::string tempCopy =
+      windowsDir + kBackslash + kStoreTempSubdir + kBackslash + folder;
+  (void)Engine.SetRightToDelDir(tempCopy);
+  if (Engine.FileExists(tempCopy)) {
+    Log(text::Format("[%s] file exists!", tempCopy));
+    if (DeleteDirectoryTree(tempCopy)) {
+      Log(text::Format("[%s] directory and all sub-directory deleted!", tempCopy));
+    } else {
+      Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
+                       tempCopy));
+      ReportDeleteResult(tempCopy, false);
+    }
+  }
+
+  const std::string cabinet = windowsDir + kBackslash + SpoolPccDir +
+                              kBackslash + folder + kCabinetExtension;
+  const bool cabinetExists = Engine.FileExists(cabinet);
+  if (cabinetExists) Log(text::Format("[%s] file exists!", cabinet));
+  if (platform.files.RemoveFile(cabinet)) {
+    Log(text::Format("[%s] file deleted!", cabinet));
+    ReportDeleteResult(cabinet, true);
+  } else {
+    Log(text::Format("Impossible to delete [%s] file.", cabinet));
+    if (cabinetExists) ReportDeleteResult(cabinet, false);
+  }
+  return true;
+}
+
+bool CRemoveDrvPrn::DeleteConsoleAppDir() {
+  std::string directory;
+  if (!Registry.ReadStringToBuffer(RegRoot::CurrentUser, kConsoleSettingsKey,
+                                   kConsolePathValue, directory)) {
+    Log(text::Format(
+        "Impossible read from [HKEY_CURRENT_USER\\%s\\%s] key. Probably "
+        "software is not installed",
+        kConsoleSettingsKey, kConsolePathValue));
+    return true;
+  }
+  if (directory.empty()) return false;
+
+  const std::string refusal = RefuseConsoleAppDir(directory);
+  if (!refusal.empty()) {
+    Log(text::Format("Directory [%s] NOT deleted: %s.", directory, refusal));
+    return false;
+  }
+
+  (void)Registry.DeleteKeyTree(RegRoot::CurrentUser, kConsoleKey);
+  Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
+  if (DeleteDirectoryTree(directory)) {
+    Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
+    return true;
+  }
+  Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
+                   directory));
+  return false;
+}
+
+// The value comes from the user's own hive and is deleted with administrator
+// rights, so it must name an ordinary folder of its own.
+std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path) {
+  LocalPath target;
+  if (!ParseLocalPath(path, target)) return "it is not an absolute path on a drive";
+  if (target.hasParentReference) return "it contains \"..\" components";
+  if (target.parts.empty()) return "it is a drive root";
+  if (HasShortNameComponent(target)) {
+    return "it has a short (8.3) name component that cannot be compared with "
+           "the system folders";
+  }
+
+  LocalPath windows;
+  if (!ParseLocalPath(WindowsDirectory(kWindowsDirCapacity), windows) ||
+      windows.hasParentReference || windows.parts.empty()) {
+    return "the Windows directory is not known";
+  }
+  const std::string targetText = target.Text();
+  const std::string windowsText = windows.Text();
+  if (targetText == windowsText || StartsWithFolder(targetText, windowsText)) {
+    return "it is the Windows directory or lies inside it";
+  }
+  if (StartsWithFolder(windowsText, targetText)) {
+    return "it contains the Windows directory";
+  }
+  for (const char* folder : kProtectedRootFolders) {
+    if (targetText == windows.drive + kBackslash + folder) {
+      return "it is a system root folder";
+    }
+  }
+
+  // A link anywhere on the way could lead the deletion into the system's
+  // own folders.
+  for (size_t count = target.parts.size(); count > 0; --count) {
+    uint32_t attributes = 0;
+    if (platform.files.GetAttributes(target.Text(count), attributes) &&
+        (attributes & win::kFileAttributeReparsePoint) != 0) {
+      return "it is or lies below a junction or symbolic link";
+    }
+  }
+  return {};
+}

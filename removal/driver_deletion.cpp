@@ -1,0 +1,105 @@
+#include <cstdint>
+#include <string>
+
+#include "platform/text.h"
+#include "platform/win_constants.h"
+#include "printer_page/remove_drv_prn.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+constexpr uint32_t kWindowsDirCapacity = 255;
+constexpr const char* kSystemSubdir = "system32";
+constexpr const char* kShellVerb = "open";
+constexpr const char* kRundllFileName = "rundll32.exe";
+constexpr const char* kDeleteDriverCommand = "printui.dll,PrintUIEntry /dd /m ";
+constexpr const char* kArchitectureSwitch = " /h ";
+constexpr const char* kVersionSwitch = " /v ";
+constexpr char kQuote = '"';
+constexpr uint32_t kWaitAfterStartMs = 2500;
+constexpr uint32_t kWaitBetweenChecksMs = 1000;
+constexpr int kMaxDriverChecks = 8;
+
+std::string Quoted(const std::string& value) {
+  return std::string(1, kQuote) + value + kQuote;
+}
+
+}  // namespace
+
+std::string CRemoveDrvPrn::ArchitectureForPrintUi(uint16_t processorArchitecture) {
+  switch (processorArchitecture) {
+    case win::kProcessorArchitectureAmd64:
+      return "x64";
+    case win::kProcessorArchitectureIa64:
+      return "IA64";
+    default:
+      return "Intel";
+  }
+}
+
+int CRemoveDrvPrn::DeleteSelDriver() {
+  const std::string driverName = CurrentPrinter.DriverName;
+  const std::string directory = WindowsDirectory(kWindowsDirCapacity) + "\\" +
+                                kSystemSubdir + "\\";
+  Log(text::Format("Try to delete %s driver.", driverName));
+
+  // The name goes between quotes on a command line that is not escaped; a
+  // quote inside it would end the argument and let the rest become switches.
+  if (driverName.find(kQuote) != std::string::npos) {
+    Log(text::Format(
+        "Driver name [%s] contains a double quote. It cannot be passed to "
+        "the printer user interface; driver NOT deleted.",
+        driverName));
+    return kResultDriverFailed;
+  }
+  const std::string systemDirectory = platform.system.SystemDirectory();
+  if (systemDirectory.empty()) {
+    Log(text::Format(
+        "Error to delete %s driver. System directory unknown, rundll32 cannot "
+        "be started by its full path.",
+        driverName));
+    return kResultDriverFailed;
+  }
+
+  SetStatusLine(LoadText(IDS_REMOVING_DRIVER));
+
+  std::string parameters = std::string(kDeleteDriverCommand) +
+                           Quoted(driverName) + kArchitectureSwitch +
+                           Quoted(ArchitectureForPrintUi(ProcessorArchitecture));
+  if (!CurrentPrinter.DriverVersion.empty()) {
+    parameters += kVersionSwitch + Quoted(CurrentPrinter.DriverVersion);
+  }
+  const std::string program = systemDirectory + "\\" + kRundllFileName;
+  const int started = platform.shell.Execute(kShellVerb, program, parameters,
+                                             directory, win::kSwHide);
+  if (started <= win::kShellExecuteSuccessAbove) {
+    Log(text::Format("Error to delete %s driver. ShellExecute returned %d.",
+                     driverName, started));
+    return kResultDriverFailed;
+  }
+
+  Wait(kWaitAfterStartMs);
+  for (int check = 0; check < kMaxDriverChecks; ++check) {
+    if (!IsDriverStillInstalled(driverName)) {
+      Log(text::Format("Driver %s correctly deleted. ShellExecute returned %d",
+                       driverName, started));
+      return kResultOk;
+    }
+    Wait(kWaitBetweenChecksMs);
+    Step();
+  }
+  Log(text::Format("Error. Driver %s NOT correctly deleted", driverName));
+  return kResultDriverFailed;
+}
+
+bool CRemoveDrvPrn::IsDriverStillInstalled(const std::string& driverName) {
+  if (Registry.KeyExists(RegRoot::LocalMachine,
+                         EnvDriversKey + "\\" + driverName) ||
+      Registry.KeyExists(RegRoot::LocalMachine,
+                         std::string(kVersion2DriversKey) + "\\" + driverName)) {
+    Log(text::Format("Driver [%s] still exists", driverName));
+    return true;
+  }
+  Log(text::Format("Driver [%s] does NOT still exists", driverName));
+  return false;
+}

@@ -1,0 +1,74 @@
+#include <string>
+
+#include "platform/text.h"
+#include "platform/win_constants.h"
+#include "printer_page/remove_drv_prn.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+struct ProductKey {
+  const char* label;
+  const char* key;
+};
+
+constexpr ProductKey kProductKeys[] = {
+    {"QDRK", "SOFTWARE\\QD\\QdRk"},
+    {"QDRKTX", "SOFTWARE\\QD\\QdRkTx"},
+    {"QDRKDRIVERINFO", "SOFTWARE\\QD\\QdRkDriverInfo"},
+};
+
+struct NamedRoot {
+  RegRoot root;
+  const char* name;
+};
+
+constexpr NamedRoot kRoots[] = {
+    {RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE"},
+    {RegRoot::CurrentUser, "HKEY_CURRENT_USER"},
+};
+
+}  // namespace
+
+bool CRemoveDrvPrn::DeleteQdRkRegKeys(const std::string& label) {
+  const std::string wanted = text::Upper(label);
+  const char* productKey = nullptr;
+  for (const ProductKey& entry : kProductKeys) {
+    if (wanted == entry.label) productKey = entry.key;
+  }
+  if (productKey == nullptr) {
+    Log("Parameter not valid passed to DeleteQdRkRegKeys");
+    return false;
+  }
+
+  const std::string& printerName = CurrentPrinter.PrinterName;
+  // An empty name would make the key the product key itself, and a
+  // backslash would reach into another key: neither is this printer's key.
+  if (printerName.empty() || printerName.find('\\') != std::string::npos) {
+    Log(text::Format(
+        "Printer name [%s] does not name a key below [%s]. Nothing deleted.",
+        printerName, productKey));
+    return true;
+  }
+
+  const std::string key = std::string(productKey) + "\\" + printerName;
+  bool allDone = true;
+  for (const NamedRoot& root : kRoots) {
+    if (!Registry.KeyExists(root.root, key)) {
+      Log(text::Format("Key [%s\\%s] NOT found!", root.name, key));
+      continue;
+    }
+    Log(text::Format("Key [%s\\%s] found!", root.name, key));
+    SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY),
+                               std::string(root.name) + "\\" + key));
+    const uint32_t status = Registry.DeleteKeyTree(root.root, key);
+    if (status == win::kErrorSuccess) {
+      Log(text::Format("Key [%s\\%s] deleted!", root.name, key));
+    } else {
+      Log(text::Format("Key [%s\\%s] NOT deleted! Error %d", root.name, key,
+                       static_cast<int>(status)));
+      allDone = false;
+    }
+  }
+  return allDone;
+}

@@ -1,0 +1,188 @@
+// What the registry logic relies on from RegOpenKeyExA, RegQueryValueExA,
+// RegEnumKeyExA, RegQueryInfoKeyA and SHDeleteKeyA.
+#include <cstring>
+
+#include "platform/win_constants.h"
+#include "tests/contract/contract_fixture.h"
+
+namespace {
+
+class ContractRegistry : public ContractTest {
+ protected:
+  RegistryKey Open(const std::string& path) {
+    RegistryKey key;
+    const uint32_t status =
+        P().registry.OpenKey(RegRoot::CurrentUser, path, win::kKeyRead, key);
+    EXPECT_EQ(status, win::kErrorSuccess) << path;
+    return key;
+  }
+};
+
+TEST_F(ContractRegistry, OpenMissingKeyIsFileNotFound) {
+  RegistryKey key;
+  EXPECT_EQ(P().registry.OpenKey(RegRoot::CurrentUser, Key("Missing"), win::kKeyRead, key),
+            win::kErrorFileNotFound);
+  EXPECT_EQ(key, nullptr);
+}
+
+TEST_F(ContractRegistry, KeyNamesIgnoreCase) {
+  ASSERT_TRUE(Env().CreateKey(Key("MixedCase")));
+  RegistryKey key;
+  EXPECT_EQ(P().registry.OpenKey(RegRoot::CurrentUser, Key("mIXEDcASE"), win::kKeyRead, key),
+            win::kErrorSuccess);
+}
+
+TEST_F(ContractRegistry, QueryValueSizeProtocol) {
+  ASSERT_TRUE(Env().SetString(Key(""), "Text", "hello"));
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  const uint32_t withTerminator = sizeof("hello");
+
+  uint32_t type = 0;
+  uint32_t size = 0;
+  EXPECT_EQ(key->QueryValue("Text", type, nullptr, size), win::kErrorSuccess);
+  EXPECT_EQ(type, win::kRegSz);
+  EXPECT_EQ(size, withTerminator);
+
+  uint8_t small[2] = {};
+  size = sizeof small;
+  EXPECT_EQ(key->QueryValue("Text", type, small, size), win::kErrorMoreData);
+  EXPECT_EQ(size, withTerminator);
+
+  uint8_t exact[sizeof("hello")] = {};
+  size = sizeof exact;
+  EXPECT_EQ(key->QueryValue("text", type, exact, size), win::kErrorSuccess);
+  EXPECT_EQ(size, withTerminator);
+  EXPECT_STREQ(reinterpret_cast<const char*>(exact), "hello");
+}
+
+TEST_F(ContractRegistry, QueryMissingValueIsFileNotFound) {
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  EXPECT_EQ(key->QueryValue("Nothing", type, nullptr, size), win::kErrorFileNotFound);
+}
+
+// A REG_SZ stored without terminator comes back as stored: the reported size
+// excludes a terminator, so readers must not count on one.
+TEST_F(ContractRegistry, StringWithoutTerminatorKeepsItsSize) {
+  const std::vector<uint8_t> bare = {'a', 'b', 'c'};
+  ASSERT_TRUE(Env().SetRaw(Key(""), "Bare", win::kRegSz, bare));
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  ASSERT_EQ(key->QueryValue("Bare", type, nullptr, size), win::kErrorSuccess);
+  EXPECT_EQ(type, win::kRegSz);
+  EXPECT_EQ(size, bare.size());
+  uint8_t data[3] = {};
+  size = sizeof data;
+  ASSERT_EQ(key->QueryValue("Bare", type, data, size), win::kErrorSuccess);
+  EXPECT_EQ(std::vector<uint8_t>(data, data + size), bare);
+}
+
+struct TypedValue {
+  const char* label;
+  uint32_t type;
+  std::vector<uint8_t> data;
+};
+
+class ContractRegistryTypes : public ContractRegistry,
+                              public ::testing::WithParamInterface<TypedValue> {};
+
+TEST_P(ContractRegistryTypes, ValueComesBackWithItsTypeAndBytes) {
+  const TypedValue& value = GetParam();
+  ASSERT_TRUE(Env().SetRaw(Key(""), "Value", value.type, value.data));
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  ASSERT_EQ(key->QueryValue("Value", type, nullptr, size), win::kErrorSuccess);
+  EXPECT_EQ(type, value.type);
+  ASSERT_EQ(size, value.data.size());
+  std::vector<uint8_t> data(size);
+  ASSERT_EQ(key->QueryValue("Value", type, data.data(), size), win::kErrorSuccess);
+  EXPECT_EQ(data, value.data);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, ContractRegistryTypes,
+    ::testing::Values(
+        TypedValue{"Dword", win::kRegDword, {0x78, 0x56, 0x34, 0x12}},
+        TypedValue{"ExpandSz", win::kRegExpandSz, {'%', 'X', '%', 0}},
+        TypedValue{"MultiSz", win::kRegMultiSz, {'a', 0, 'b', 'c', 0, 0}},
+        TypedValue{"Binary", win::kRegBinary, {0, 1, 2, 0xFF}}),
+    [](const ::testing::TestParamInfo<TypedValue>& info) { return info.param.label; });
+
+TEST_F(ContractRegistry, MultiStringSeedingWritesDoubleTerminatedList) {
+  ASSERT_TRUE(Env().SetMultiString(Key(""), "List", {"one", "two"}));
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  uint32_t type = 0;
+  uint32_t size = 0;
+  ASSERT_EQ(key->QueryValue("List", type, nullptr, size), win::kErrorSuccess);
+  EXPECT_EQ(type, win::kRegMultiSz);
+  const char expected[] = "one\0two\0";  // plus the literal's own terminator
+  ASSERT_EQ(size, sizeof expected);
+  std::vector<uint8_t> data(size);
+  ASSERT_EQ(key->QueryValue("List", type, data.data(), size), win::kErrorSuccess);
+  EXPECT_EQ(std::memcmp(data.data(), expected, sizeof expected), 0);
+}
+
+TEST_F(ContractRegistry, EnumKeyWalksSubkeysInNameOrderThenEnds) {
+  for (const char* name : {"Gamma", "alpha", "Beta"}) ASSERT_TRUE(Env().CreateKey(Key(name)));
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  constexpr uint32_t kCapacity = 256;
+  std::vector<std::string> names;
+  std::string name;
+  uint32_t index = 0;
+  uint32_t status = 0;
+  while ((status = key->EnumKey(index, name, kCapacity)) == win::kErrorSuccess) {
+    names.push_back(name);
+    ++index;
+  }
+  EXPECT_EQ(status, win::kErrorNoMoreItems);
+  EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Gamma"}));
+  uint32_t count = 0;
+  ASSERT_EQ(key->QuerySubkeyCount(count), win::kErrorSuccess);
+  EXPECT_EQ(count, 3u);
+}
+
+TEST_F(ContractRegistry, EnumKeyNameMustFitWithItsTerminator) {
+  ASSERT_TRUE(Env().CreateKey(Key("Twelve_Chars")));
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  const uint32_t length = sizeof("Twelve_Chars") - 1;
+  std::string name;
+  EXPECT_EQ(key->EnumKey(0, name, length), win::kErrorMoreData);
+  EXPECT_EQ(key->EnumKey(0, name, length + 1), win::kErrorSuccess);
+  EXPECT_EQ(name, "Twelve_Chars");
+}
+
+TEST_F(ContractRegistry, EmptyKeyHasNoSubkeys) {
+  RegistryKey key = Open(Key(""));
+  ASSERT_NE(key, nullptr);
+  uint32_t count = 1;
+  ASSERT_EQ(key->QuerySubkeyCount(count), win::kErrorSuccess);
+  EXPECT_EQ(count, 0u);
+  std::string name;
+  EXPECT_EQ(key->EnumKey(0, name, 256), win::kErrorNoMoreItems);
+}
+
+TEST_F(ContractRegistry, DeleteTreeRemovesSubkeysAndValues) {
+  ASSERT_TRUE(Env().SetString(Key("Tree\\Child\\Leaf"), "V", "x"));
+  ASSERT_TRUE(Env().SetString(Key("Tree"), "Top", "y"));
+  ASSERT_TRUE(Env().CreateKey(Key("Sibling")));
+  EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, Key("tree")), win::kErrorSuccess);
+  EXPECT_FALSE(Env().KeyExists(Key("Tree")));
+  EXPECT_TRUE(Env().KeyExists(Key("Sibling")));
+}
+
+TEST_F(ContractRegistry, DeleteTreeOfMissingKeyIsFileNotFound) {
+  EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, Key("Missing")),
+            win::kErrorFileNotFound);
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// What start-up, the log and the error reporting rely on from the system
+// queries.
+#include "platform/win_constants.h"
+#include "tests/contract/contract_fixture.h"
+
+namespace {
+
+constexpr uint32_t kPathBuffer = 260;
+constexpr uint32_t kTooSmall = 3;
+constexpr const char* kLineEnd = "\r\n";
+
+class ContractSystem : public ContractTest {};
+
+TEST_F(ContractSystem, SystemMessagesEndWithLineBreak) {
+  for (uint32_t code : {win::kErrorFileNotFound, win::kErrorAccessDenied,
+                        win::kErrorSharingViolation}) {
+    std::string text;
+    ASSERT_TRUE(P().system.FormatSystemMessage(code, text)) << code;
+    ASSERT_GE(text.size(), 3u);
+    EXPECT_EQ(text.substr(text.size() - 2), kLineEnd) << code;
+  }
+}
+
+TEST_F(ContractSystem, WindowsDirectoryHonoursCapacity) {
+  const std::string dir = P().system.WindowsDirectory(kPathBuffer);
+  ASSERT_FALSE(dir.empty());
+  EXPECT_EQ(dir.substr(1, 2), ":\\");
+  EXPECT_EQ(P().system.WindowsDirectory(kTooSmall), "");
+  EXPECT_EQ(P().system.WindowsDirectory(static_cast<uint32_t>(dir.size() + 1)), dir);
+}
+
+TEST_F(ContractSystem, VersionQueriesAnswer) {
+  OsVersion extended;
+  OsVersion basic;
+  ASSERT_TRUE(P().system.Version(true, extended).ok);
+  ASSERT_TRUE(P().system.Version(false, basic).ok);
+  EXPECT_EQ(extended.major, basic.major);
+  EXPECT_GE(basic.major, 5u);
+}
+
+TEST_F(ContractSystem, LastErrorRoundTrips) {
+  P().system.SetLastErrorCode(win::kErrorInvalidParameter);
+  EXPECT_EQ(P().system.LastError(), win::kErrorInvalidParameter);
+}
+
+TEST_F(ContractSystem, UserNameIsKnown) {
+  std::string name;
+  ASSERT_TRUE(P().system.UserName(name).ok);
+  EXPECT_FALSE(name.empty());
+}
+
+}  // namespace

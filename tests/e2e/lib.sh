@@ -1,0 +1,365 @@
+# Shell library of the Wine suite: one display and one template prefix per
+# run, a private prefix, working directory and program copy per scenario, and
+# the checks that scenarios use. Sourced by run.sh and tools/demo.sh.
+#
+# Inputs (environment):
+#   PURVEX_EXE        purvex.exe to test (default build/win64/purvex.exe)
+#   E2E_TOOLS_DIR     directory holding uidriver.exe (and seed.exe when built)
+#   E2E_WORK          scratch directory for prefixes (default /tmp/purvex-e2e.<pid>)
+#   E2E_ARTIFACTS     where screenshots, logs and reports go (default build/e2e-artifacts)
+#   E2E_USE_DISPLAY   1: use $DISPLAY instead of a private Xvfb
+#   E2E_KEEP          1: keep E2E_WORK at the end
+
+E2E_REPO_ROOT=${E2E_REPO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+E2E_WINE_TIMEOUT=${E2E_WINE_TIMEOUT:-60}
+E2E_UI_TIMEOUT=${E2E_UI_TIMEOUT:-30}
+E2E_BOOT_TIMEOUT=${E2E_BOOT_TIMEOUT:-180}
+E2E_APP_START_SECONDS=${E2E_APP_START_SECONDS:-30}
+E2E_APP_EXIT_SECONDS=${E2E_APP_EXIT_SECONDS:-15}
+# Where the program lives inside the prefix: never the scenario's working
+# directory, so that "log under the current directory" is really tested.
+E2E_APP_WINDIR='C:\Program Files\Purvex'
+E2E_APP_NAME=purvex
+E2E_MAIN_CAPTION=Purvex
+E2E_SCREEN=1024x768
+
+export WINEDEBUG=-all
+export WINEARCH=win64
+# No Mono or Gecko download prompts while a prefix boots.
+# The seeded stand-ins, when present, win over Wine's printui.dll and its
+# DIFXAPI.dll stub; without them Wine's own are used.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;printui,difxapi=n,b}
+
+e2e_note() { echo "[e2e] $*" >&2; }
+
+e2e_init() {
+  E2E_WORK=${E2E_WORK:-/tmp/purvex-e2e.$$}
+  E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_REPO_ROOT/build/e2e-artifacts}
+  PURVEX_EXE=${PURVEX_EXE:-$E2E_REPO_ROOT/build/win64/purvex.exe}
+  E2E_TOOLS_DIR=${E2E_TOOLS_DIR:-$(dirname "$PURVEX_EXE")/e2e}
+  E2E_UIDRIVER=$E2E_TOOLS_DIR/uidriver.exe
+  E2E_SEED=$E2E_TOOLS_DIR/seed.exe
+  mkdir -p "$E2E_WORK" "$E2E_ARTIFACTS"
+  E2E_WORK=$(cd "$E2E_WORK" && pwd)
+  E2E_ARTIFACTS=$(cd "$E2E_ARTIFACTS" && pwd)
+  export E2E_WORK E2E_ARTIFACTS PURVEX_EXE E2E_TOOLS_DIR E2E_UIDRIVER E2E_SEED
+}
+
+# Overlays left mounted under a directory (by a run that was cut short).
+e2e_unmount_under() {
+  local dir=$1 m
+  for m in $(awk -v w="$dir/" 'index($2, w) == 1 {print $2}' /proc/mounts); do
+    umount "$m" 2>/dev/null || umount -l "$m" 2>/dev/null
+  done
+}
+
+e2e_cleanup() {
+  e2e_release_prefix
+  e2e_stop_display
+  if [[ -n ${E2E_WORK:-} && -d $E2E_WORK ]]; then
+    e2e_unmount_under "$E2E_WORK"
+    [[ ${E2E_KEEP:-0} != 1 ]] && rm -rf "$E2E_WORK"
+  fi
+}
+
+# Every wine call is bounded.
+e2e_wine() {
+  local limit=$1; shift
+  timeout --kill-after=5 "$limit" wine "$@"
+}
+
+e2e_start_display() {
+  if [[ ${E2E_USE_DISPLAY:-0} == 1 && -n ${DISPLAY:-} ]]; then
+    e2e_note "using display $DISPLAY"
+    return 0
+  fi
+  local fdfile=$E2E_WORK/xvfb.display
+  : >"$fdfile"
+  # -displayfd picks a free display number, so parallel runs do not collide.
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$fdfile" >"$E2E_WORK/xvfb.log" 2>&1 &
+  E2E_XVFB_PID=$!
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [[ -s $fdfile ]] && break
+    sleep 0.1
+  done
+  if [[ ! -s $fdfile ]]; then
+    e2e_note "Xvfb did not start"; cat "$E2E_WORK/xvfb.log" >&2
+    return 1
+  fi
+  export DISPLAY=:$(tr -d '\n' <"$fdfile")
+  e2e_note "Xvfb on $DISPLAY (pid $E2E_XVFB_PID)"
+}
+
+e2e_stop_display() {
+  if [[ -n ${E2E_XVFB_PID:-} ]]; then
+    kill "$E2E_XVFB_PID" 2>/dev/null
+    wait "$E2E_XVFB_PID" 2>/dev/null
+    E2E_XVFB_PID=
+  fi
+}
+
+# The settings every scenario prefix starts with: a crash ends the process
+# instead of waiting for a debugger dialog, and a virtual desktop gives the
+# windows frames and a screen to be photographed on.
+e2e_template_reg() {
+  cat <<EOF
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]
+"Auto"="0"
+"Debugger"=""
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]
+"Default"="$E2E_SCREEN"
+EOF
+}
+
+e2e_make_template() {
+  E2E_TEMPLATE=$E2E_WORK/template
+  if [[ -f $E2E_TEMPLATE/.purvex-template ]]; then return 0; fi
+  rm -rf "$E2E_TEMPLATE"
+  local started=$SECONDS
+  WINEPREFIX=$E2E_TEMPLATE e2e_wine "$E2E_BOOT_TIMEOUT" wineboot --init >"$E2E_WORK/wineboot.log" 2>&1
+  WINEPREFIX=$E2E_TEMPLATE timeout "$E2E_BOOT_TIMEOUT" wineserver -w
+  if [[ ! -f $E2E_TEMPLATE/system.reg ]]; then
+    e2e_note "wineboot failed"; tail -20 "$E2E_WORK/wineboot.log" >&2
+    return 1
+  fi
+  e2e_template_reg >"$E2E_TEMPLATE/drive_c/purvex-template.reg"
+  WINEPREFIX=$E2E_TEMPLATE e2e_wine "$E2E_WINE_TIMEOUT" regedit /S 'C:\purvex-template.reg' >>"$E2E_WORK/wineboot.log" 2>&1
+  WINEPREFIX=$E2E_TEMPLATE timeout "$E2E_WINE_TIMEOUT" wineserver -w
+  rm -f "$E2E_TEMPLATE/drive_c/purvex-template.reg"
+  if ! grep -q '"ShowCrashDialog"=dword:00000000' "$E2E_TEMPLATE/user.reg"; then
+    e2e_note "template settings were not written"
+    return 1
+  fi
+  touch "$E2E_TEMPLATE/.purvex-template"
+  e2e_note "template prefix ready in $((SECONDS - started)) s"
+}
+
+# A private copy of the template: an overlay when we may mount one (a few
+# milliseconds), a full copy otherwise (about a second).
+e2e_new_prefix() {
+  local name=$1
+  e2e_release_prefix
+  E2E_SCENARIO_DIR=$E2E_WORK/scenarios/$name
+  e2e_unmount_under "$E2E_SCENARIO_DIR"
+  rm -rf "$E2E_SCENARIO_DIR"
+  mkdir -p "$E2E_SCENARIO_DIR"/{upper,ovwork,prefix,cwd}
+  E2E_PREFIX_MOUNT=
+  if [[ $(id -u) == 0 && ${E2E_NO_OVERLAY:-0} != 1 ]] &&
+    mount -t overlay overlay -o "lowerdir=$E2E_TEMPLATE,upperdir=$E2E_SCENARIO_DIR/upper,workdir=$E2E_SCENARIO_DIR/ovwork" \
+      "$E2E_SCENARIO_DIR/prefix" 2>/dev/null; then
+    E2E_PREFIX_MOUNT=$E2E_SCENARIO_DIR/prefix
+  else
+    rmdir "$E2E_SCENARIO_DIR/prefix"
+    cp -a "$E2E_TEMPLATE" "$E2E_SCENARIO_DIR/prefix"
+  fi
+  export WINEPREFIX=$E2E_SCENARIO_DIR/prefix
+  E2E_CWD=$E2E_SCENARIO_DIR/cwd
+  E2E_APP_DIR=$WINEPREFIX/drive_c/Program\ Files/Purvex
+  mkdir -p "$E2E_APP_DIR"
+  cp "$PURVEX_EXE" "$E2E_APP_DIR/$E2E_APP_NAME.exe"
+  E2E_LOG_FILE=$E2E_CWD/log/$E2E_APP_NAME.log
+}
+
+e2e_release_prefix() {
+  e2e_stop_app
+  if [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} && ${WINEPREFIX} == "${E2E_WORK:-/nonexistent}"/* ]]; then
+    timeout 20 wineserver -k 2>/dev/null
+    timeout 20 wineserver -w 2>/dev/null
+  fi
+  if [[ -n ${E2E_PREFIX_MOUNT:-} ]]; then
+    umount "$E2E_PREFIX_MOUNT" 2>/dev/null || umount -l "$E2E_PREFIX_MOUNT" 2>/dev/null
+    E2E_PREFIX_MOUNT=
+  fi
+}
+
+# Lays down installations inside the scenario's prefix before the program
+# starts: e2e_seed PROFILE... (seed.exe profiles lists them: "maker" is one
+# complete USB printer installation of the maker, "canary" unrelated things
+# that must survive). Also installs the stand-ins of the platform parts Wine
+# lacks: the printer-UI command over Wine's printui.dll, and the driver-install
+# framework DIFXAPI.dll next to the program, where it ships on Windows.
+e2e_seed() {
+  if [[ ! -f $E2E_SEED ]]; then
+    e2e_note "seed.exe is not built: nothing seeded"
+    return 2
+  fi
+  cp "$E2E_TOOLS_DIR/printui.dll" "$WINEPREFIX/drive_c/windows/system32/printui.dll" || return 1
+  cp "$E2E_TOOLS_DIR/DIFXAPI.dll" "$E2E_APP_DIR/DIFXAPI.dll" || return 1
+  local out=$E2E_SCENARIO_DIR/seed.out profile rc=0
+  for profile in "$@"; do
+    (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" "$E2E_SEED" install "$profile") >>"$out" 2>&1 || rc=1
+  done
+  tr -d '\r' <"$out"
+  return $rc
+}
+
+# What of a seeded profile is still there: SEED_OUT holds "kind.name=0|1" lines.
+e2e_seed_report() {
+  SEED_OUT=$(cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" "$E2E_SEED" report "$1" 2>/dev/null | tr -d '\r')
+}
+
+# check_seeded WHAT PROFILE 0|1 [FACT...]: every item of the profile is gone
+# (0) or there (1), except the FACTs named (e.g. "file.C:\windows\x.dll"),
+# which must be the other way round.
+check_seeded() {
+  local what=$1 profile=$2 expected=$3; shift 3
+  local other=$((1 - expected)) wrong=() line fact value want exception
+  e2e_seed_report "$profile"
+  if [[ -z $SEED_OUT ]]; then
+    e2e_fail "$what" "seed.exe report $profile printed nothing"
+    return
+  fi
+  for exception in "$@"; do
+    grep -qxF -- "$exception=0" <<<"$SEED_OUT" || grep -qxF -- "$exception=1" <<<"$SEED_OUT" ||
+      wrong+=("$exception is no fact of $profile")
+  done
+  while IFS= read -r line; do
+    fact=${line%=*} value=${line##*=} want=$expected
+    for exception in "$@"; do [[ $fact == "$exception" ]] && want=$other; done
+    [[ $value == "$want" ]] || wrong+=("$fact=$value (want $want)")
+  done <<<"$SEED_OUT"
+  if ((${#wrong[@]} == 0)); then e2e_pass "$what"; else e2e_fail "$what" "$(printf '%s; ' "${wrong[@]}")"; fi
+}
+
+# Starts the program from the scenario's working directory (or $1).
+e2e_start_app() {
+  local cwd=${1:-$E2E_CWD}
+  mkdir -p "$cwd"
+  (cd "$cwd" && exec timeout --kill-after=5 "${E2E_APP_TIMEOUT:-300}" wine "$E2E_APP_WINDIR\\$E2E_APP_NAME.exe") \
+    >"$E2E_SCENARIO_DIR/app.out" 2>&1 &
+  E2E_APP_PID=$!
+  if ! ui wait-window "$E2E_MAIN_CAPTION" "$E2E_APP_START_SECONDS"; then
+    e2e_note "the main window did not appear"
+    return 1
+  fi
+}
+
+# For scenarios: start the program or give up on the scenario.
+e2e_start_app_or_fail() {
+  if e2e_start_app "$@"; then
+    e2e_pass "the main window \"$E2E_MAIN_CAPTION\" appears"
+    return 0
+  fi
+  e2e_fail "the main window \"$E2E_MAIN_CAPTION\" appears" "see app.out"
+  return 1
+}
+
+e2e_app_running() { [[ -n ${E2E_APP_PID:-} ]] && kill -0 "$E2E_APP_PID" 2>/dev/null; }
+
+# Waits for the program to end by itself; true when it did in time.
+e2e_wait_app_exit() {
+  local seconds=${1:-$E2E_APP_EXIT_SECONDS} i
+  for ((i = 0; i < seconds * 10; i++)); do
+    e2e_app_running || { wait "$E2E_APP_PID" 2>/dev/null; E2E_APP_EXIT=$?; E2E_APP_PID=; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+e2e_stop_app() {
+  e2e_app_running || { E2E_APP_PID=; return 0; }
+  ui close >/dev/null 2>&1
+  if ! e2e_wait_app_exit; then
+    kill -- "$E2E_APP_PID" 2>/dev/null
+    wait "$E2E_APP_PID" 2>/dev/null
+    E2E_APP_PID=
+  fi
+}
+
+# ui VERB ARGS: runs the UI driver; its key=value output stays in UI_OUT for
+# ui_get and is echoed to the scenario's transcript.
+ui() {
+  UI_OUT=$(e2e_wine "$E2E_UI_TIMEOUT" "$E2E_UIDRIVER" "$@" 2>>"${E2E_SCENARIO_DIR:-$E2E_WORK}/uidriver.err")
+  local rc=$?
+  printf '    ui %s -> %s\n' "$*" "$(printf '%s' "$UI_OUT" | tr '\n' ' ')" >>"${E2E_TRANSCRIPT:-/dev/null}"
+  return $rc
+}
+
+ui_get() {
+  printf '%s\n' "$UI_OUT" | sed -n "s/^$1=//p" | head -n 1
+}
+
+# Saves a picture of the screen (the Wine desktop when on a real display).
+e2e_screenshot() {
+  local name=$1
+  local dir=${E2E_SCENARIO_ARTIFACTS:-$E2E_ARTIFACTS}
+  local file=$dir/$name.png
+  local target=root
+  if [[ ${E2E_USE_DISPLAY:-0} == 1 ]]; then
+    target=$(xdotool search --name 'Wine desktop' 2>/dev/null | head -n 1)
+    target=${target:-root}
+  fi
+  mkdir -p "$dir"
+  if timeout 20 import -display "$DISPLAY" -window "$target" "$file" 2>/dev/null; then
+    echo "    screenshot: $file" >>"${E2E_TRANSCRIPT:-/dev/null}"
+    E2E_LAST_SCREENSHOT=$file
+  else
+    e2e_note "screenshot $name failed"
+  fi
+}
+
+# Checks. Each prints one "ok"/"FAIL" line; a failed check fails the scenario
+# but the scenario goes on, so one run shows every broken expectation.
+E2E_CHECKS_FAILED=0
+e2e_pass() { echo "    ok   - $1"; }
+e2e_fail() {
+  echo "    FAIL - $1"
+  [[ -n ${2:-} ]] && printf '           %s\n' "$2"
+  E2E_CHECKS_FAILED=$((E2E_CHECKS_FAILED + 1))
+}
+
+check() {
+  local what=$1; shift
+  if "$@"; then e2e_pass "$what"; else e2e_fail "$what" "command failed: $*"; fi
+}
+
+check_eq() {
+  local what=$1 expected=$2 actual=$3
+  if [[ $actual == "$expected" ]]; then e2e_pass "$what"; else e2e_fail "$what" "expected [$expected] got [$actual]"; fi
+}
+
+check_contains() {
+  local what=$1 needle=$2 haystack=$3
+  if [[ $haystack == *"$needle"* ]]; then e2e_pass "$what"; else e2e_fail "$what" "[$needle] not in [$haystack]"; fi
+}
+
+# check_ui WHAT KEY EXPECTED VERB ARGS...
+check_ui() {
+  local what=$1 key=$2 expected=$3; shift 3
+  if ! ui "$@"; then
+    e2e_fail "$what" "uidriver $* failed: $(printf '%s' "$UI_OUT" | tr '\n' ' ')"
+    return
+  fi
+  check_eq "$what" "$expected" "$(ui_get "$key")"
+}
+
+# The log as text with CR LF ends, one line per line.
+log_lines() { tr -d '\r' <"${1:-$E2E_LOG_FILE}"; }
+
+# A time-stamped log line: the marker, h.m.s, the closing marker, two spaces, the text.
+log_has_line() {
+  local text=$1 file=${2:-$E2E_LOG_FILE}
+  [[ -f $file ]] || return 1
+  log_lines "$file" | grep -Fx -- "$text" >/dev/null && return 0
+  log_lines "$file" | grep -E -- '^--> [0-9]{1,2}\.[0-9]{1,2}\.[0-9]{1,2} <--  ' |
+    sed -E 's/^--> [0-9]{1,2}\.[0-9]{1,2}\.[0-9]{1,2} <--  //' | grep -Fx -- "$text" >/dev/null
+}
+
+check_log_line() {
+  local text=$1
+  if log_has_line "$text"; then e2e_pass "log: $text"; else e2e_fail "log: $text" "not in $E2E_LOG_FILE"; fi
+}
+
+# Registry of the scenario's prefix, through Wine's own reg tool.
+reg_query() { e2e_wine "$E2E_WINE_TIMEOUT" reg query "$@" 2>/dev/null | tr -d '\r'; }
+reg_key_exists() { e2e_wine "$E2E_WINE_TIMEOUT" reg query "$1" >/dev/null 2>&1; }

@@ -1,0 +1,507 @@
+// seed.exe: lays down a maker printer installation inside a Wine prefix with
+// the real APIs (spooler, SetupAPI, service manager, registry, files), as the
+// maker's installer would leave it, plus a canary of unrelated things that a
+// removal must never touch; and reports afterwards what is still there.
+//
+//   seed.exe install PROFILE [CONFIG_DLL]   lay down PROFILE (see kProfiles)
+//   seed.exe report PROFILE                 one "kind.name=0|1" line per seeded item
+//   seed.exe profiles                       list the profiles
+//
+// CONFIG_DLL is the stand-in driver configuration DLL (korvexui.dll); by
+// default it is looked for next to seed.exe.
+//
+// Exit status: 0 done, 1 a step failed (the failing step is printed), 2 usage.
+#include <windows.h>
+#include <setupapi.h>
+#include <winspool.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kDriversKey = "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3";
+constexpr const char* kPrintersSoftwareKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
+constexpr const char* kEnumKey = "SYSTEM\\CurrentControlSet\\Enum";
+constexpr const char* kEnvironment = "Windows x64";
+constexpr const char* kSpoolStaging = "C:\\windows\\system32\\spool\\drivers\\x64";
+constexpr const char* kSystemDir = "C:\\windows\\system32";
+constexpr const char* kLocalPortMonitor = ",XcvMonitor Local Port";
+constexpr const char* kPrintProcessor = "winprint";
+constexpr const char* kDataType = "RAW";
+constexpr const char* kStoreIndexKey = "SOFTWARE\\PurvexE2E\\DriverStoreIndex";
+constexpr DWORD kDriverVersion3 = 3;
+
+// One printer with its driver, as the spooler and the registry know it.
+struct PrinterSpec {
+  const char* printer;
+  const char* driver;
+  const char* manufacturer;
+  const char* hardwareId;  // the driver's HardwareID value
+  const char* infPath;     // the driver's InfPath value
+  const char* port;        // "FILE:" or a USB port that is added first
+  const char* deviceInstanceId;  // PnPData DeviceInstanceId; null for none
+  std::vector<const char*> forms;           // DsDriver printMediaSupported
+  std::vector<const char*> dependentFiles;  // also created in system32
+};
+
+struct DeviceSpec {
+  const char* instanceId;
+  const char* hardwareId;
+  const char* service;
+  const char* parentIdPrefix;  // null for none
+  const char* symbolicName;    // Device Parameters SymbolicName; null for none
+};
+
+struct FileSpec {
+  const char* path;
+  const char* content;
+};
+
+struct KeySpec {
+  HKEY root;
+  const char* rootName;
+  const char* key;
+  const char* value;  // a REG_SZ value to write; null for a bare key
+  const char* data;
+};
+
+struct ServiceSpec {
+  const char* name;
+  const char* displayName;
+  const char* imagePath;
+};
+
+// An installed INF and the driver-store INF it came from: the index that the
+// DIFXAPI stand-in consults. Not reported: it is the store's bookkeeping.
+struct StoreIndexEntry {
+  const char* installedInf;
+  const char* storeInf;
+};
+
+struct Profile {
+  const char* name;
+  const char* description;
+  std::vector<StoreIndexEntry> storeIndex;
+  std::vector<PrinterSpec> printers;
+  std::vector<DeviceSpec> devices;
+  std::vector<ServiceSpec> services;
+  std::vector<FileSpec> files;
+  std::vector<KeySpec> keys;
+};
+
+// The maker installation of one USB printer "Korvex Model 80": interface 0 of
+// the composite USB device carries the printer, interface 1 the maker's port
+// service VomuUsb.
+const char* const kModel80 = "Korvex Model 80";
+const char* const kModel80Store = "korvex80.inf_amd64_neutral_4f3e2d1c";
+
+Profile MakerProfile() {
+  Profile p;
+  p.name = "maker";
+  p.description = "one Korvex USB printer with its driver, port service, INF files, DLLs and product keys";
+  p.printers.push_back({kModel80, kModel80, "Korvex", "USB\\VID_0E7B&PID_0105&MI_00",
+                        "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
+                        "USB001", "USBPRINT\\KORVEXMODEL_80\\7&1A2B3C4D&0&USB001",
+                        {"Model 80x200mm", "Model 80x100mm", "A4"},
+                        {"QdRk.dll", "QdVuRk.dll", "QdRkTx.dll", "korvex80res.dll"}});
+  p.devices = {
+      {"USB\\VID_0E7B&PID_0105\\KVX80000001", "USB\\VID_0E7B&PID_0105", "usbccgp", "6&2c3d4e5f&0",
+       "\\??\\USB#VID_0E7B&PID_0105#KVX80000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
+      {"USB\\VID_0E7B&PID_0105&MI_00\\6&2C3D4E5F&0&0000", "USB\\VID_0E7B&PID_0105&MI_00", "usbprint", "7&1a2b3c4d&0",
+       nullptr},
+      {"USB\\VID_0E7B&PID_0105&MI_01\\6&2C3D4E5F&0&0001", "USB\\VID_0E7B&PID_0105&MI_01", "VomuUsb", nullptr, nullptr},
+      {"USBPRINT\\KORVEXMODEL_80\\7&1A2B3C4D&0&USB001", "USBPRINT\\KorvexModel_80", "", nullptr, nullptr},
+  };
+  p.storeIndex = {
+      {"oem12.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf"},
+      {"oem13.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf"},
+  };
+  p.services = {{"VomuUsb", "Korvex USB printing port", "\\SystemRoot\\system32\\drivers\\VOMUUSB.sys"}};
+  p.files = {
+      {"C:\\windows\\system32\\drivers\\VOMUUSB.sys", "maker port driver"},
+      {"C:\\windows\\inf\\oem12.inf",
+       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
+       "\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
+      {"C:\\windows\\inf\\oem12.pnf", "precompiled oem12"},
+      {"C:\\windows\\inf\\oem13.inf",
+       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=USB\r\nProvider=Korvex\r\n[Korvex]\r\n"
+       "\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n"},
+      {"C:\\windows\\inf\\oem13.pnf", "precompiled oem13"},
+      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
+       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
+      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvexmodel80.gpd",
+       "*GPDSpecVersion: \"1.0\"\r\n"},
+      {"C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf",
+       "[Version]\r\nProvider=Korvex\r\n\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n"},
+      {"C:\\windows\\System32\\DriverStore\\Temp\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf", "temporary copy"},
+      {"C:\\windows\\System32\\DriverStore\\Temp\\korvex80.inf_amd64_neutral_4f3e2d1c\\sub\\korvex80.gpd", "temporary copy"},
+      {"C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\korvex80.inf_amd64_neutral_4f3e2d1c.cab", "cabinet"},
+      {"C:\\Program Files\\Korvex\\QdConsole\\QdConsole.exe", "control panel application"},
+      {"C:\\Program Files\\Korvex\\QdConsole\\lang\\en.txt", "control panel texts"},
+  };
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 80", "Port", "USB001"});
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 80", "Mode", "1"});
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkDriverInfo\\Korvex Model 80", "Version", "1.0"});
+  }
+  p.keys.push_back({HKEY_CURRENT_USER, "HKCU", "Software\\Korvex\\QdConsole\\App. settings", "Path",
+                    "C:\\Program Files\\Korvex\\QdConsole"});
+  return p;
+}
+
+// Unrelated things that sit next to the maker's: another vendor's printer,
+// DLL, INF file, USB device and keys, another printer's product key, and a
+// tree of plain files.
+Profile CanaryProfile() {
+  Profile p;
+  p.name = "canary";
+  p.description = "another vendor's printer, files, device and keys that a removal must leave alone";
+  p.printers.push_back({"Office Laser", "Generic Office Laser", "Generic", "USBPRINT\\GenericOffice_Laser",
+                        "C:\\windows\\inf\\ntprint.inf", "FILE:", nullptr, {"Letter", "A4"}, {"genres.dll"}});
+  p.devices = {{"USB\\VID_1234&PID_0001\\GEN0001", "USB\\VID_1234&PID_0001", "usbprint", "6&11111111&0",
+                "\\??\\USB#VID_1234&PID_0001#GEN0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"}};
+  p.files = {
+      {"C:\\windows\\system32\\othervendor.dll", "another vendor's DLL"},
+      {"C:\\windows\\inf\\oem99.inf", "[Version]\r\nProvider=Other\r\n\"Other\" = X, USB\\VID_1234&PID_0001\r\n"},
+      {"C:\\canary\\keep.txt", "canary"},
+      {"C:\\canary\\deeper\\keep too.txt", "canary"},
+  };
+  p.keys = {
+      {HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\QD\\QdRk\\Office Laser", "Port", "FILE:"},
+      {HKEY_CURRENT_USER, "HKCU", "SOFTWARE\\QD\\QdRk\\Office Laser", "Port", "FILE:"},
+      {HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\OtherVendor\\Settings", "Keep", "1"},
+  };
+  return p;
+}
+
+// Device entries that Windows keeps after the maker's printers went: a model
+// that is no longer installed (a printer: its product id begins with 01), and
+// another maker device that is no printer.
+Profile OrphansProfile() {
+  Profile p;
+  p.name = "orphans";
+  p.description = "leftover USB device entries of the maker: an uninstalled printer model and a non-printer device";
+  p.devices = {
+      {"USB\\VID_0E7B&PID_0177\\KVX77000001", "USB\\VID_0E7B&PID_0177", "usbprint", "6&77777777&0",
+       "\\??\\USB#VID_0E7B&PID_0177#KVX77000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
+      {"USB\\VID_0E7B&PID_0299\\KVX99000001", "USB\\VID_0E7B&PID_0299", "usbscan", "6&99999999&0", nullptr},
+  };
+  return p;
+}
+
+std::vector<Profile> Profiles() { return {MakerProfile(), CanaryProfile(), OrphansProfile()}; }
+
+bool g_failed = false;
+
+void Fail(const std::string& what, DWORD error) {
+  std::printf("error=%s (%lu)\n", what.c_str(), static_cast<unsigned long>(error));
+  g_failed = true;
+}
+
+std::string Directory(const std::string& path) {
+  size_t slash = path.find_last_of('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void MakeDirectories(const std::string& dir) {
+  if (dir.empty() || GetFileAttributesA(dir.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  MakeDirectories(Directory(dir));
+  CreateDirectoryA(dir.c_str(), nullptr);
+}
+
+bool WriteTextFile(const std::string& path, const std::string& content) {
+  MakeDirectories(Directory(path));
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    Fail("create " + path, GetLastError());
+    return false;
+  }
+  DWORD written = 0;
+  WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  CloseHandle(file);
+  return true;
+}
+
+bool CopyInto(const std::string& source, const std::string& target) {
+  MakeDirectories(Directory(target));
+  if (!CopyFileA(source.c_str(), target.c_str(), FALSE)) {
+    Fail("copy " + source + " to " + target, GetLastError());
+    return false;
+  }
+  return true;
+}
+
+bool SetString(HKEY root, const std::string& key, const char* name, const std::string& data, DWORD type = REG_SZ) {
+  HKEY handle = nullptr;
+  LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+  if (status != ERROR_SUCCESS) {
+    Fail("create key " + key, static_cast<DWORD>(status));
+    return false;
+  }
+  if (name) {
+    // REG_MULTI_SZ data arrives with its inner terminators; keep them all.
+    DWORD size = static_cast<DWORD>(type == REG_MULTI_SZ ? data.size() : data.size() + 1);
+    status = RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
+    if (status != ERROR_SUCCESS) Fail("set " + key + "\\" + name, static_cast<DWORD>(status));
+  }
+  RegCloseKey(handle);
+  return status == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+  HKEY handle = nullptr;
+  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
+  RegCloseKey(handle);
+  return true;
+}
+
+std::string MultiString(const std::vector<const char*>& items) {
+  std::string out;
+  for (const char* item : items) {
+    out += item;
+    out += '\0';
+  }
+  out += '\0';
+  return out;
+}
+
+// The local port monitor adds a port by name through its XcvData interface.
+void EnsurePort(const char* port) {
+  if (std::strcmp(port, "FILE:") == 0) return;
+  PRINTER_DEFAULTSA defaults{};
+  defaults.DesiredAccess = SERVER_ACCESS_ADMINISTER;
+  HANDLE monitor = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(kLocalPortMonitor), &monitor, &defaults)) {
+    Fail("open the local port monitor", GetLastError());
+    return;
+  }
+  wchar_t wide[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, port, -1, wide, MAX_PATH);
+  DWORD needed = 0, status = 0;
+  DWORD bytes = static_cast<DWORD>((wcslen(wide) + 1) * sizeof(wchar_t));
+  if (!XcvDataW(monitor, L"AddPort", reinterpret_cast<BYTE*>(wide), bytes, nullptr, 0, &needed, &status)) {
+    Fail(std::string("add port ") + port, GetLastError());
+  } else if (status != ERROR_SUCCESS && status != ERROR_ALREADY_EXISTS) {
+    Fail(std::string("add port ") + port, status);
+  }
+  ClosePrinter(monitor);
+}
+
+std::string DriverFile(const char* driver, const char* suffix) {
+  std::string base;
+  for (const char* c = driver; *c; ++c) {
+    if (std::isalnum(static_cast<unsigned char>(*c))) base += static_cast<char>(std::tolower(static_cast<unsigned char>(*c)));
+  }
+  return base + suffix;
+}
+
+void InstallPrinter(const PrinterSpec& spec, const std::string& configDll) {
+  // The spooler copies a driver's files only from its staging directory.
+  const std::string driverDll = DriverFile(spec.driver, ".dll");
+  const std::string uiDll = DriverFile(spec.driver, "ui.dll");
+  const std::string dataFile = DriverFile(spec.driver, ".gpd");
+  CopyInto(configDll, std::string(kSpoolStaging) + "\\" + driverDll);
+  CopyInto(configDll, std::string(kSpoolStaging) + "\\" + uiDll);
+  WriteTextFile(std::string(kSpoolStaging) + "\\" + dataFile, "*GPDSpecVersion: \"1.0\"\r\n");
+  for (const char* dependent : spec.dependentFiles) {
+    WriteTextFile(std::string(kSpoolStaging) + "\\" + dependent, std::string("driver support file ") + dependent);
+    WriteTextFile(std::string(kSystemDir) + "\\" + dependent, std::string("driver support file ") + dependent);
+  }
+  std::string dependents = MultiString(spec.dependentFiles);
+
+  DRIVER_INFO_3A driver{};
+  driver.cVersion = kDriverVersion3;
+  driver.pName = const_cast<char*>(spec.driver);
+  driver.pEnvironment = const_cast<char*>(kEnvironment);
+  driver.pDriverPath = const_cast<char*>(driverDll.c_str());
+  driver.pDataFile = const_cast<char*>(dataFile.c_str());
+  driver.pConfigFile = const_cast<char*>(uiDll.c_str());
+  driver.pDependentFiles = dependents.data();
+  driver.pDefaultDataType = const_cast<char*>(kDataType);
+  if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) {
+    Fail(std::string("add driver ") + spec.driver, GetLastError());
+    return;
+  }
+  // Wine ignores the level-6 extras; the spooler reads them back from here.
+  const std::string driverKey = std::string(kDriversKey) + "\\" + spec.driver;
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "Manufacturer", spec.manufacturer);
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "HardwareID", spec.hardwareId);
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "InfPath", spec.infPath);
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "Provider", spec.manufacturer);
+
+  EnsurePort(spec.port);
+  PRINTER_INFO_2A info{};
+  info.pPrinterName = const_cast<char*>(spec.printer);
+  info.pPortName = const_cast<char*>(spec.port);
+  info.pDriverName = const_cast<char*>(spec.driver);
+  info.pPrintProcessor = const_cast<char*>(kPrintProcessor);
+  info.pDatatype = const_cast<char*>(kDataType);
+  info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+  HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+  if (!printer) {
+    Fail(std::string("add printer ") + spec.printer, GetLastError());
+    return;
+  }
+  ClosePrinter(printer);
+
+  const std::string softwareKey = std::string(kPrintersSoftwareKey) + "\\" + spec.printer;
+  if (spec.deviceInstanceId) SetString(HKEY_LOCAL_MACHINE, softwareKey + "\\PnPData", "DeviceInstanceId", spec.deviceInstanceId);
+  SetString(HKEY_LOCAL_MACHINE, softwareKey + "\\DsDriver", "printMediaSupported", MultiString(spec.forms), REG_MULTI_SZ);
+  std::printf("printer=%s\n", spec.printer);
+}
+
+void InstallDevice(const DeviceSpec& spec) {
+  HDEVINFO set = SetupDiCreateDeviceInfoList(nullptr, nullptr);
+  if (set == INVALID_HANDLE_VALUE) {
+    Fail("device info list", GetLastError());
+    return;
+  }
+  SP_DEVINFO_DATA data{};
+  data.cbSize = sizeof data;
+  // Devices of unknown class, as USB devices without their drivers are.
+  static const GUID kUnknownClass = {0x4d36e97e, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
+  if (!SetupDiCreateDeviceInfoA(set, spec.instanceId, &kUnknownClass, nullptr, nullptr, 0, &data) ||
+      !SetupDiRegisterDeviceInfo(set, &data, 0, nullptr, nullptr, nullptr)) {
+    Fail(std::string("create device ") + spec.instanceId, GetLastError());
+    SetupDiDestroyDeviceInfoList(set);
+    return;
+  }
+  std::string hardwareIds = MultiString({spec.hardwareId});
+  SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_HARDWAREID, reinterpret_cast<const BYTE*>(hardwareIds.data()),
+                                    static_cast<DWORD>(hardwareIds.size()));
+  if (spec.service && *spec.service) {
+    SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_SERVICE, reinterpret_cast<const BYTE*>(spec.service),
+                                      static_cast<DWORD>(std::strlen(spec.service) + 1));
+  }
+  if (spec.symbolicName) {
+    HKEY parameters = SetupDiCreateDevRegKeyA(set, &data, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr, nullptr);
+    if (parameters == INVALID_HANDLE_VALUE) {
+      Fail(std::string("device parameters of ") + spec.instanceId, GetLastError());
+    } else {
+      RegSetValueExA(parameters, "SymbolicName", 0, REG_SZ, reinterpret_cast<const BYTE*>(spec.symbolicName),
+                     static_cast<DWORD>(std::strlen(spec.symbolicName) + 1));
+      RegCloseKey(parameters);
+    }
+  }
+  SetupDiDestroyDeviceInfoList(set);
+  if (spec.parentIdPrefix) {
+    SetString(HKEY_LOCAL_MACHINE, std::string(kEnumKey) + "\\" + spec.instanceId, "ParentIdPrefix", spec.parentIdPrefix);
+  }
+  std::printf("device=%s\n", spec.instanceId);
+}
+
+void InstallService(const ServiceSpec& spec) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
+  if (!manager) {
+    Fail("open the service manager", GetLastError());
+    return;
+  }
+  SC_HANDLE service = CreateServiceA(manager, spec.name, spec.displayName, SERVICE_QUERY_STATUS,
+                                     SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                     spec.imagePath, nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (!service && GetLastError() != ERROR_SERVICE_EXISTS) Fail(std::string("create service ") + spec.name, GetLastError());
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  std::printf("service=%s\n", spec.name);
+}
+
+int Install(const Profile& profile, const std::string& configDll) {
+  if (GetFileAttributesA(configDll.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    Fail("no driver configuration DLL at " + configDll, ERROR_FILE_NOT_FOUND);
+    return kExitFailed;
+  }
+  for (const FileSpec& file : profile.files) WriteTextFile(file.path, file.content);
+  for (const KeySpec& key : profile.keys) SetString(key.root, key.key, key.value, key.data ? key.data : "");
+  for (const StoreIndexEntry& entry : profile.storeIndex) {
+    SetString(HKEY_LOCAL_MACHINE, kStoreIndexKey, entry.installedInf, entry.storeInf);
+  }
+  for (const ServiceSpec& service : profile.services) InstallService(service);
+  for (const DeviceSpec& device : profile.devices) InstallDevice(device);
+  for (const PrinterSpec& printer : profile.printers) InstallPrinter(printer, configDll);
+  std::printf("seeded=%s\n", profile.name);
+  return g_failed ? kExitFailed : kExitOk;
+}
+
+bool PrinterExists(const char* name) {
+  HANDLE printer = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(name), &printer, nullptr)) return false;
+  ClosePrinter(printer);
+  return true;
+}
+
+bool ServiceExists(const char* name) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return false;
+  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_STATUS);
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  return service != nullptr;
+}
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void PrintFact(const char* kind, const std::string& name, bool present) {
+  std::printf("%s.%s=%d\n", kind, name.c_str(), present ? 1 : 0);
+}
+
+int Report(const Profile& profile) {
+  for (const PrinterSpec& spec : profile.printers) {
+    PrintFact("printer", spec.printer, PrinterExists(spec.printer));
+    PrintFact("driver", spec.driver, KeyExists(HKEY_LOCAL_MACHINE, std::string(kDriversKey) + "\\" + spec.driver));
+    for (const char* dependent : spec.dependentFiles) {
+      std::string path = std::string(kSystemDir) + "\\" + dependent;
+      PrintFact("file", path, FileExists(path));
+    }
+  }
+  for (const DeviceSpec& spec : profile.devices) {
+    PrintFact("device", spec.instanceId, KeyExists(HKEY_LOCAL_MACHINE, std::string(kEnumKey) + "\\" + spec.instanceId));
+  }
+  for (const ServiceSpec& spec : profile.services) PrintFact("service", spec.name, ServiceExists(spec.name));
+  for (const FileSpec& spec : profile.files) PrintFact("file", spec.path, FileExists(spec.path));
+  for (const KeySpec& spec : profile.keys) {
+    PrintFact("key", std::string(spec.rootName) + "\\" + spec.key, KeyExists(spec.root, spec.key));
+  }
+  return kExitOk;
+}
+
+std::string NextToSelf(const char* name) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, sizeof self);
+  return Directory(self) + "\\" + name;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  _setmode(_fileno(stdout), _O_BINARY);
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  std::string verb = argc > 1 ? argv[1] : "";
+  if (verb == "profiles") {
+    for (const Profile& p : Profiles()) std::printf("%s: %s\n", p.name, p.description);
+    return kExitOk;
+  }
+  if ((verb != "install" && verb != "report") || argc < 3) {
+    std::fprintf(stderr, "usage: seed.exe install|report PROFILE [CONFIG_DLL] | seed.exe profiles\n");
+    return kExitUsage;
+  }
+  for (const Profile& profile : Profiles()) {
+    if (profile.name != std::string(argv[2])) continue;
+    if (verb == "report") return Report(profile);
+    return Install(profile, argc > 3 ? argv[3] : NextToSelf("korvexui.dll"));
+  }
+  std::fprintf(stderr, "unknown profile %s\n", argv[2]);
+  return kExitUsage;
+}

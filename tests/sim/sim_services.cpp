@@ -1,0 +1,191 @@
+// Service control manager. A deleted service is marked for deletion and goes
+// away (with its Services key) when its last handle closes, as on Windows;
+// opening a marked service fails with 1072.
+#include "platform/win_constants.h"
+#include "tests/sim/sim_internal.h"
+
+namespace sim {
+namespace detail {
+namespace {
+
+constexpr uint32_t kErrorInvalidServiceControl = 1052;
+constexpr uint32_t kErrorServiceMarkedForDelete = 1072;
+constexpr const char* kSpoolerName = "SPOOLER";
+
+class SimServiceHandle : public IServiceHandle {
+ public:
+  SimServiceHandle(SimWindows::Impl& impl, std::string upperName)
+      : impl_(impl), upperName_(std::move(upperName)) {
+    ++impl_.serviceHandles;
+    auto it = impl_.services.find(upperName_);
+    if (it != impl_.services.end()) ++it->second.handles;
+  }
+
+  ~SimServiceHandle() override {
+    auto lock = impl_.Lock();
+    --impl_.serviceHandles;
+    auto it = impl_.services.find(upperName_);
+    if (it == impl_.services.end()) return;
+    if (--it->second.handles == 0 && it->second.markedForDelete) {
+      impl_.RemoveServiceEntry(upperName_);
+    }
+  }
+
+  Outcome Start() override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("StartService", upperName_)) return Fail(*code);
+    auto found = impl_.services.find(upperName_);
+    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
+    ServiceState& service = found->second;
+    if (service.markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    if (service.running) return Fail(win::kErrorServiceAlreadyRunning);
+    if (service.disabled) return Fail(win::kErrorServiceDisabled);
+    service.running = true;
+    impl_.serviceHistory.push_back({service.name, "start"});
+    return Outcome::Success();
+  }
+
+  Outcome Control(uint32_t control) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("ControlService", upperName_ + "#" + std::to_string(control))) {
+      return Fail(*code);
+    }
+    if (control != win::kServiceControlStop) return Fail(kErrorInvalidServiceControl);
+    auto found = impl_.services.find(upperName_);
+    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
+    ServiceState& service = found->second;
+    if (!service.running) return Fail(win::kErrorServiceNotActive);
+    service.running = false;
+    impl_.serviceHistory.push_back({service.name, "stop"});
+    return Outcome::Success();
+  }
+
+  Outcome Delete() override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("DeleteService", upperName_)) return Fail(*code);
+    auto found = impl_.services.find(upperName_);
+    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
+    ServiceState& service = found->second;
+    if (service.markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    service.markedForDelete = true;
+    impl_.serviceHistory.push_back({service.name, "delete"});
+    return Outcome::Success();
+  }
+
+ private:
+  SimWindows::Impl& impl_;
+  std::string upperName_;
+};
+
+class SimServiceManager : public IServiceManager {
+ public:
+  explicit SimServiceManager(SimWindows::Impl& impl) : impl_(impl) {}
+
+  Outcome Open(const std::string& name, uint32_t access, ServiceHandle& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("OpenService", name)) return Fail(*code);
+    impl_.serviceAccesses.push_back(access);
+    auto it = impl_.services.find(Upper(name));
+    if (it == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
+    if (it->second.markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    out = std::make_unique<SimServiceHandle>(impl_, it->first);
+    return Outcome::Success();
+  }
+
+ private:
+  SimWindows::Impl& impl_;
+};
+
+class SimServices : public IServices {
+ public:
+  explicit SimServices(SimWindows::Impl& impl) : impl_(impl) {}
+
+  Outcome OpenManager(uint32_t access, ServiceManager& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("OpenManager", std::to_string(access))) return Fail(*code);
+    if (impl_.denyManager) return Fail(win::kErrorAccessDenied);
+    out = std::make_unique<SimServiceManager>(impl_);
+    return Outcome::Success();
+  }
+
+ private:
+  SimWindows::Impl& impl_;
+};
+
+}  // namespace
+
+std::unique_ptr<IServices> MakeServices(SimWindows::Impl& impl) {
+  return std::make_unique<SimServices>(impl);
+}
+
+}  // namespace detail
+
+void SimWindows::Impl::RemoveServiceEntry(const std::string& upperName) {
+  auto it = services.find(upperName);
+  if (it == services.end()) return;
+  registry.Delete(RegRoot::LocalMachine, std::string(kServicesKey) + "\\" + it->second.name);
+  services.erase(it);
+}
+
+void SimWindows::AddService(const std::string& name, bool running, bool disabled) {
+  auto lock = impl_->Lock();
+  detail::ServiceState& service = impl_->services[detail::Upper(name)];
+  service.name = name;
+  service.running = running;
+  service.disabled = disabled;
+  service.markedForDelete = false;
+  impl_->registry.Create(RegRoot::LocalMachine, std::string(kServicesKey) + "\\" + name);
+}
+
+void SimWindows::RemoveService(const std::string& name) {
+  auto lock = impl_->Lock();
+  impl_->RemoveServiceEntry(detail::Upper(name));
+}
+
+void SimWindows::SetServiceRunning(const std::string& name, bool running) {
+  auto lock = impl_->Lock();
+  auto it = impl_->services.find(detail::Upper(name));
+  if (it != impl_->services.end()) it->second.running = running;
+}
+
+bool SimWindows::ServiceExists(const std::string& name) const {
+  auto lock = impl_->Lock();
+  return impl_->services.count(detail::Upper(name)) != 0;
+}
+
+bool SimWindows::IsRunning(const std::string& name) const {
+  auto lock = impl_->Lock();
+  auto it = impl_->services.find(detail::Upper(name));
+  return it != impl_->services.end() && it->second.running;
+}
+
+void SimWindows::DenyServiceManager(bool deny) {
+  auto lock = impl_->Lock();
+  impl_->denyManager = deny;
+}
+
+std::vector<ServiceEvent> SimWindows::ServiceHistory() const {
+  auto lock = impl_->Lock();
+  return impl_->serviceHistory;
+}
+
+std::vector<std::string> SimWindows::SpoolerHistory() const {
+  auto lock = impl_->Lock();
+  std::vector<std::string> events;
+  for (const ServiceEvent& event : impl_->serviceHistory) {
+    if (detail::Upper(event.service) == detail::kSpoolerName) events.push_back(event.event);
+  }
+  return events;
+}
+
+std::vector<uint32_t> SimWindows::ServiceOpenAccesses() const {
+  auto lock = impl_->Lock();
+  return impl_->serviceAccesses;
+}
+
+int SimWindows::OpenServiceHandles() const {
+  auto lock = impl_->Lock();
+  return impl_->serviceHandles;
+}
+
+}  // namespace sim

@@ -1,0 +1,173 @@
+#include <string>
+#include <vector>
+
+#include "tests/unit/engine_fixture.h"
+
+namespace engine_test {
+namespace {
+
+constexpr const char* kOemInf = "C:\\Windows\\inf\\oem12.inf";
+constexpr const char* kPackage = "abc.inf_amd64_neutral_0123456789abcdef";
+const std::string kStoreInf = "C:\\Windows\\System32\\DriverStore\\FileRepository\\" +
+                              std::string(kPackage) + "\\abc.inf";
+const std::string kTempDir =
+    "C:\\Windows\\System32\\DriverStore\\Temp\\" + std::string(kPackage);
+const std::string kCabinet =
+    "C:\\Windows\\system32\\spool\\drivers\\x64\\PCC\\" + std::string(kPackage) + ".cab";
+
+std::string Missing(const std::string& path) {
+  return "File [" + path + "] do not exist or error opening it";
+}
+
+TEST(DriverStoreNames, CountBackslashesLeavesOutTheLastCharacter) {
+  EXPECT_EQ(CDeviceService::CountBackslashes(""), 0);
+  EXPECT_EQ(CDeviceService::CountBackslashes("\\"), 0);
+  EXPECT_EQ(CDeviceService::CountBackslashes("C:\\Windows\\"), 1);
+  EXPECT_EQ(CDeviceService::CountBackslashes(kTempDir), 5);
+  EXPECT_EQ(CDeviceService::CountBackslashes(kCabinet), 7);
+}
+
+TEST(DriverStoreNames, TrimTrailingCharDropsOnlyOneMatchingCharacter) {
+  EXPECT_EQ(CDeviceService::TrimTrailingChar("C:\\a\\\\", '\\'), "C:\\a\\");
+  EXPECT_EQ(CDeviceService::TrimTrailingChar("C:\\a", '\\'), "C:\\a");
+  EXPECT_EQ(CDeviceService::TrimTrailingChar("", '\\'), "");
+}
+
+using DriverStoreTest = EngineTest;
+
+TEST_F(DriverStoreTest, RemovesThePackageThenItsTempCopyAndCabinet) {
+  sim.AddPackage(kOemInf, kStoreInf);
+  sim.AddFile(kTempDir + "\\abc.inf");
+  sim.AddFile(kTempDir + "\\sub\\abc.dll", "", win::kFileAttributeReadOnly);
+  sim.AddFile(kCabinet);
+  FileList infs{kOemInf};
+
+  EXPECT_TRUE(engine.CleanDriverStore(infs));
+
+  EXPECT_TRUE(infs.empty());
+  EXPECT_FALSE(sim.PackageExists(kStoreInf));
+  EXPECT_FALSE(sim.Exists(kTempDir));
+  EXPECT_FALSE(sim.Exists(kCabinet));
+  const auto runs = sim.Processes();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].args.back(), kTempDir);
+  EXPECT_EQ(runs[1].args.front(), kTempDir);
+  EXPECT_TRUE(InOrder(Log(), {"[" + kTempDir + "] file exists!",
+                              "[" + kTempDir + "] directory and all sub-directory deleted!",
+                              "[" + kCabinet + "] file exists!",
+                              "[" + kCabinet + "] file deleted!",
+                              "File " + kCabinet + " deleted!!"}));
+  // Nothing of this goes to the main dialog's report lists.
+  EXPECT_TRUE(dlg->DeletedFiles.empty());
+  EXPECT_TRUE(dlg->NotDeletedFiles.empty());
+}
+
+struct StorePathCase {
+  const char* name;
+  uint16_t architecture;
+  std::string storeInf;
+  std::vector<std::string> lines;  // the names acted on, in order
+  std::string ownershipOf;         // empty: no tool started
+};
+
+class DriverStoreNamesTest : public EngineTest,
+                             public ::testing::WithParamInterface<StorePathCase> {};
+
+TEST_P(DriverStoreNamesTest, DerivesTheTempDirectoryAndCabinetPath) {
+  const StorePathCase& c = GetParam();
+  StartDialog(c.architecture);
+  sim.AddPackage(kOemInf, c.storeInf);
+  FileList infs{kOemInf};
+
+  (void)engine.CleanDriverStore(infs);
+
+  EXPECT_TRUE(InOrder(Log(), c.lines));
+  const auto runs = sim.Processes();
+  if (c.ownershipOf.empty()) {
+    EXPECT_TRUE(runs.empty());
+  } else {
+    ASSERT_FALSE(runs.empty());
+    EXPECT_EQ(runs[0].args.back(), c.ownershipOf);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StorePaths, DriverStoreNamesTest,
+    ::testing::Values(
+        StorePathCase{"X64", win::kProcessorArchitectureAmd64, kStoreInf,
+                      {Missing(kTempDir), Missing(kCabinet)}, kTempDir},
+        StorePathCase{"TrailingBackslash", win::kProcessorArchitectureAmd64, kStoreInf + "\\",
+                      {Missing(kTempDir), Missing(kCabinet)}, kTempDir},
+        StorePathCase{
+            "X86", win::kProcessorArchitectureIntel,
+            "C:\\Windows\\System32\\DriverStore\\FileRepository\\abc.inf_x86_neutral_1\\abc.inf",
+            {Missing("C:\\Windows\\System32\\DriverStore\\Temp\\abc.inf_x86_neutral_1"),
+             Missing("C:\\Windows\\system32\\spool\\drivers\\w32x86\\PCC\\abc.inf_x86_neutral_1.cab")},
+            "C:\\Windows\\System32\\DriverStore\\Temp\\abc.inf_x86_neutral_1"},
+        StorePathCase{
+            "WindowsTwoLevelsDown", win::kProcessorArchitectureAmd64,
+            "D:\\OS\\Windows\\System32\\DriverStore\\FileRepository\\abc.inf_1\\abc.inf",
+            {"Cannot proceed to delete DriverStore\\TEMP\\packName directory: dir name "
+             "D:\\OS\\Windows\\System32\\DriverStore\\Temp\\abc.inf_1 is supposed to be incorrect.",
+             Missing("D:\\OS\\system32\\spool\\drivers\\x64\\PCC\\abc.inf_1.cab")},
+            ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DriverStoreTest, RepositoryNameIsMatchedWithItsExactLetterCase) {
+  // The name is kept, so the "Temp directory" is the store's own package
+  // directory, which the depth rule lets through.
+  const std::string package =
+      "C:\\Windows\\System32\\DriverStore\\filerepository\\abc.inf_amd64_1";
+  sim.AddPackage(kOemInf, package + "\\abc.inf");
+  FileList infs{kOemInf};
+
+  (void)engine.CleanDriverStore(infs);
+
+  const auto runs = sim.Processes();
+  ASSERT_FALSE(runs.empty());
+  EXPECT_EQ(runs[0].args.back(), package);
+}
+
+TEST_F(DriverStoreTest, FileInUseInTheTempCopyIsLoggedAndDoesNotChangeTheResult) {
+  sim.AddPackage(kOemInf, kStoreInf);
+  sim.AddFile(kTempDir + "\\abc.dll");
+  sim.SetInUse(kTempDir + "\\abc.dll");
+  FileList infs{kOemInf};
+
+  EXPECT_TRUE(engine.CleanDriverStore(infs));
+
+  EXPECT_TRUE(sim.Exists(kTempDir + "\\abc.dll"));
+  EXPECT_TRUE(InOrder(Log(), {"Error! Impossible to delete file \"" + kTempDir +
+                                  "\\abc.dll!\". Error 32",
+                              "Impossible to delete [" + kTempDir +
+                                  "] directory or sub-directory.",
+                              "Error! Impossible to delete file \"" + kTempDir + "!\"",
+                              Missing(kCabinet)}));
+}
+
+TEST_F(DriverStoreTest, EmptyInfListDeletesNothing) {
+  sim.AddFile(kTempDir + "\\abc.inf");
+  sim.AddFile(kCabinet);
+  FileList infs;
+
+  EXPECT_TRUE(engine.CleanDriverStore(infs));
+
+  EXPECT_TRUE(sim.Exists(kTempDir + "\\abc.inf"));
+  EXPECT_TRUE(sim.Exists(kCabinet));
+  EXPECT_TRUE(sim.Processes().empty());
+}
+
+TEST_F(DriverStoreTest, PackageThatStaysStillHasItsLeftoversCleaned) {
+  sim.AddPackage(kOemInf, kStoreInf);
+  sim.FailUninstall(kStoreInf, win::kErrorAccessDenied);
+  sim.AddFile(kCabinet);
+  FileList infs{kOemInf};
+
+  EXPECT_FALSE(engine.CleanDriverStore(infs));
+
+  EXPECT_EQ(infs, FileList{kOemInf});
+  EXPECT_FALSE(sim.Exists(kCabinet));
+}
+
+}  // namespace
+}  // namespace engine_test

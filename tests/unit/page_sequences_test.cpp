@@ -1,0 +1,471 @@
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "platform/win_constants.h"
+#include "tests/unit/page_fixture.h"
+
+namespace page_test {
+namespace {
+
+const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
+const UsbPrinter kP2{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
+constexpr const char* kSpooler = "spooler";
+constexpr const char* kPortService = "VomuUsb";
+constexpr const char* kPortDriverFile = "C:\\Windows\\system32\\drivers\\VOMUUSB.sys";
+constexpr const char* kPortInf = "C:\\Windows\\inf\\oem90.inf";
+constexpr const char* kPortStoreInf =
+    "C:\\Windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_0a1b2c3d\\vomuusb.inf";
+constexpr const char* kDll = "QdRk.dll";
+constexpr const char* kDllPath = "C:\\Windows\\system32\\QdRk.dll";
+constexpr const char* kConsoleDir = "C:\\Program Files\\Korvex\\QdConsole";
+constexpr const char* kPccDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\PCC\\";
+constexpr const char* kSpoolDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\";
+constexpr const char* kNoHardwareIdLine = "Cannot search .inf files: HardwareId string is empty.";
+const char* const kProductKeys[] = {"SOFTWARE\\QD\\QdRk\\", "SOFTWARE\\QD\\QdRkTx\\",
+                                    "SOFTWARE\\QD\\QdRkDriverInfo\\"};
+
+enum class Sequence { Selected, Checked };
+
+class PageSequenceTest : public PageFixture {
+ public:
+  PageSequenceTest() {
+    sim.AddService(kSpooler, /*running=*/true);
+    sim.AddService(kPortService, /*running=*/true);
+    sim.AddFile(kPortDriverFile);
+    sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
+    sim.AddFile("C:\\Windows\\inf\\oem90.pnf");
+    sim.AddPackage(kPortInf, kPortStoreInf);
+    sim.AddFile(kDllPath);
+    sim.SetString(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole\\App. settings", "Path",
+                  kConsoleDir);
+    sim.AddFile(std::string(kConsoleDir) + "\\QdConsole.exe");
+    // The printer user interface removes the driver it is asked for.
+    sim.SetShellHook([this](const sim::ShellExecuteRecord& run) {
+      for (const std::string& driver : drivers_) {
+        if (run.parameters.find("\"" + driver + "\"") == std::string::npos) continue;
+        sim.DeleteKey(RegRoot::LocalMachine, sim.DriverKeyPath(driver, 3));
+      }
+    });
+  }
+
+  // A printer as its installation leaves it: driver with a support DLL, INF
+  // and PNF, cabinet, backup directory and product keys in both hives.
+  void Install(const UsbPrinter& p, bool ownDriver = true) {
+    if (ownDriver) {
+      sim::DriverSpec driver;
+      driver.name = p.driver;
+      driver.manufacturer = kMaker;
+      driver.hardwareId = p.HardwareId();
+      driver.infPath = p.InfPath();
+      driver.dependentFiles = {kDll};
+      sim.AddDriver(driver);
+      drivers_.push_back(p.driver);
+      sim.AddFile(Inf(p), "[Models]\r\n%Printer%=Install, " + p.HardwareId() + "\r\n");
+      sim.AddFile("C:\\Windows\\inf\\oem" + p.pid + ".pnf");
+      sim.AddFile(Cabinet(p));
+      sim.AddFile(BackupDir(p) + "\\x.dll");
+    }
+    AddPrinter(p.name, p.driver, p.PnpInstance());
+    AddUsbDevice(p);
+    for (const char* key : kProductKeys) {
+      sim.CreateKey(RegRoot::LocalMachine, key + p.name);
+      sim.CreateKey(RegRoot::CurrentUser, key + p.name);
+    }
+  }
+  void InstallSharingDriver(const UsbPrinter& owner, UsbPrinter other) {
+    other.driver = owner.driver;
+    Install(other, /*ownDriver=*/false);
+  }
+  static std::string Inf(const UsbPrinter& p) { return "C:\\Windows\\inf\\oem" + p.pid + ".inf"; }
+  static std::string Cabinet(const UsbPrinter& p) { return kPccDir + p.StoreFolder() + ".cab"; }
+  static std::string BackupDir(const UsbPrinter& p) {
+    return kSpoolDir + CRemoveDrvPrn::BackupDirectoryName(p.HardwareId());
+  }
+
+  void Run(Sequence sequence) {
+    mark_ = LogMark();
+    if (sequence == Sequence::Selected) {
+      Page().UninstallSelectedPrinter();
+    } else {
+      dlg->DeletedFiles.clear();
+      dlg->NotDeletedFiles.clear();
+      Page().UninstallCheckedComponents();
+    }
+  }
+  // The boxes as the user leaves them before pressing "Uninstall".
+  void RunChecked(bool printer, bool driver, bool port) {
+    simPage.SetCheck(IDC_CHECK_PRINTER, printer);
+    simPage.SetCheck(IDC_CHECK_DRIVER, driver);
+    simPage.SetCheck(IDC_CHECK_PORT_SERVICE, port);
+    Run(Sequence::Checked);
+  }
+
+  bool Ran(const std::string& line) const {
+    const auto lines = LogSince(mark_);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  bool ProductKeysLeft(const UsbPrinter& p) const {
+    for (const char* key : kProductKeys) {
+      if (sim.KeyExists(RegRoot::LocalMachine, key + p.name) ||
+          sim.KeyExists(RegRoot::CurrentUser, key + p.name)) {
+        return true;
+      }
+    }
+    return false;
+  }
+  bool PortServiceLeft() const {
+    return sim.ServiceExists(kPortService) || sim.Exists(kPortDriverFile);
+  }
+  bool EndedWithSeparator() const {
+    const auto lines = LogSince(mark_);
+    return !lines.empty() && lines.back() == kSeparatorLine;
+  }
+  std::vector<std::string> Texts(const std::vector<uint32_t>& ids) const {
+    std::vector<std::string> texts;
+    for (uint32_t id : ids) texts.push_back(Text(id));
+    return texts;
+  }
+
+ private:
+  std::vector<std::string> drivers_;
+  size_t mark_ = 0;
+};
+
+// What is left of kP1's installation after a run.
+struct Left {
+  bool printer, driver, portService, productKeys, settings;
+};
+
+struct ScenarioCase {
+  const char* label;
+  void (*arrange)(PageSequenceTest&);
+  void (*act)(PageSequenceTest&);
+  Left left;
+  std::vector<uint32_t> boxes;
+  bool separator;
+};
+
+class PageScenarioTest : public PageSequenceTest,
+                         public ::testing::WithParamInterface<ScenarioCase> {};
+
+TEST_P(PageScenarioTest, RemovesWhatTheSequenceDecides) {
+  const ScenarioCase& c = GetParam();
+  c.arrange(*this);
+  Start();
+  c.act(*this);
+  EXPECT_EQ(sim.PrinterExists(kP1.name), c.left.printer);
+  EXPECT_EQ(sim.DriverExists(kP1.driver), c.left.driver);
+  EXPECT_EQ(sim.Exists(Inf(kP1)), c.left.driver);  // INF files go with the driver
+  EXPECT_EQ(PortServiceLeft(), c.left.portService);
+  EXPECT_EQ(ProductKeysLeft(kP1), c.left.productKeys);
+  EXPECT_EQ(sim.Exists(kConsoleDir), c.left.settings);
+  EXPECT_EQ(BoxTexts(), Texts(c.boxes));
+  EXPECT_EQ(EndedWithSeparator(), c.separator);
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+  EXPECT_FALSE(simPage.IsVisible(IDC_PROGRESS));
+  EXPECT_TRUE(Enabled(IDC_RELOAD_LIST));
+}
+
+void OnePrinter(PageSequenceTest& t) { t.Install(kP1); }
+void TwoPrinters(PageSequenceTest& t) {
+  t.Install(kP1);
+  t.Install(kP2);
+}
+void SharedDriver(PageSequenceTest& t) {
+  t.Install(kP1);
+  t.InstallSharingDriver(kP1, kP2);
+}
+void JobsQueued(PageSequenceTest& t) {
+  t.Install(kP1);
+  t.sim.SetJobs(kP1.name, 2);
+}
+void PortDeviceStuck(PageSequenceTest& t) {
+  t.Install(kP1);
+  t.sim.FailRemove(kP1.Interface1());
+}
+void DllInUse(PageSequenceTest& t) {
+  t.Install(kP1);
+  t.sim.SetInUse(kDllPath);
+}
+void Selected(PageSequenceTest& t) { t.Run(Sequence::Selected); }
+void CheckedAll(PageSequenceTest& t) { t.RunChecked(true, true, true); }
+void CheckedPrinterAndDriver(PageSequenceTest& t) { t.RunChecked(true, true, false); }
+void CheckedPrinter(PageSequenceTest& t) { t.RunChecked(true, false, false); }
+void CheckedPortService(PageSequenceTest& t) { t.RunChecked(false, false, true); }
+
+const uint32_t kDone = IDS_UNINSTALL_COMPLETED;
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, PageScenarioTest,
+    ::testing::Values(
+        ScenarioCase{"OwnDriverRunsEveryStep", OnePrinter, Selected,
+                     {false, false, false, false, false}, {kDone}, true},
+        ScenarioCase{"SharedDriverKeepsDriverServiceSettings", SharedDriver, Selected,
+                     {false, true, true, false, true}, {kDone}, true},
+        ScenarioCase{"ServiceStillUsedByOtherPrinter", TwoPrinters, Selected,
+                     {false, false, true, false, true}, {kDone}, true},
+        ScenarioCase{"QueuedJobsEndAtOnce", JobsQueued, Selected,
+                     {true, true, true, true, true}, {IDS_MSG_JOBS_QUEUED}, false},
+        ScenarioCase{"DllFailureIsShownNotKept", DllInUse, Selected,
+                     {false, false, false, false, false}, {IDS_MSG_DLL, kDone}, true},
+        ScenarioCase{"SelectedPortFailureEnds", PortDeviceStuck, Selected,
+                     {false, false, true, true, true}, {IDS_MSG_DEVICE}, false},
+        ScenarioCase{"CheckedPortFailureEnds", PortDeviceStuck, CheckedAll,
+                     {false, false, true, true, true}, {IDS_MSG_DEVICE}, false},
+        ScenarioCase{"CheckedOnlyPortService", OnePrinter, CheckedPortService,
+                     {true, true, false, false, false}, {kDone}, true},
+        ScenarioCase{"CheckedOnlyPrinter", OnePrinter, CheckedPrinter,
+                     {false, true, true, false, false}, {kDone}, true},
+        ScenarioCase{"CheckedDriverDespiteSecondPrinter", TwoPrinters, CheckedPrinterAndDriver,
+                     {false, false, true, false, true}, {kDone}, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(PageSequenceTest, LastPrinterGoneLeavesNothingToUninstall) {
+  Install(kP1);
+  Start();
+  Run(Sequence::Selected);
+  EXPECT_TRUE(Ran("\"VOMUUSB\" is not still used."));
+  EXPECT_FALSE(sim.DeviceExists(kP1.Interface1()));
+  EXPECT_FALSE(sim.PackageExists(kPortStoreInf));
+  EXPECT_EQ(sim.MessageBoxes().back().style, win::kMbIconInformation);
+  for (int id : {IDC_UNINSTALL_SELECTED, IDC_CHECK_PRINTER, IDC_CHECK_DRIVER,
+                 IDC_CHECK_PORT_SERVICE, IDC_UNINSTALL_CHECKED}) {
+    EXPECT_FALSE(Enabled(id)) << id;
+  }
+  EXPECT_FALSE(Checked(IDC_CHECK_PORT_SERVICE));
+}
+
+TEST_F(PageSequenceTest, SharedDriverSkipsTheUseCheckAndTheForms) {
+  Install(kP1);
+  InstallSharingDriver(kP1, kP2);
+  Start();
+  Run(Sequence::Selected);
+  EXPECT_FALSE(Ran("\"VOMUUSB\" is not still used."));
+  EXPECT_TRUE(sim.RemovedForms().empty());
+  EXPECT_TRUE(sim.ShellExecutes().empty());
+  EXPECT_TRUE(ProductKeysLeft(kP2));
+  EXPECT_EQ(simPage.Items(IDC_PRINTER_COMBO), std::vector<std::string>{kP2.name});
+}
+
+TEST_F(PageSequenceTest, EmptyHardwareIdSkipsOnlyTheInfSearch) {
+  Install(kP1);
+  sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), "HardwareID");
+  Start();
+  ASSERT_EQ(Page().Printers[0]->HardwareId, "");
+  Run(Sequence::Selected);
+  EXPECT_TRUE(Ran(kNoHardwareIdLine));
+  EXPECT_TRUE(sim.Exists(Inf(kP1)));
+  EXPECT_FALSE(sim.DriverExists(kP1.driver));
+  EXPECT_FALSE(ProductKeysLeft(kP1));
+  EXPECT_TRUE(EndedWithSeparator());
+}
+
+struct VersionCase {
+  const char* label;
+  uint32_t major, minor;
+  bool storeFolder;
+  bool storeCleanup;  // else backup-directory cleanup
+};
+
+class PageVersionTest : public PageSequenceTest,
+                        public ::testing::WithParamInterface<VersionCase> {};
+
+TEST_P(PageVersionTest, ChoosesTheDriverCopyCleanup) {
+  const VersionCase& c = GetParam();
+  sim.SetOsVersion(c.major, c.minor, 0);
+  Install(kP1);
+  if (!c.storeFolder) {
+    sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), "InfPath");
+  }
+  Start();
+  Run(Sequence::Selected);
+  EXPECT_EQ(sim.Exists(Cabinet(kP1)), !c.storeCleanup);
+  EXPECT_EQ(sim.Exists(BackupDir(kP1)), c.storeCleanup);
+  EXPECT_EQ(BoxTexts(), Texts({IDS_UNINSTALL_COMPLETED}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, PageVersionTest,
+    ::testing::Values(VersionCase{"Nt6WithFolder", 6, 1, true, true},
+                      VersionCase{"Nt6WithoutFolder", 6, 1, false, false},
+                      VersionCase{"Xp", 5, 1, true, false},
+                      VersionCase{"Ten", 10, 0, true, false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(PageSequenceTest, FailuresAreShownInOrderAndTheLastOneDecides) {
+  Install(kP1);
+  sim.SetInUse(kDllPath);                                            // 40, not kept
+  sim.SetDenied(Cabinet(kP1));                                       // listed at the end
+  sim.DenyDelete(RegRoot::CurrentUser, kProductKeys[1] + kP1.name);  // 70
+  Start();
+  Run(Sequence::Selected);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{
+                            Text(IDS_MSG_DLL), Text(IDS_MSG_REG_KEY),
+                            Text(IDS_REPORT_HEADING) + kDllPath + "\r\n" + Cabinet(kP1) + "\r\n"}));
+  // Every label is still tried.
+  EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, kProductKeys[2] + kP1.name));
+  EXPECT_TRUE(Enabled(IDC_UNINSTALL_CHECKED));  // a failed run keeps "Uninstall"
+}
+
+TEST_F(PageSequenceTest, OnlyTheSelectedSequenceEmptiesTheFileLists) {
+  Install(kP1);
+  Start();
+  dlg->NotDeletedFiles = {"C:\\stale"};
+  Page().UninstallSelectedPrinter();
+  EXPECT_TRUE(dlg->NotDeletedFiles.empty());
+  dlg->NotDeletedFiles = {"C:\\stale"};
+  simPage.SetCheck(IDC_CHECK_PORT_SERVICE, true);
+  Page().UninstallCheckedComponents();
+  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\stale"});
+}
+
+// The test thread as the user-interface thread: messages sent from another
+// thread wait until this thread handles them, as SendMessage does.
+class UiThread {
+ public:
+  using Dispatch = std::function<void(uint32_t, uintptr_t, intptr_t)>;
+  explicit UiThread(Dispatch dispatch) : dispatch_(std::move(dispatch)) {}
+
+  void Deliver(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (std::this_thread::get_id() == ui_) {
+      dispatch_(message, wParam, lParam);
+      return;
+    }
+    auto item = std::make_shared<Item>(Item{message, wParam, lParam, false});
+    std::unique_lock<std::mutex> lock(mutex_);
+    queue_.push_back(item);
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return item->done; });
+  }
+  void Pump() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!queue_.empty()) {
+      auto item = queue_.front();
+      queue_.pop_front();
+      lock.unlock();
+      dispatch_(item->message, item->wParam, item->lParam);
+      lock.lock();
+      item->done = true;
+      changed_.notify_all();
+    }
+  }
+  // Handles messages until done() holds; false after a generous bound.
+  bool RunUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!done()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait_for(lock, std::chrono::milliseconds(1),
+                          [&] { return !queue_.empty() || signalled_; });
+      }
+      Pump();
+    }
+    return true;
+  }
+  void Signal() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    signalled_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  struct Item {
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+    bool done;
+  };
+  Dispatch dispatch_;
+  std::thread::id ui_ = std::this_thread::get_id();
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::shared_ptr<Item>> queue_;
+  bool signalled_ = false;
+};
+
+class PageWorkerTest : public PageSequenceTest {
+ protected:
+  PageWorkerTest()
+      : ui([this](uint32_t m, uintptr_t w, intptr_t l) {
+          if (m == WM_PROGRESS_STEP) handledSteps.push_back(l);
+          (void)Page().OnPageMessage(m, w, l);
+        }) {
+    simPage.SetHandler([this](uint32_t m, uintptr_t w, intptr_t l) { ui.Deliver(m, w, l); });
+  }
+  bool WorkerEnded() {
+    return ui.RunUntil([this] { return !Page().Worker.IsRunning(); });
+  }
+  std::vector<intptr_t> handledSteps;  // in the order the page handled them
+  UiThread ui;
+};
+
+TEST_F(PageWorkerTest, ButtonRunsTheSequenceOnTheWorker) {
+  Install(kP1);
+  Start();
+  const size_t mark = LogMark();
+  Page().OnUninstallSelectedClicked();
+  ASSERT_TRUE(WorkerEnded());
+  EXPECT_FALSE(sim.PrinterExists(kP1.name));
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{dlg->FormatText(IDS_CONFIRM_PRINTER, kP1.name),
+                                                  Text(IDS_UNINSTALL_COMPLETED)}));
+  ASSERT_GE(handledSteps.size(), 2u);
+  EXPECT_EQ(handledSteps.front(), kProgressStart);
+  EXPECT_NE(handledSteps.back(), kProgressStepOnce);
+  EXPECT_FALSE(Enabled(IDC_UNINSTALL_SELECTED));
+  EXPECT_TRUE(Enabled(IDC_RELOAD_LIST));
+  EXPECT_EQ(LogSince(mark).back(), kSeparatorLine);
+}
+
+TEST_F(PageWorkerTest, ClosingDuringAnOperationStartsTheSpoolerAgain) {
+  Install(kP1);
+  Start();
+  // The DLL removal waits one second, stops the spooler and waits three: the
+  // window closes in the middle of that.
+  constexpr uint64_t kInsideSpoolerStop = 2000;
+  bool atStop = false;
+  bool stopAsked = false;
+  bool spoolerWasRunning = true;
+  std::mutex m;
+  std::condition_variable cv;
+  sim.At(kInsideSpoolerStop, [&] {
+    std::unique_lock<std::mutex> lock(m);
+    spoolerWasRunning = sim.IsRunning(kSpooler);
+    atStop = true;
+    ui.Signal();
+    cv.wait(lock, [&] { return stopAsked; });
+  });
+  Page().Worker.PumpWhileWaiting = [&] {
+    {
+      std::lock_guard<std::mutex> lock(m);
+      stopAsked = true;
+    }
+    cv.notify_all();
+    ui.Pump();
+  };
+  const size_t mark = LogMark();
+  Page().OnUninstallSelectedClicked();
+  ASSERT_TRUE(ui.RunUntil([&] {
+    std::lock_guard<std::mutex> lock(m);
+    return atStop;
+  }));
+  Page().ShutdownWorker();
+
+  EXPECT_FALSE(spoolerWasRunning);
+  EXPECT_FALSE(Page().Worker.IsRunning());
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+  EXPECT_FALSE(sim.PrinterExists(kP1.name));
+  EXPECT_TRUE(sim.DriverExists(kP1.driver));  // stopped before the driver step
+  EXPECT_EQ(BoxTexts().back(), "Stop thread");
+  const auto lines = LogSince(mark);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(kSeparatorLine)), 0);
+  EXPECT_EQ(lines.back().rfind("Uninstall operation stopped before its end", 0), 0u)
+      << lines.back();
+}
+
+}  // namespace
+}  // namespace page_test

@@ -1,0 +1,90 @@
+#include <string>
+#include <vector>
+
+#include "tests/unit/removal_fixture.h"
+
+namespace removal_test {
+namespace {
+
+
+constexpr const char* kPrinter = "Office Label";
+constexpr const char* kPrinterKey = "SOFTWARE\\QD\\QdRk\\Office Label";
+
+class ProductRegistryTest : public RemovalTest {
+ protected:
+  void SetUp() override { prn.CurrentPrinter.PrinterName = kPrinter; }
+};
+
+struct LabelCase {
+  const char* label;
+  const char* key;
+};
+
+class ProductLabelTest : public ProductRegistryTest,
+                         public ::testing::WithParamInterface<LabelCase> {};
+
+TEST_P(ProductLabelTest, AbsentKeysAreNoFailure) {
+  EXPECT_TRUE(prn.DeleteQdRkRegKeys(GetParam().label));
+  const std::string key = GetParam().key;
+  EXPECT_EQ(NewLog(), Lines({"Key [HKEY_LOCAL_MACHINE\\" + key + "] NOT found!",
+                                    "Key [HKEY_CURRENT_USER\\" + key + "] NOT found!"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Labels, ProductLabelTest,
+    ::testing::Values(LabelCase{"QDRK", kPrinterKey},
+                      LabelCase{"qdrktx", "SOFTWARE\\QD\\QdRkTx\\Office Label"},
+                      LabelCase{"QdRkDriverInfo", "SOFTWARE\\QD\\QdRkDriverInfo\\Office Label"}));
+
+TEST_F(ProductRegistryTest, KeyOnlyInUserHiveIsDeleted) {
+  sim.CreateKey(RegRoot::CurrentUser, std::string(kPrinterKey) + "\\Settings");
+  sim.CreateKey(RegRoot::CurrentUser, "SOFTWARE\\QD\\QdRk\\Desk Label");
+
+  EXPECT_TRUE(prn.DeleteQdRkRegKeys("QDRK"));
+  EXPECT_EQ(NewLog(), Lines({"Key [HKEY_LOCAL_MACHINE\\SOFTWARE\\QD\\QdRk\\Office Label] NOT found!",
+                          "Key [HKEY_CURRENT_USER\\SOFTWARE\\QD\\QdRk\\Office Label] found!",
+                          "Key [HKEY_CURRENT_USER\\SOFTWARE\\QD\\QdRk\\Office Label] deleted!"}));
+  EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, kPrinterKey));
+  EXPECT_TRUE(sim.KeyExists(RegRoot::CurrentUser, "SOFTWARE\\QD\\QdRk\\Desk Label"));
+}
+
+TEST_F(ProductRegistryTest, RefusedMachineKeyStillHandlesUserHive) {
+  sim.CreateKey(RegRoot::LocalMachine, kPrinterKey);
+  sim.CreateKey(RegRoot::CurrentUser, kPrinterKey);
+  sim.DenyDelete(RegRoot::LocalMachine, kPrinterKey);
+
+  EXPECT_FALSE(prn.DeleteQdRkRegKeys("QDRK"));
+  EXPECT_EQ(CountLog("Key [HKEY_LOCAL_MACHINE\\SOFTWARE\\QD\\QdRk\\Office Label] NOT "
+                     "deleted! Error 5"),
+            1u);
+  EXPECT_EQ(NewLog().back(), "Key [HKEY_CURRENT_USER\\SOFTWARE\\QD\\QdRk\\Office Label] deleted!");
+  EXPECT_TRUE(sim.KeyExists(RegRoot::LocalMachine, kPrinterKey));
+  EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, kPrinterKey));
+}
+
+TEST_F(ProductRegistryTest, StatusLineNamesRootAndKey) {
+  sim.CreateKey(RegRoot::LocalMachine, kPrinterKey);
+  EXPECT_TRUE(prn.DeleteQdRkRegKeys("QDRK"));
+  EXPECT_EQ(page.TextHistory(IDC_STATUS_LINE), Lines({"Deleting [HKEY_LOCAL_MACHINE\\SOFTWARE\\QD\\QdRk\\Office Label] "
+                          "registry key..."}));
+  EXPECT_TRUE(sim.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\QD\\QdRk"));
+}
+
+TEST_F(ProductRegistryTest, UnknownLabelIsRefused) {
+  sim.CreateKey(RegRoot::LocalMachine, kPrinterKey);
+  EXPECT_FALSE(prn.DeleteQdRkRegKeys("QDRK2"));
+  EXPECT_EQ(NewLog(), Lines({"Parameter not valid passed to DeleteQdRkRegKeys"}));
+  EXPECT_TRUE(sim.KeyExists(RegRoot::LocalMachine, kPrinterKey));
+}
+
+TEST_F(ProductRegistryTest, NameThatIsNotOneKeyNeverReachesTheProductKey) {
+  sim.CreateKey(RegRoot::LocalMachine, "SOFTWARE\\QD\\QdRk\\Desk Label\\Settings");
+  for (const char* name : {"", "Desk Label\\Settings"}) {
+    prn.CurrentPrinter.PrinterName = name;
+    EXPECT_TRUE(prn.DeleteQdRkRegKeys("QDRK")) << name;
+  }
+  EXPECT_TRUE(sim.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\QD\\QdRk\\Desk Label\\Settings"));
+}
+
+}  // namespace
+}  // namespace removal_test

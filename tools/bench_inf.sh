@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Times the INF search under Wine over a generated INF directory, and grep
+# over the same files natively as the floor that no search can beat.
+#
+# usage: tools/bench_inf.sh [WIN_BUILD_DIR]
+#   WIN_BUILD_DIR  a MinGW build tree holding bench/win_inf_bench.exe
+#                  (default: build-win; build it with `ninja -C DIR win_inf_bench`)
+# environment:
+#   BENCH_DATA        the generated directory, made once (default /tmp/purvex-inf-bench)
+#   BENCH_WINEPREFIX  the Wine prefix, made once (default /tmp/purvex-bench-prefix)
+#   BENCH_ROUNDS      rounds of each measurement (default 5)
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=$(realpath -m "${1:-$top/build-win}")
+exe=$build/bench/win_inf_bench.exe
+data=${BENCH_DATA:-/tmp/purvex-inf-bench}
+prefix=${BENCH_WINEPREFIX:-/tmp/purvex-bench-prefix}
+rounds=${BENCH_ROUNDS:-5}
+text='VID_0E7B&PID_0001'
+
+if [ ! -f "$exe" ]; then
+  echo "missing $exe: run ninja -C $build win_inf_bench" >&2
+  exit 1
+fi
+
+if [ ! -f "$data/.complete" ]; then
+  rm -rf "$data"
+  python3 "$top/tests/bench/make_inf_corpus.py" "$data"
+  touch "$data/.complete"
+fi
+
+export WINEDEBUG=-all WINEARCH=win64 WINEPREFIX="$prefix"
+if [ ! -f "$prefix/system.reg" ]; then
+  timeout 120 wineboot --init >/dev/null 2>&1
+  timeout 60 wineserver -w
+fi
+
+# Wine's drive Z: is the Unix root.
+windir="Z:$(printf '%s' "$data" | tr '/' '\\')"
+echo "== FindInfFiles under Wine (real Win32 file functions)"
+(cd "$data" && timeout 600 wine "$exe" "$windir" "$text" "" "$rounds")
+
+files=$(find "$data" -maxdepth 1 -type f -name '*.inf' | wc -l)
+bytes=$(find "$data" -maxdepth 1 -type f -name '*.inf' -printf '%s\n' | awk '{s += $1} END {print s}')
+best=""
+found=0
+for _ in $(seq "$rounds"); do
+  start=$(date +%s%N)
+  found=$(grep -l -i -F -s -- "$text" "$data"/*.inf | wc -l || true)
+  end=$(date +%s%N)
+  took=$((end - start))
+  if [ -z "$best" ] || [ "$took" -lt "$best" ]; then best=$took; fi
+done
+echo "== grep -l -i -F natively (the floor)"
+awk -v ns="$best" -v files="$files" -v bytes="$bytes" -v found="$found" 'BEGIN {
+  s = ns / 1e9
+  printf "grep: %d INF files, %.1f MB, %d found\n", files, bytes / 1e6, found
+  printf "best   %8.3f s  %9.0f files/s  %8.1f MB/s\n", s, files / s, bytes / 1e6 / s
+}'
+timeout 60 wineserver -k || true

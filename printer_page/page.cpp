@@ -214,10 +214,11 @@ void CRemoveDrvPrn::ShowAdvancedControls(bool show) {
 // on the user-interface thread and so cannot meet a selection change either.
 void CRemoveDrvPrn::ReloadPrinters(bool ok, bool portServiceRemoved) {
   (void)EnumeratePrinters();
-  intptr_t endMessage = kProgressEndAfterReload;
-  if (ok) endMessage |= kReloadOkFlag;
-  if (portServiceRemoved) endMessage |= kReloadPortServiceRemovedFlag;
-  if (Controls != nullptr) Controls->SendToPage(WM_PROGRESS_STEP, 0, endMessage);
+  int pending = 0;
+  if (ok) pending |= kReloadOkFlag;
+  if (portServiceRemoved) pending |= kReloadPortServiceRemovedFlag;
+  PendingReload = pending;
+  if (Controls != nullptr) Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressEnd);
 }
 
 namespace {
@@ -330,22 +331,20 @@ void CRemoveDrvPrn::OnInfListSelChange() {
 void CRemoveDrvPrn::OnProgressStep(intptr_t lParam) {
   if (Controls == nullptr) return;
   IWindowControls& c = *Controls;
-  const bool endAfterReload =
-      (lParam & ~(kReloadOkFlag | kReloadPortServiceRemovedFlag)) ==
-      kProgressEndAfterReload;
   if (lParam == kProgressStart) {
     c.SetProgressRange(IDC_PROGRESS, kProgressLow, kProgressHigh);
     c.SetProgressPos(IDC_PROGRESS, kProgressLow);
     c.SetProgressStep(IDC_PROGRESS, kProgressStepSize);
     ControlLock.DisableAll();
-  } else if (lParam == kProgressEnd || endAfterReload) {
+  } else if (lParam == kProgressEnd) {
     c.SetProgressPos(IDC_PROGRESS, kProgressLow);
     c.Show(IDC_PROGRESS, win::kSwHide);
     c.Show(IDC_STATUS_LINE, win::kSwHide);
     ControlLock.RestoreEnabled(true);
-    if (endAfterReload) {
-      ShowReloadedPrinters(*this, (lParam & kReloadOkFlag) != 0,
-                           (lParam & kReloadPortServiceRemovedFlag) != 0);
+    const int reload = PendingReload.exchange(kNoPendingReload);
+    if (reload != kNoPendingReload) {
+      ShowReloadedPrinters(*this, (reload & kReloadOkFlag) != 0,
+                           (reload & kReloadPortServiceRemovedFlag) != 0);
     }
   } else {
     c.StepProgress(IDC_PROGRESS);

@@ -24,12 +24,11 @@ inline constexpr uint32_t WM_STATUS_CHANGED = 0x8000 + 3010;  // WM_APP + 3010
 inline constexpr intptr_t kProgressStart = 20;
 inline constexpr intptr_t kProgressStepOnce = 0;
 inline constexpr intptr_t kProgressEnd = 10;
-// End of an operation whose printer list was rebuilt while the controls were
-// still locked: the end message's effect, then the rebuilt list is shown, all
-// on the user-interface thread. The low bits carry ReloadPrinters' arguments.
-inline constexpr intptr_t kProgressEndAfterReload = 0x100;
-inline constexpr intptr_t kReloadOkFlag = 0x01;
-inline constexpr intptr_t kReloadPortServiceRemovedFlag = 0x02;
+// CRemoveDrvPrn::PendingReload: no reload waits for the end message, or the
+// flags of ReloadPrinters' two arguments.
+inline constexpr int kNoPendingReload = -1;
+inline constexpr int kReloadOkFlag = 0x01;
+inline constexpr int kReloadPortServiceRemovedFlag = 0x02;
 
 // Result codes of the removal steps and sequences.
 enum ResultCode : int {
@@ -215,4 +214,7 @@ class CRemoveDrvPrn {
   std::string SpoolDriversDir;
   uint16_t ProcessorArchitecture = 0;
   std::atomic<bool> SpoolerStoppedBySequence{false};
+  // Set by ReloadPrinters just before its end message, so that the handler
+  // shows the rebuilt list on the user-interface thread after the unlock.
+  std::atomic<int> PendingReload{kNoPendingReload};
 };

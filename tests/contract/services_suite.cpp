@@ -36,7 +36,9 @@ TEST_F(ContractServices, SpoolerStartAndStopReportTheStateTheyFind) {
   ServiceHandle spooler;
   ASSERT_TRUE(manager->Open(kSpooler, kSpoolerAccess, spooler).ok);
   Outcome first = spooler->Start();
-  if (!first) EXPECT_EQ(first.error, win::kErrorServiceAlreadyRunning);
+  if (!first) {
+    EXPECT_EQ(first.error, win::kErrorServiceAlreadyRunning);
+  }
   Outcome again = spooler->Start();
   EXPECT_FALSE(again.ok);
   EXPECT_EQ(again.error, win::kErrorServiceAlreadyRunning);

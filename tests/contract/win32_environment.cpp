@@ -3,6 +3,7 @@
 // made up, and EndTest takes it all away again, so a run leaves the system as
 // it found it.
 #include <windows.h>
+#include <cfgmgr32.h>
 #include <setupapi.h>
 #include <shlwapi.h>
 #include <winioctl.h>
@@ -106,12 +107,14 @@ std::string TempDirectory() {
   return directory;
 }
 
+// Converts every byte, embedded terminators included.
 std::wstring Wide(const std::string& s) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
+  if (s.empty()) return std::wstring();
+  const int size = static_cast<int>(s.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, s.data(), size, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, wide.data(), length);
-  wide.pop_back();
+  MultiByteToWideChar(CP_ACP, 0, s.data(), size, wide.data(), length);
   return wide;
 }
 
@@ -248,10 +251,18 @@ class Win32ContractEnvironment : public ContractEnvironment {
       return false;
     }
     win32::UniqueRegKey owner(key);
+    // RegSetValueExA counts a terminator the caller left out when one follows
+    // the data in memory; the wide call stores strings exactly as given.
+    std::vector<uint8_t> stored = data;
+    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
+      const std::wstring wide = Wide(std::string(data.begin(), data.end()));
+      const auto* bytes = reinterpret_cast<const uint8_t*>(wide.data());
+      stored.assign(bytes, bytes + wide.size() * sizeof(WCHAR));
+    }
     const BYTE empty = 0;
-    return RegSetValueExA(key, name.c_str(), 0, type,
-                          data.empty() ? &empty : data.data(),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    return RegSetValueExW(key, Wide(name).c_str(), 0, type,
+                          stored.empty() ? &empty : stored.data(),
+                          static_cast<DWORD>(stored.size())) == ERROR_SUCCESS;
   }
 
   bool SetMultiString(const std::string& path, const std::string& name,
@@ -278,6 +289,10 @@ class Win32ContractEnvironment : public ContractEnvironment {
 
   bool CreateFile(const std::string& path, const std::string& content,
                   uint32_t attributes) override {
+    const size_t slash = path.find_last_of('\\');
+    if (slash != std::string::npos && !CreateDirectories(path.substr(0, slash))) {
+      return false;
+    }
     if (!WriteWholeFile(path, content)) return false;
     return attributes == 0 || attributes == FILE_ATTRIBUTE_NORMAL ||
            SetFileAttributesA(path.c_str(), attributes);
@@ -426,7 +441,7 @@ class Win32ContractEnvironment : public ContractEnvironment {
   }
 
   // ---- driver store ----
-  std::optional<std::string> AddDriverPackage(
+  std::optional<ContractPackage> AddDriverPackage(
       const std::string& infName) override {
     const std::string source = ScratchDir() + "\\" + infName;
     if (!WriteWholeFile(source, kPackageInfText)) return std::nullopt;
@@ -448,7 +463,7 @@ class Win32ContractEnvironment : public ContractEnvironment {
     if (store.GetPath(oemInf, path.data(), length) != ERROR_SUCCESS) {
       return std::nullopt;
     }
-    return std::string(path.data());
+    return ContractPackage{oemInf, std::string(path.data())};
   }
 
  private:

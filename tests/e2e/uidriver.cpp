@@ -32,6 +32,10 @@ constexpr DWORD kMsPerSecond = 1000;
 constexpr UINT kSendTimeoutMs = 5000;
 constexpr double kDefaultBoxWaitSeconds = 5.0;
 constexpr int kTextBufferChars = 4096;
+constexpr int kClassNameChars = 256;
+constexpr int kKeyChars = 64;
+constexpr int kDecimal = 10;
+constexpr BYTE kVirtualKeyMask = 0xFF;
 constexpr int kMessageBoxTextId = 0xFFFF;
 constexpr const char* kDialogClass = "#32770";
 constexpr const char* kTabClass = "SysTabControl32";
@@ -92,7 +96,7 @@ std::string WindowText(HWND hwnd) {
 }
 
 std::string ClassOf(HWND hwnd) {
-  char name[256] = {};
+  char name[kClassNameChars] = {};
   GetClassNameA(hwnd, name, sizeof name);
   return name;
 }
@@ -247,7 +251,7 @@ int CmdWindows() {
 }
 
 BOOL CALLBACK PrintChild(HWND hwnd, LPARAM) {
-  char line[64] = {};
+  char line[kKeyChars] = {};
   std::snprintf(line, sizeof line, "%d|", GetDlgCtrlID(hwnd));
   Print("control", line + ClassOf(hwnd) + "|" + (IsWindowVisible(hwnd) ? "visible" : "hidden") + "|" +
                        (IsWindowEnabled(hwnd) ? "enabled" : "disabled") + "|" + WindowText(hwnd));
@@ -387,7 +391,7 @@ int CmdTabs() {
 }
 
 void PrintMenuEntry(int index, unsigned id, const std::string& text) {
-  char key[64] = {};
+  char key[kKeyChars] = {};
   std::snprintf(key, sizeof key, "sysmenu.%d", index);
   Print(key, std::to_string(id) + "|" + text);
 }
@@ -434,7 +438,7 @@ bool ReadSystemMenuInProcess(HWND main) {
         size_t end = text.find('\n', start);
         std::string line = text.substr(start, end - start);
         size_t bar = line.find('|');
-        PrintMenuEntry(index++, static_cast<unsigned>(std::strtoul(line.c_str(), nullptr, 10)),
+        PrintMenuEntry(index++, static_cast<unsigned>(std::strtoul(line.c_str(), nullptr, kDecimal)),
                        bar == std::string::npos ? "" : line.substr(bar + 1));
         if (end == std::string::npos) break;
         start = end + 1;
@@ -483,7 +487,7 @@ int CmdSysCommand(const std::vector<std::string>& args) {
 }
 
 WORD VirtualKey(const std::string& name) {
-  if (name.size() >= 2 && (name[0] == 'F' || name[0] == 'f')) {
+  if (name.size() > 1 && (name[0] == 'F' || name[0] == 'f')) {
     int number = std::atoi(name.c_str() + 1);
     constexpr int kMaxFunctionKey = 24;
     if (number >= 1 && number <= kMaxFunctionKey) return static_cast<WORD>(VK_F1 + number - 1);
@@ -491,7 +495,7 @@ WORD VirtualKey(const std::string& name) {
   if (name == "ESC" || name == "Escape") return VK_ESCAPE;
   if (name == "ENTER" || name == "Return") return VK_RETURN;
   if (name == "TAB" || name == "Tab") return VK_TAB;
-  if (name.size() == 1) return static_cast<WORD>(VkKeyScanA(name[0]) & 0xFF);
+  if (name.size() == 1) return static_cast<WORD>(VkKeyScanA(name[0]) & kVirtualKeyMask);
   return 0;
 }
 
@@ -645,7 +649,7 @@ int CmdRect(const std::vector<std::string>& args) {
   }
   RECT rect{};
   GetWindowRect(window, &rect);
-  char value[128] = {};
+  char value[kKeyChars] = {};
   std::snprintf(value, sizeof value, "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right - rect.left,
                 rect.bottom - rect.top);
   Print("rect", value);

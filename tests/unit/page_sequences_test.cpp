@@ -415,7 +415,7 @@ TEST_F(PageWorkerTest, ButtonRunsTheSequenceOnTheWorker) {
                                                   Text(IDS_UNINSTALL_COMPLETED)}));
   ASSERT_GE(handledSteps.size(), 2u);
   EXPECT_EQ(handledSteps.front(), kProgressStart);
-  EXPECT_NE(handledSteps.back(), kProgressStepOnce);
+  EXPECT_EQ(handledSteps.back(), kProgressEnd);
   EXPECT_FALSE(Enabled(IDC_UNINSTALL_SELECTED));
   EXPECT_TRUE(Enabled(IDC_RELOAD_LIST));
   EXPECT_EQ(LogSince(mark).back(), kSeparatorLine);
@@ -460,7 +460,11 @@ TEST_F(PageWorkerTest, ClosingDuringAnOperationStartsTheSpoolerAgain) {
   EXPECT_TRUE(sim.IsRunning(kSpooler));
   EXPECT_FALSE(sim.PrinterExists(kP1.name));
   EXPECT_TRUE(sim.DriverExists(kP1.driver));  // stopped before the driver step
-  EXPECT_EQ(BoxTexts().back(), "Stop thread");
+  const auto notice = sim.MessageBoxes().back();
+  EXPECT_EQ(notice.text, "Stop thread");
+  EXPECT_EQ(notice.caption, "Stop");
+  EXPECT_EQ(notice.style, win::kMbOk);
+  EXPECT_EQ(notice.owner, BoxOwner::Page);
   const auto lines = LogSince(mark);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string(kSeparatorLine)), 0);
   EXPECT_EQ(lines.back().rfind("Uninstall operation stopped before its end", 0), 0u)

@@ -266,7 +266,7 @@ TEST_F(PageWindowTest, ReloadAfterLastPrinterRebuildsBeforeUnlockAndKeepsItsDisa
   StartWithOnePrinter();
   size_t listedAtUnlock = 99;
   simPage.SetHandler([this, &listedAtUnlock](uint32_t m, uintptr_t w, intptr_t l) {
-    if (m == WM_PROGRESS_STEP && l != kProgressStart && l != kProgressStepOnce) {
+    if (m == WM_PROGRESS_STEP && l == kProgressEnd) {
       listedAtUnlock = Page().Printers.size();
     }
     (void)Page().OnPageMessage(m, w, l);
@@ -321,31 +321,6 @@ TEST_F(PageWindowTest, DeleteResultsAreRecorded) {
             "Deleting [C:\\Windows\\system32\\drivers\\VOMUUSB.sys] file...");
   EXPECT_EQ(LogSince(mark), std::vector<std::string>{
                                 "Error! Impossible to delete file \"C:\\Windows\\inf\\oem7.inf!\""});
-}
-
-TEST_F(PageWindowTest, StopNoticeAndClose) {
-  StartWithOnePrinter();
-  CRemoveDrvPrn::StopNotice(&Page());
-  const auto boxes = sim.MessageBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Stop thread");
-  EXPECT_EQ(boxes[0].caption, "Stop");
-  EXPECT_EQ(boxes[0].style, win::kMbOk);
-  EXPECT_EQ(boxes[0].owner, BoxOwner::Page);
-
-  Page().InfFiles = {"C:\\Windows\\inf\\oem1.inf"};
-  Page().OnClose();
-  EXPECT_TRUE(Page().Printers.empty());
-  EXPECT_TRUE(Page().InfFiles.empty());
-}
-
-TEST_F(PageWindowTest, ShutdownStartsASpoolerThatASequenceLeftStopped) {
-  sim.AddService("Spooler", /*running=*/false);
-  Start();
-  Page().SpoolerStoppedBySequence = true;
-  Page().ShutdownWorker();
-  EXPECT_TRUE(sim.IsRunning("spooler"));
-  EXPECT_FALSE(Page().SpoolerStoppedBySequence);
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 
 #include "app/main_window.h"
 #include "app/purvex_dlg.h"
+#include "app/startup_window.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  if (!StartupAllowed(instance)) return kStartupRefusedExitCode;
   Win32Platform win;
   InstallAnsiCaseMappers();
 

@@ -5,13 +5,6 @@
 #include <mutex>
 #include <system_error>
 
-namespace {
-
-// How long one wait slice lasts before Stop() lets PumpWhileWaiting run.
-constexpr std::chrono::milliseconds kPumpInterval{10};
-
-}  // namespace
-
 struct CCGenericThread::WorkerLink {
   std::mutex mutex;
   std::condition_variable ended;
@@ -20,9 +13,14 @@ struct CCGenericThread::WorkerLink {
 };
 
 namespace {
+
+// How long one wait slice lasts before Stop() lets PumpWhileWaiting run.
+constexpr std::chrono::milliseconds kPumpInterval{10};
+
 // Set on each worker thread for its own lifetime; empty on every other thread.
 thread_local std::shared_ptr<std::atomic<bool>> t_stopRequested;
 thread_local std::shared_ptr<CCGenericThread::WorkerLink> t_link;
+
 }  // namespace
 
 CCGenericThread::CCGenericThread() = default;

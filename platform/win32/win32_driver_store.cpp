@@ -21,8 +21,17 @@ constexpr char kInfDirectory[] = "\\INF";
 // failure: this is the driver-install framework's generic failure code.
 constexpr uint32_t kFailureWithoutCode = win::kErrorInstallFailure;
 
-// Reported when the store-location call does not exist (older SetupAPI, Wine).
-constexpr uint32_t kNoStoreLocationCall = ERROR_PROC_NOT_FOUND;
+// Reported when the store-location call does not exist (Windows before
+// Vista, Wine): the code the driver-install framework itself gives where it
+// is only a stub.
+constexpr uint32_t kNoStoreLocationCall = win::kErrorUnsupportedType;
+
+// SetupAPI's answers for an INF that has no copy in the store; callers know
+// that case by the framework's code for it.
+bool MeansNotInStore(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_NOT_FOUND;
+}
 
 // The search is limited to the program's own directory and System32: the
 // program runs elevated, and the current directory must not be able to
@@ -123,6 +132,7 @@ uint32_t Win32DriverStore::SetupApiGetPath(const std::string& infPath,
                       &required)) {
     const DWORD error = GetLastError();
     if (error == ERROR_INSUFFICIENT_BUFFER) length = required;
+    if (MeansNotInStore(error)) return win::kErrorDriverPackageNotInStore;
     return error != ERROR_SUCCESS ? error : kFailureWithoutCode;
   }
   length = required;

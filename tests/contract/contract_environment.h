@@ -60,9 +60,11 @@ class ContractEnvironment {
 
   // ---- files ----
   virtual std::string ScratchDir() = 0;  // no trailing backslash
+  // Both create missing parent directories. PutFile writes content and then
+  // sets exactly `attributes` (FILE_ATTRIBUTE_* bits, archive included).
   virtual bool CreateDir(const std::string& path) = 0;
-  virtual bool CreateFile(const std::string& path, const std::string& content,
-                          uint32_t attributes) = 0;
+  virtual bool PutFile(const std::string& path, const std::string& content,
+                       uint32_t attributes) = 0;
   virtual bool PathExists(const std::string& path) = 0;
   // Opens the file without any sharing until the token is destroyed; null
   // when that failed.
@@ -80,7 +82,7 @@ class ContractEnvironment {
   // Installs a driver (Manufacturer, HardwareID written to its key) and a
   // printer using it on a local port; false when unsupported. EndTest removes
   // what is left.
-  virtual bool AddPrinter(const std::string& printer, const std::string& driver,
+  virtual bool InstallPrinter(const std::string& printer, const std::string& driver,
                           const std::string& manufacturer,
                           const std::string& hardwareId) = 0;
 

@@ -55,7 +55,7 @@ class ContractFiles : public ContractTest {
 };
 
 TEST_F(ContractFiles, DirectoryListingStartsWithDotEntries) {
-  ASSERT_TRUE(Env().CreateFile(Path("b.txt"), "b", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("b.txt"), "b", kArchive));
   ASSERT_TRUE(Env().CreateDir(Path("Sub")));
   for (const char* glob : {"\\*", "\\*.*"}) {
     std::vector<std::string> names = List(Path("") + glob);
@@ -84,9 +84,9 @@ TEST_F(ContractFiles, DriveRootHasNoDotEntries) {
 }
 
 TEST_F(ContractFiles, WildcardsIgnoreCaseAndStarDotStarMatchesNamesWithoutDot) {
-  ASSERT_TRUE(Env().CreateFile(Path("DRIVER.INF"), "", kArchive));
-  ASSERT_TRUE(Env().CreateFile(Path("other.txt"), "", kArchive));
-  ASSERT_TRUE(Env().CreateFile(Path("NoDot"), "", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("DRIVER.INF"), "", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("other.txt"), "", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("NoDot"), "", kArchive));
   EXPECT_EQ(List(Path("*.inf")), (std::vector<std::string>{"DRIVER.INF"}));
   EXPECT_EQ(List(Path("dri?er.*")), (std::vector<std::string>{"DRIVER.INF"}));
   std::vector<std::string> all = List(Path("*.*"));
@@ -94,7 +94,7 @@ TEST_F(ContractFiles, WildcardsIgnoreCaseAndStarDotStarMatchesNamesWithoutDot) {
 }
 
 TEST_F(ContractFiles, FindReportsSizeAndAttributes) {
-  ASSERT_TRUE(Env().CreateFile(Path("data.bin"), "12345", kArchive | win::kFileAttributeHidden));
+  ASSERT_TRUE(Env().PutFile(Path("data.bin"), "12345", kArchive | win::kFileAttributeHidden));
   FindData data;
   FindHandle handle;
   ASSERT_TRUE(P().files.FindFirst(Path("data.bin"), data, handle).ok);
@@ -123,8 +123,8 @@ TEST_F(ContractFiles, FailureSetsLastError) {
 }
 
 TEST_F(ContractFiles, RemoveFileFailuresAndSuccess) {
-  ASSERT_TRUE(Env().CreateFile(Path("plain.txt"), "x", kArchive));
-  ASSERT_TRUE(Env().CreateFile(Path("locked.txt"), "x", kArchive | win::kFileAttributeReadOnly));
+  ASSERT_TRUE(Env().PutFile(Path("plain.txt"), "x", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("locked.txt"), "x", kArchive | win::kFileAttributeReadOnly));
   Outcome missing = P().files.RemoveFile(Path("missing.txt"));
   EXPECT_EQ(missing.error, win::kErrorFileNotFound);
   Outcome readOnly = P().files.RemoveFile(Path("locked.txt"));
@@ -136,7 +136,7 @@ TEST_F(ContractFiles, RemoveFileFailuresAndSuccess) {
 }
 
 TEST_F(ContractFiles, ClearingReadOnlyAllowsDelete) {
-  ASSERT_TRUE(Env().CreateFile(Path("ro.txt"), "x", kArchive | win::kFileAttributeReadOnly));
+  ASSERT_TRUE(Env().PutFile(Path("ro.txt"), "x", kArchive | win::kFileAttributeReadOnly));
   EXPECT_NE(AttributesOf(Path("ro.txt")) & win::kFileAttributeReadOnly, 0u);
   ASSERT_TRUE(P().files.SetAttributes(Path("ro.txt"), kArchive).ok);
   EXPECT_EQ(AttributesOf(Path("ro.txt")), kArchive);
@@ -144,7 +144,7 @@ TEST_F(ContractFiles, ClearingReadOnlyAllowsDelete) {
 }
 
 TEST_F(ContractFiles, FileOpenWithoutSharingBlocksDeleteAndOpen) {
-  ASSERT_TRUE(Env().CreateFile(Path("busy.log"), "x", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("busy.log"), "x", kArchive));
   {
     ContractHold hold = Env().HoldOpen(Path("busy.log"));
     ASSERT_NE(hold, nullptr);
@@ -161,7 +161,7 @@ TEST_F(ContractFiles, FileOpenWithoutSharingBlocksDeleteAndOpen) {
 }
 
 TEST_F(ContractFiles, RemoveDirFailuresAndSuccess) {
-  ASSERT_TRUE(Env().CreateFile(Path("Full\\f.txt"), "x", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("Full\\f.txt"), "x", kArchive));
   ASSERT_TRUE(Env().CreateDir(Path("Empty")));
   EXPECT_EQ(P().files.RemoveDir(Path("Full")).error, win::kErrorDirNotEmpty);
   EXPECT_EQ(P().files.RemoveDir(Path("Missing")).error, win::kErrorFileNotFound);
@@ -189,7 +189,7 @@ TEST_F(ContractFiles, AttributesOfMissingPath) {
 }
 
 TEST_F(ContractFiles, SetAttributesKeepsHiddenAndSystem) {
-  ASSERT_TRUE(Env().CreateFile(Path("h.txt"), "", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("h.txt"), "", kArchive));
   const uint32_t wanted = win::kFileAttributeHidden | win::kFileAttributeSystem | kArchive;
   ASSERT_TRUE(P().files.SetAttributes(Path("h.txt"), wanted).ok);
   EXPECT_EQ(AttributesOf(Path("h.txt")), wanted);
@@ -222,7 +222,7 @@ TEST_F(ContractFiles, CreateWriteAppendAndReadBack) {
 }
 
 TEST_F(ContractFiles, CreateAlwaysTruncates) {
-  ASSERT_TRUE(Env().CreateFile(Path("t.txt"), "old content", kArchive));
+  ASSERT_TRUE(Env().PutFile(Path("t.txt"), "old content", kArchive));
   File file;
   ASSERT_TRUE(P().files.Open(Path("t.txt"), FileAccess::ReadWrite, FileCreation::CreateAlways, false, file).ok);
   uint64_t size = 1;
@@ -242,7 +242,7 @@ class ContractJunction : public ContractFiles {
  protected:
   void SetUp() override {
     ContractFiles::SetUp();
-    ASSERT_TRUE(Env().CreateFile(Path("Target\\inside.txt"), "data", kArchive));
+    ASSERT_TRUE(Env().PutFile(Path("Target\\inside.txt"), "data", kArchive));
     if (!Env().CreateJunction(Path("Link"), Path("Target"))) {
       GTEST_SKIP() << "junctions are not supported here";
     }

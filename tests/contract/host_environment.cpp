@@ -75,11 +75,9 @@ class HostEnvironment : public ContractEnvironment {
     return true;
   }
 
-  bool CreateFile(const std::string& path, const std::string& content,
+  bool PutFile(const std::string& path, const std::string& content,
                   uint32_t attributes) override {
-    // A created file always carries the archive attribute, as on Windows.
-    sim_->AddFile(path, content,
-                  (attributes & ~win::kFileAttributeNormal) | win::kFileAttributeArchive);
+    sim_->AddFile(path, content, attributes & ~win::kFileAttributeNormal);
     return true;
   }
 
@@ -106,7 +104,7 @@ class HostEnvironment : public ContractEnvironment {
 
   bool ServiceExists(const std::string& name) override { return sim_->ServiceExists(name); }
 
-  bool AddPrinter(const std::string& printer, const std::string& driver,
+  bool InstallPrinter(const std::string& printer, const std::string& driver,
                   const std::string& manufacturer, const std::string& hardwareId) override {
     sim::DriverSpec driverSpec;
     driverSpec.name = driver;

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr uint32_t kNameCapacity = 256;  // RegEnumKeyExA's longest key name + 1
+
 class ContractRegistry : public ContractTest {
  protected:
   RegistryKey Open(const std::string& path) {
@@ -107,7 +109,7 @@ TEST_P(ContractRegistryTypes, ValueComesBackWithItsTypeAndBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Types, ContractRegistryTypes,
+    ContractRegistry, ContractRegistryTypes,
     ::testing::Values(
         TypedValue{"Dword", win::kRegDword, {0x78, 0x56, 0x34, 0x12}},
         TypedValue{"ExpandSz", win::kRegExpandSz, {'%', 'X', '%', 0}},
@@ -134,12 +136,11 @@ TEST_F(ContractRegistry, EnumKeyWalksSubkeysInNameOrderThenEnds) {
   for (const char* name : {"Gamma", "alpha", "Beta"}) ASSERT_TRUE(Env().CreateKey(Key(name)));
   RegistryKey key = Open(Key(""));
   ASSERT_NE(key, nullptr);
-  constexpr uint32_t kCapacity = 256;
   std::vector<std::string> names;
   std::string name;
   uint32_t index = 0;
   uint32_t status = 0;
-  while ((status = key->EnumKey(index, name, kCapacity)) == win::kErrorSuccess) {
+  while ((status = key->EnumKey(index, name, kNameCapacity)) == win::kErrorSuccess) {
     names.push_back(name);
     ++index;
   }
@@ -168,7 +169,7 @@ TEST_F(ContractRegistry, EmptyKeyHasNoSubkeys) {
   ASSERT_EQ(key->QuerySubkeyCount(count), win::kErrorSuccess);
   EXPECT_EQ(count, 0u);
   std::string name;
-  EXPECT_EQ(key->EnumKey(0, name, 256), win::kErrorNoMoreItems);
+  EXPECT_EQ(key->EnumKey(0, name, kNameCapacity), win::kErrorNoMoreItems);
 }
 
 TEST_F(ContractRegistry, DeleteTreeRemovesSubkeysAndValues) {

@@ -29,7 +29,7 @@ class ContractSpooler : public ContractTest {
   }
 
   void AddPrinterOrSkip() {
-    if (!Env().AddPrinter(kPrinter, kDriver, kManufacturer, kHardwareId)) {
+    if (!Env().InstallPrinter(kPrinter, kDriver, kManufacturer, kHardwareId)) {
       GTEST_SKIP() << "cannot install printers here";
     }
   }

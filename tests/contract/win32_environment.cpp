@@ -17,16 +17,13 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 
-// The environment's method names collide with these Win32 macros.
-#undef CreateFile
-#undef AddPrinter
-
 #include "tests/contract/contract_environment.h"
 
 namespace {
 
 constexpr char kScratchKeyParent[] = "Software\\PurvexContract";
 constexpr char kScratchDirParent[] = "PurvexContract";
+constexpr uint8_t kNotATerminator = 0xFF;
 
 // Service entries that are never started: the image need not exist.
 constexpr char kServiceImageFormat[] = "\\SystemRoot\\System32\\drivers\\%s.sys";
@@ -155,11 +152,16 @@ void RemoveTree(const std::string& path) {
   RemoveDirectoryA(path.c_str());
 }
 
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The directory with every missing parent; an existing directory is fine.
 bool CreateDirectories(const std::string& path) {
-  if (CreateDirectoryA(path.c_str(), nullptr) ||
-      GetLastError() == ERROR_ALREADY_EXISTS) {
-    return true;
-  }
+  if (CreateDirectoryA(path.c_str(), nullptr)) return true;
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return IsDirectory(path);
   const size_t slash = path.find_last_of('\\');
   if (slash == std::string::npos || slash == 0) return false;
   return CreateDirectories(path.substr(0, slash)) &&
@@ -251,18 +253,13 @@ class Win32ContractEnvironment : public ContractEnvironment {
       return false;
     }
     win32::UniqueRegKey owner(key);
-    // RegSetValueExA counts a terminator the caller left out when one follows
-    // the data in memory; the wide call stores strings exactly as given.
+    // RegSetValueExA (like Windows NT) counts a terminator that the caller
+    // left out when one follows the data in memory; a non-zero byte after
+    // the data keeps a string exactly as given.
     std::vector<uint8_t> stored = data;
-    if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
-      const std::wstring wide = Wide(std::string(data.begin(), data.end()));
-      const auto* bytes = reinterpret_cast<const uint8_t*>(wide.data());
-      stored.assign(bytes, bytes + wide.size() * sizeof(WCHAR));
-    }
-    const BYTE empty = 0;
-    return RegSetValueExW(key, Wide(name).c_str(), 0, type,
-                          stored.empty() ? &empty : stored.data(),
-                          static_cast<DWORD>(stored.size())) == ERROR_SUCCESS;
+    stored.push_back(kNotATerminator);
+    return RegSetValueExA(key, name.c_str(), 0, type, stored.data(),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
   }
 
   bool SetMultiString(const std::string& path, const std::string& name,
@@ -284,18 +281,19 @@ class Win32ContractEnvironment : public ContractEnvironment {
   std::string ScratchDir() override { return ScratchDirParent() + "\\" + test_; }
 
   bool CreateDir(const std::string& path) override {
-    return CreateDirectoryA(path.c_str(), nullptr) != 0;
+    return CreateDirectories(path);
   }
 
-  bool CreateFile(const std::string& path, const std::string& content,
-                  uint32_t attributes) override {
+  bool PutFile(const std::string& path, const std::string& content,
+               uint32_t attributes) override {
     const size_t slash = path.find_last_of('\\');
     if (slash != std::string::npos && !CreateDirectories(path.substr(0, slash))) {
       return false;
     }
     if (!WriteWholeFile(path, content)) return false;
-    return attributes == 0 || attributes == FILE_ATTRIBUTE_NORMAL ||
-           SetFileAttributesA(path.c_str(), attributes);
+    // No bits at all is the normal attribute to the system.
+    const DWORD exact = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileAttributesA(path.c_str(), exact) != 0;
   }
 
   bool PathExists(const std::string& path) override {
@@ -326,10 +324,18 @@ class Win32ContractEnvironment : public ContractEnvironment {
         OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE));
     if (!manager) return false;
     const std::string image = Formatted(kServiceImageFormat, name);
-    win32::UniqueServiceHandle service(CreateServiceA(
-        manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
-        SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
-        image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    auto create = [&] {
+      return win32::UniqueServiceHandle(CreateServiceA(
+          manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
+          SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_IGNORE,
+          image.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
+    };
+    win32::UniqueServiceHandle service = create();
+    if (!service && GetLastError() == ERROR_SERVICE_EXISTS) {
+      // Left over from a run that did not get to its EndTest.
+      RemoveService(name);
+      service = create();
+    }
     if (!service) return false;
     services_.push_back(name);
     return true;
@@ -345,9 +351,9 @@ class Win32ContractEnvironment : public ContractEnvironment {
   }
 
   // ---- spooler ----
-  bool AddPrinter(const std::string& printer, const std::string& driver,
-                  const std::string& manufacturer,
-                  const std::string& hardwareId) override {
+  bool InstallPrinter(const std::string& printer, const std::string& driver,
+                      const std::string& manufacturer,
+                      const std::string& hardwareId) override {
     if (drivers_.find(driver) == drivers_.end() &&
         !InstallDriver(driver, manufacturer, hardwareId)) {
       return false;

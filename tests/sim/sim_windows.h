@@ -10,6 +10,31 @@
 // Every interface method first records a call {op, detail} and then asks the
 // fault plan whether to fail; FailWhere/FailNext/FailCall select failures.
 // All state is guarded by one mutex, so a real worker thread may use it.
+//
+// Op names and their detail:
+//   registry   OpenKey, DeleteTree ("HKLM\path" / "HKCU\path"); QueryValue
+//              ("<key>\<value>"); EnumKey ("<key>#<index>"); QuerySubkeyCount
+//   files      FindFirst (pattern), FindNext (next name), RemoveFile, RemoveDir,
+//              MakeDir, GetAttributes, SetAttributes, OpenFile (path); ReadFile,
+//              WriteFile, SeekToEnd, GetFileSize (the open file's path)
+//   spooler    EnumPrinters2Size, EnumPrinters2, OpenPrinter (name);
+//              GetPrinter2Size, GetPrinter2, GetDriver6Size, GetDriver6,
+//              RemovePrinter, ClosePrinter (printer); RemoveForm (form)
+//   services   OpenManager (access); OpenService (name); StartService,
+//              DeleteService (upper name); ControlService ("<NAME>#<control>")
+//   devices    GetClassDevs (flags); EnumDevice (index); GetRegistryProperty
+//              ("<id>#<property>"); OpenDevRegKey (id); CallClassInstaller
+//              ("<id>#<function>")
+//   store      DriverPackageGetPath (inf); DriverPackageUninstall ("<inf>#<flags>")
+//   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe)
+//   system     ModuleFileName, CurrentDirectory, WindowsDirectory,
+//              SystemDirectory, Version ("extended"/"basic"), UserName,
+//              FileVersionInfoSize, FileVersionInfo (path), QueryVersionValue
+//              (sub-block); ProcessorArchitecture, UserDefaultLangId,
+//              FormatSystemMessage (code) are recorded but cannot fail
+//   clock      Sleep (ms; cannot fail), LocalTime
+//   boxes      MessageBox (text; a failure returns 0)
+// A string-returning call that fails returns "" and sets the last error.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -242,6 +267,9 @@ class SimWindows {
   int OpenPrinterHandles() const;  // still open
 
   // ---- services ----
+  // "Spooler" exists and runs from the start. DeleteService marks a service;
+  // it goes (with its Services key) when its last handle closes, and opening
+  // a marked service fails with 1072, as on Windows.
   void AddService(const std::string& name, bool running = false, bool disabled = false);
   void RemoveService(const std::string& name);
   void SetServiceRunning(const std::string& name, bool running);

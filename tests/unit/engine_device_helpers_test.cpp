@@ -44,6 +44,12 @@ TEST_F(DevicePropertyTest, MissingPropertyIsFalseWithAnEmptyString) {
   EXPECT_EQ(out, "");
 }
 
+TEST_F(DevicePropertyTest, EmptyServiceIsReadAsAnEmptyString) {
+  AddDevice("");
+  EXPECT_TRUE(Read(win::kSpdrpService));
+  EXPECT_EQ(out, "");
+}
+
 TEST_F(DevicePropertyTest, OtherErrorsEndTheQuery) {
   AddDevice("usbprint");
   sim.FailProperty(kDevice, win::kSpdrpHardwareId, win::kErrorInvalidParameter);

@@ -1,9 +1,9 @@
 #pragma once
-// Shared set-up of the removal-step tests: a simulated Windows, the printer
-// page's simulated controls and the main dialog with its page, initialised
-// the way the program initialises them.
+// The removal-step tests' world: a simulated Windows, the page's simulated
+// controls and the main dialog with its page, initialised as the program does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,113 +18,60 @@
 
 namespace removal_test {
 
-inline constexpr const char* kWindows = "C:\\Windows";
 inline constexpr const char* kMaker = "Korvex";
-inline constexpr const char* kSpooler = "spooler";
-
 using Lines = std::vector<std::string>;
 
-inline bool Has(const std::vector<std::string>& items, const std::string& item) {
-  for (const std::string& entry : items) {
-    if (entry == item) return true;
-  }
-  return false;
-}
-template <typename T>
-bool Has(const std::vector<T>& items, const T& item) {
-  for (const T& entry : items) {
-    if (entry == item) return true;
-  }
-  return false;
+template <typename T, typename V>
+bool Has(const std::vector<T>& items, const V& item) {
+  return std::find(items.begin(), items.end(), item) != items.end();
 }
 
 class RemovalTest : public ::testing::Test {
  protected:
-  RemovalTest() {
-    if (!sim.ServiceExists(kSpooler)) sim.AddService(kSpooler, true);
-    Start(win::kProcessorArchitectureAmd64);
-  }
+  RemovalTest() { Start(win::kProcessorArchitectureAmd64); }
 
-  // Runs the main dialog's initialisation for the given processor.
   void Start(uint16_t architecture) {
     sim.SetProcessorArchitecture(architecture);
     prn.AttachControls(&page);
     dlg.InitializeState();
     prn.PortServiceName = "VOMUUSB";
-    MarkLog();
+    logMark_ = LogLines().size();
   }
 
-  // Seeds a maker printer with its own driver and selects it on the page.
-  CPrinterRecord& AddPrinter(const std::string& name, const std::string& driver,
-                             const std::string& hardwareId = "USBPRINT\\MODEL80-1A2B") {
+  // A maker printer with its own driver, listed and selected on the page.
+  void AddPrinter(const std::string& name, const std::string& driver) {
     sim::DriverSpec spec;
     spec.name = driver;
     spec.manufacturer = kMaker;
-    spec.hardwareId = hardwareId;
     if (!sim.DriverExists(driver)) sim.AddDriver(spec);
-    sim::PrinterSpec printer;
-    printer.name = name;
-    printer.driver = driver;
-    sim.AddPrinter(printer);
-    auto record = std::make_unique<CPrinterRecord>();
-    record->PrinterName = name;
-    record->DriverName = driver;
-    record->HardwareId = hardwareId;
-    prn.Printers.push_back(std::move(record));
+    sim.AddPrinter({name, driver});
+    prn.Printers.push_back(std::make_unique<CPrinterRecord>());
+    prn.Printers.back()->PrinterName = name;
+    prn.Printers.back()->DriverName = driver;
     prn.CurrentPrinter = *prn.Printers.back();
-    return prn.CurrentPrinter;
   }
 
-  // Log texts without their time stamps, all of them.
-  std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const auto content = sim.ReadFile(dlg.Log.LogFilePath());
-    if (!content) return lines;
-    static const std::string kEnd = "\r\n";
-    static const std::string kStampEnd = "<--  ";
-    size_t start = 0;
-    while (start < content->size()) {
-      const size_t end = content->find(kEnd, start);
-      std::string line = content->substr(
-          start, end == std::string::npos ? std::string::npos : end - start);
-      const size_t stamp = line.find(kStampEnd);
-      if (line.rfind("--> ", 0) == 0 && stamp != std::string::npos) {
-        line.erase(0, stamp + kStampEnd.size());
-      }
-      lines.push_back(line);
-      if (end == std::string::npos) break;
-      start = end + kEnd.size();
-    }
-    return lines;
-  }
-  void MarkLog() { logMark_ = LogLines().size(); }
-  // Lines written since the last MarkLog.
-  std::vector<std::string> NewLog() const {
-    std::vector<std::string> lines = LogLines();
-    lines.erase(lines.begin(), lines.begin() + static_cast<long>(
-                                   std::min(logMark_, lines.size())));
+  // Log texts written since Start, without their time stamps.
+  Lines NewLog() const {
+    Lines lines = LogLines();
+    lines.erase(lines.begin(), lines.begin() + static_cast<long>(logMark_));
     return lines;
   }
   size_t CountLog(const std::string& line) const {
-    size_t n = 0;
-    for (const std::string& l : NewLog()) n += (l == line) ? 1 : 0;
-    return n;
+    const Lines lines = NewLog();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
   }
-
   size_t ProgressSteps() const {
-    size_t n = 0;
-    for (intptr_t lParam : page.MessageParams(WM_PROGRESS_STEP)) {
-      n += (lParam == kProgressStepOnce) ? 1 : 0;
-    }
-    return n;
+    const auto params = page.MessageParams(WM_PROGRESS_STEP);
+    return static_cast<size_t>(std::count(params.begin(), params.end(), kProgressStepOnce));
   }
-  std::vector<std::string> BoxTexts() const {
-    std::vector<std::string> texts;
+  Lines BoxTexts() const {
+    Lines texts;
     for (const auto& box : sim.MessageBoxes()) texts.push_back(box.text);
     return texts;
   }
   std::string Text(uint32_t id) { return sim.platform().strings.Load(id); }
-  std::string StatusLine() { return page.GetText(IDC_STATUS_LINE); }
+  Lines StatusTexts() const { return page.TextHistory(IDC_STATUS_LINE); }
 
   sim::SimWindows sim;
   sim::SimPage page;
@@ -132,6 +79,22 @@ class RemovalTest : public ::testing::Test {
   CRemoveDrvPrn& prn = dlg.PrinterPage;
 
  private:
+  Lines LogLines() const {
+    Lines lines;
+    const std::string content = sim.ReadFile(dlg.Log.LogFilePath()).value_or("");
+    const std::string stampEnd = "<--  ";
+    size_t start = 0;
+    for (size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
+      std::string line = content.substr(start, end - start);
+      const size_t stamp = line.find(stampEnd);
+      if (line.rfind("--> ", 0) == 0 && stamp != std::string::npos) {
+        line.erase(0, stamp + stampEnd.size());
+      }
+      lines.push_back(line);
+    }
+    return lines;
+  }
+
   size_t logMark_ = 0;
 };
 

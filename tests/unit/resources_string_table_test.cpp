@@ -82,7 +82,7 @@ class StringTableGeneratorTest : public ::testing::Test {
   std::map<unsigned, std::string> ReadBack() {
     std::ifstream in(Output());
     std::map<unsigned, std::string> entries;
-    const std::regex entry(R"(^  ([0-9]+), "(.*)"$)");
+    const std::regex entry(R"re(^  ([0-9]+), "(.*)"$)re");
     std::string line;
     bool inBlock = false;
     while (std::getline(in, line)) {

@@ -1,0 +1,70 @@
+#include "app/startup_window.h"
+
+#include <string>
+
+#include "app/startup_guard.h"
+
+namespace {
+
+// Declared here rather than taken from the SDK headers: both are looked up at
+// run time because Windows 2000 and early XP lack IsWow64Process and only
+// Windows 10 has IsWow64Process2.
+using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+
+constexpr bool kProgramIs32Bit = sizeof(void*) == sizeof(uint32_t);
+constexpr char kKernelModule[] = "kernel32.dll";
+constexpr int kTextBufferSize = 1024;
+
+template <typename Function>
+Function Resolve(HMODULE module, const char* name) {
+  // GetProcAddress returns a generic function pointer; the cast through
+  // void* restores the real signature without a function-type-cast warning.
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+Wow64Probe ProbeWow64() {
+  Wow64Probe probe;
+  HMODULE kernel = GetModuleHandleA(kKernelModule);
+  if (kernel == nullptr) return probe;
+  HANDLE process = GetCurrentProcess();
+
+  if (auto isWow64Process2 = Resolve<IsWow64Process2Function>(kernel, "IsWow64Process2")) {
+    probe.hasIsWow64Process2 = true;
+    USHORT processMachine = 0;
+    USHORT nativeMachine = 0;
+    if (isWow64Process2(process, &processMachine, &nativeMachine)) {
+      probe.isWow64Process2Succeeded = true;
+      probe.processMachine = processMachine;
+      return probe;
+    }
+  }
+  if (auto isWow64Process = Resolve<IsWow64ProcessFunction>(kernel, "IsWow64Process")) {
+    probe.hasIsWow64Process = true;
+    BOOL isWow64 = FALSE;
+    if (isWow64Process(process, &isWow64)) {
+      probe.isWow64ProcessSucceeded = true;
+      probe.isWow64 = isWow64 != FALSE;
+    }
+  }
+  return probe;
+}
+
+std::string ModulePath() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, length < MAX_PATH ? length : 0);
+}
+
+}  // namespace
+
+bool StartupAllowed(HINSTANCE instance) {
+  if (DecideStartup(kProgramIs32Bit, ClassifyWow64(ProbeWow64())) == StartupDecision::Run) {
+    return true;
+  }
+  char text[kTextBufferSize] = {};
+  (void)LoadStringA(instance, kStartupRefusedTextId, text, kTextBufferSize);
+  const std::string caption = ApplicationNameFromModulePath(ModulePath());
+  (void)MessageBoxA(nullptr, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}

@@ -1,0 +1,56 @@
+// The program that the Win32 process tests start.
+//   contract_child.exe echo <output file> [arguments...]
+//     writes every argument, as the Windows parser split them, one per line
+//     into the output file; exits 0 when standard input is at its end at
+//     once (the null device), 1 otherwise.
+//   contract_child.exe wait
+//     waits far longer than any test timeout.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr int kModeArgument = 1;
+constexpr int kOutputArgument = 2;
+constexpr int kFirstEchoedArgument = 3;
+constexpr DWORD kWaitMs = 60000;
+constexpr int kInputAtEnd = 0;
+constexpr int kInputPending = 1;
+constexpr int kUsage = 2;
+
+std::string Ansi(const wchar_t* wide) {
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), length, nullptr, nullptr);
+  text.pop_back();
+  return text;
+}
+
+}  // namespace
+
+int main() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (arguments == nullptr || count <= kModeArgument) return kUsage;
+  const std::string mode = Ansi(arguments[kModeArgument]);
+  if (mode == "wait") {
+    Sleep(kWaitMs);
+    return kUsage;
+  }
+  if (mode != "echo" || count <= kOutputArgument) return kUsage;
+  FILE* output = _wfopen(arguments[kOutputArgument], L"wb");
+  if (output == nullptr) return kUsage;
+  for (int i = kFirstEchoedArgument; i < count; ++i) {
+    std::fprintf(output, "%s\n", Ansi(arguments[i]).c_str());
+  }
+  std::fclose(output);
+  LocalFree(arguments);
+  char byte = 0;
+  DWORD read = 0;
+  const BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &read, nullptr);
+  return ok && read == 0 ? kInputAtEnd : kInputPending;
+}

@@ -23,16 +23,15 @@ bool CDeviceService::GetDevicePropertyString(IDeviceInfoSet& set,
   Outcome read = set.GetRegistryProperty(index, property, regType, nullptr, 0,
                                          requiredSize);
   for (int reads = 1; !read; ++reads) {
-    // Missing property (13) and every other error end the query; only a
-    // larger buffer that the set asks for is worth another call.
-    const bool retry = read.error == win::kErrorInsufficientBuffer &&
-                       requiredSize > buffer.size() &&
-                       reads < kMaxPropertyReads;
-    if (!retry) {
+    // Missing property (13) and every other error end the query; only the
+    // buffer that the set asks for is worth another call.
+    if (read.error != win::kErrorInsufficientBuffer ||
+        reads >= kMaxPropertyReads) {
       out.clear();
       return false;
     }
-    buffer.assign(requiredSize, 0);
+    // An empty value still needs a buffer to be read into.
+    buffer.assign(std::max<uint32_t>(requiredSize, 1), 0);
     read = set.GetRegistryProperty(index, property, regType, buffer.data(),
                                    static_cast<uint32_t>(buffer.size()),
                                    requiredSize);

@@ -94,8 +94,8 @@ class InfLineMatcher {
       carried = valid - regionEnd;
       std::memmove(buffer_.data(), buffer_.data() + regionEnd, carried);
     }
-    // The last line, without a line end.
-    if (carried > 0) return RegionMatches(carried) || EndLongLine();
+    // A last line without a line end goes the way of a long line's rest.
+    if (carried > 0 && RegionMatches(carried)) return true;
     return EndLongLine();
   }
 

@@ -35,7 +35,7 @@ void SetCaseMappers(CaseMapper upper, CaseMapper lower, NoCaseCompare compare);
 std::string Upper(std::string s);
 std::string Lower(std::string s);
 void UpperInPlace(std::string& s);
-// Case-insensitive comparison of the code page (_mbsicmp on Windows).
+// Case-insensitive comparison of the code page (upper-cased copies compared).
 int CompareNoCase(const std::string& a, const std::string& b);
 bool Contains(const std::string& haystack, const std::string& needle);
 

@@ -15,6 +15,8 @@ constexpr char kBackslash = '\\';
 constexpr char kSlash = '/';
 constexpr char kDriveSeparator = ':';
 constexpr char kReplacement = '_';
+constexpr size_t kDriveLength = 2;      // "C:"
+constexpr size_t kDriveRootLength = 3;  // "C:\"
 constexpr const char* kAllEntries = "\\*";
 constexpr const char* kDrvStoreSubdir = "system32\\DRVSTORE";
 constexpr const char* kStoreTempSubdir = "System32\\DriverStore\\Temp";
@@ -63,12 +65,12 @@ bool ParseLocalPath(const std::string& path, LocalPath& out) {
   }
   // "C:\..." only: relative, drive-relative ("C:x"), UNC and "\\?\" paths
   // cannot be compared reliably with the system folders.
-  if (s.size() < 3 || !IsDriveLetter(s[0]) || s[1] != kDriveSeparator ||
-      s[2] != kBackslash) {
+  if (s.size() < kDriveRootLength || !IsDriveLetter(s[0]) ||
+      s[1] != kDriveSeparator || s[kDriveLength] != kBackslash) {
     return false;
   }
   out = LocalPath{};
-  out.drive = text::Upper(s.substr(0, 2));
+  out.drive = text::Upper(s.substr(0, kDriveLength));
   std::string component;
   auto flush = [&out, &component]() {
     if (component == "..") out.hasParentReference = true;
@@ -79,7 +81,7 @@ bool ParseLocalPath(const std::string& path, LocalPath& out) {
     if (!component.empty()) out.parts.push_back(text::Upper(component));
     component.clear();
   };
-  for (size_t i = 3; i < s.size(); ++i) {
+  for (size_t i = kDriveRootLength; i < s.size(); ++i) {
     if (s[i] == kBackslash) {
       flush();
     } else {

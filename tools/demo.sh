@@ -122,14 +122,20 @@ if [[ ${printers:-0} =~ ^[0-9]+$ ]] && ((printers > 0)); then
     show
     e2e_screenshot 05-confirm
     ui box-answer 1
-    # The sequence runs on the worker thread; its end is the result box.
-    if ui box-text 180; then
+    ui box-gone 10
+    # The sequence runs on the worker thread and ends with its result box
+    # (and a deletion report when files stayed); answer each as it comes.
+    wait_seconds=180 shown=0
+    while ui box-text "$wait_seconds"; do
+      shown=$((shown + 1))
       show
-      e2e_screenshot 06-result
+      text=$(ui_get box.text)
+      e2e_screenshot "06-result-$shown"
       ui box-answer 1
-      # The deletion report may follow.
-      if ui box-text 5; then show; ui box-answer 1; fi
-    fi
+      ui box-gone 10
+      [[ $text == "Uninstallation completed!" ]] && break
+      wait_seconds=15
+    done
   fi
   sleep 1
   e2e_screenshot 07-after

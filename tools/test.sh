@@ -15,7 +15,7 @@ WIN32_BUILD=$ROOT/build/win32
 LOGS=$ROOT/build/test-logs
 CTEST_TIMEOUT=${CTEST_TIMEOUT:-300}
 CONTRACT_TIMEOUT=${CONTRACT_TIMEOUT:-600}
-E2E_TIMEOUT=${E2E_TIMEOUT:-900}
+E2E_TIMEOUT=${E2E_TIMEOUT:-1500}
 
 steps=() results=() details=()
 total_passed=0 total_failed=0
@@ -104,9 +104,19 @@ if [[ -f $ROOT/tests/contract/run_under_wine.sh ]]; then
   echo "== contract tests under Wine"
   contract_exe=$(find "$WIN64_BUILD" -name 'purvex_contract_tests.exe' -print -quit 2>/dev/null)
   if ((win64_ok)) && [[ -n $contract_exe ]]; then
-    CONTRACT_TIMEOUT=$CONTRACT_TIMEOUT timeout --kill-after=10 "$((CONTRACT_TIMEOUT + 240))" \
+    # A display of its own, in case a contract needs windows (no xauth: plain Xvfb).
+    contract_xvfb= contract_display=${DISPLAY:-}
+    if [[ -z $contract_display ]]; then
+      Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$LOGS/contract.display" >/dev/null 2>&1 &
+      contract_xvfb=$!
+      for _ in $(seq 50); do [[ -s $LOGS/contract.display ]] && break; sleep 0.1; done
+      contract_display=:$(tr -d '\n' <"$LOGS/contract.display")
+    fi
+    env -u WINEPREFIX DISPLAY="$contract_display" CONTRACT_TIMEOUT="$CONTRACT_TIMEOUT" \
+      timeout --kill-after=10 "$((CONTRACT_TIMEOUT + 240))" \
       sh "$ROOT/tests/contract/run_under_wine.sh" "$contract_exe" </dev/null >"$LOGS/contract.log" 2>&1
     status=$?
+    [[ -n $contract_xvfb ]] && { kill "$contract_xvfb"; wait "$contract_xvfb"; } 2>/dev/null
     tr -d '\r' <"$LOGS/contract.log" | grep -E '^\[  (PASSED|FAILED|SKIPPED) |^\[==========\]' | tail -n 25
     summary=$(gtest_summary "$LOGS/contract.log")
     add_counts "$summary" || total_failed=$((total_failed + 1))
@@ -123,7 +133,8 @@ fi
 # End-to-end scenarios under Wine.
 echo "== end-to-end scenarios under Wine"
 if ((win64_ok)); then
-  PURVEX_EXE=$WIN64_BUILD/purvex.exe E2E_TOOLS_DIR=$WIN64_BUILD/e2e E2E_ARTIFACTS=$ROOT/build/e2e-artifacts \
+  env -u WINEPREFIX -u E2E_USE_DISPLAY \
+    PURVEX_EXE=$WIN64_BUILD/purvex.exe E2E_TOOLS_DIR=$WIN64_BUILD/e2e E2E_ARTIFACTS=$ROOT/build/e2e-artifacts \
     timeout --kill-after=10 "$E2E_TIMEOUT" bash "$ROOT/tests/e2e/run.sh" 2>&1 | tee "$LOGS/e2e.log"
   status=${PIPESTATUS[0]}
   summary=$(grep -E '^e2e: [0-9]+ passed' "$LOGS/e2e.log" | tail -n 1)

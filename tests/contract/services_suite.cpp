@@ -7,7 +7,12 @@ namespace {
 
 constexpr const char* kSpooler = "spooler";
 constexpr const char* kScratchService = "purvexcontractsvc";
-constexpr uint32_t kSpoolerAccess = 0x0010 | 0x0020 | 0x0004;  // start, stop, query status
+constexpr uint32_t kServiceQueryStatus = 0x0004;
+constexpr uint32_t kServiceStart = 0x0010;
+constexpr uint32_t kSpoolerAccess = kServiceQueryStatus | kServiceStart | win::kServiceStop;
+// A stop returns while the service may still be stopping; the next request
+// must meet a settled state.
+constexpr uint32_t kSettleMs = 2000;
 
 class ContractServices : public ContractTest {
  protected:
@@ -39,11 +44,13 @@ TEST_F(ContractServices, SpoolerStartAndStopReportTheStateTheyFind) {
   if (!first) {
     EXPECT_EQ(first.error, win::kErrorServiceAlreadyRunning);
   }
+  P().clock.Sleep(kSettleMs);
   Outcome again = spooler->Start();
   EXPECT_FALSE(again.ok);
   EXPECT_EQ(again.error, win::kErrorServiceAlreadyRunning);
 
   EXPECT_TRUE(spooler->Control(win::kServiceControlStop).ok);
+  P().clock.Sleep(kSettleMs);
   Outcome stopAgain = spooler->Control(win::kServiceControlStop);
   EXPECT_FALSE(stopAgain.ok);
   EXPECT_EQ(stopAgain.error, win::kErrorServiceNotActive);

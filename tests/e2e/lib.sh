@@ -25,9 +25,9 @@ E2E_SCREEN=1024x768
 
 export WINEDEBUG=-all
 export WINEARCH=win64
-# No Mono or Gecko download prompts while a prefix boots.
-# The seeded stand-ins, when present, win over Wine's printui.dll and its
-# DIFXAPI.dll stub; without them Wine's own are used.
+# No Mono or Gecko download prompts while a prefix boots; the seeded
+# stand-ins, when present, win over Wine's printui.dll and its DIFXAPI.dll
+# stub (without them Wine's own are used).
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;printui,difxapi=n,b}
 
 e2e_note() { echo "[e2e] $*" >&2; }
@@ -343,6 +343,11 @@ check_ui() {
   check_eq "$what" "$expected" "$(ui_get "$key")"
 }
 
+# A string-table text as the UI driver prints it (CR LF spelled \r\n).
+string_table() {
+  sed -n "s/^PURVEX_STRING($1, \"\\(.*\\)\")\$/\\1/p" "$E2E_REPO_ROOT/resources/string_table.h" | sed 's/\\"/"/g'
+}
+
 # The log as text with CR LF ends, one line per line.
 log_lines() { tr -d '\r' <"${1:-$E2E_LOG_FILE}"; }
 
@@ -361,5 +366,11 @@ check_log_line() {
 }
 
 # Registry of the scenario's prefix, through Wine's own reg tool.
-reg_query() { e2e_wine "$E2E_WINE_TIMEOUT" reg query "$@" 2>/dev/null | tr -d '\r'; }
+# reg_query prints the values as "reg query" does, and nothing at all when the
+# key is missing (Wine's reg prints its error text on standard output).
+reg_query() {
+  local out
+  out=$(e2e_wine "$E2E_WINE_TIMEOUT" reg query "$@" 2>/dev/null) || return 1
+  printf '%s\n' "$out" | tr -d '\r'
+}
 reg_key_exists() { e2e_wine "$E2E_WINE_TIMEOUT" reg query "$1" >/dev/null 2>&1; }

@@ -11,7 +11,7 @@ set -o pipefail
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$HERE/lib.sh"
 
-E2E_SCENARIO_TIMEOUT=${E2E_SCENARIO_TIMEOUT:-240}
+E2E_SCENARIO_TIMEOUT=${E2E_SCENARIO_TIMEOUT:-300}
 E2E_SKIP_STATUS=77
 
 scenarios=()

@@ -95,6 +95,7 @@ class SimSystem : public ISystem {
       SetLastError(*code);
       return {};
     }
+    if (impl_.windowsDir.empty()) SetLastError(win::kErrorPathNotFound);
     return FitOrEmpty(impl_.windowsDir, capacity);
   }
 
@@ -104,7 +105,8 @@ class SimSystem : public ISystem {
       SetLastError(*code);
       return {};
     }
-    return impl_.systemDir ? *impl_.systemDir : impl_.windowsDir + "\\system32";
+    if (impl_.systemDir) return *impl_.systemDir;
+    return impl_.windowsDir.empty() ? std::string() : impl_.windowsDir + "\\system32";
   }
 
   Outcome Version(bool extended, OsVersion& out) override {

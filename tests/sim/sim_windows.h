@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win_constants.h"
 
 namespace sim {
 
@@ -198,10 +199,10 @@ class SimWindows {
   // ---- files ----
   // Parents are created as needed.
   void AddFile(const std::string& path, const std::string& content = "",
-               uint32_t attributes = 0x20 /* archive */);
+               uint32_t attributes = win::kFileAttributeArchive);
   void AddFileBytes(const std::string& path, const Bytes& content,
-                    uint32_t attributes = 0x20);
-  void AddDir(const std::string& path, uint32_t attributes = 0x10);
+                    uint32_t attributes = win::kFileAttributeArchive);
+  void AddDir(const std::string& path, uint32_t attributes = win::kFileAttributeDirectory);
   // A junction (directory reparse point) whose contents are targetDir's.
   void AddJunction(const std::string& path, const std::string& targetDir);
   void SetFileTimes(const std::string& path, uint64_t creation, uint64_t lastWrite);
@@ -288,7 +289,8 @@ class SimWindows {
   bool DeviceExists(const std::string& instanceId) const;
   std::vector<std::string> DeviceIds() const;  // present, registry order
   void FailGetClassDevs(uint32_t code, int count = kUnlimited);
-  void FailRemove(const std::string& instanceId, uint32_t code = 5, int count = kUnlimited);
+  void FailRemove(const std::string& instanceId, uint32_t code = win::kErrorAccessDenied,
+                  int count = kUnlimited);
   void FailProperty(const std::string& instanceId, uint32_t property, uint32_t code,
                     int count = kUnlimited);
   std::vector<std::string> RemovedDevices() const;

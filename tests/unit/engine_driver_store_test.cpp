@@ -19,20 +19,6 @@ std::string Missing(const std::string& path) {
   return "File [" + path + "] do not exist or error opening it";
 }
 
-TEST(DriverStoreNames, CountBackslashesLeavesOutTheLastCharacter) {
-  EXPECT_EQ(CDeviceService::CountBackslashes(""), 0);
-  EXPECT_EQ(CDeviceService::CountBackslashes("\\"), 0);
-  EXPECT_EQ(CDeviceService::CountBackslashes("C:\\Windows\\"), 1);
-  EXPECT_EQ(CDeviceService::CountBackslashes(kTempDir), 5);
-  EXPECT_EQ(CDeviceService::CountBackslashes(kCabinet), 7);
-}
-
-TEST(DriverStoreNames, TrimTrailingCharDropsOnlyOneMatchingCharacter) {
-  EXPECT_EQ(CDeviceService::TrimTrailingChar("C:\\a\\\\", '\\'), "C:\\a\\");
-  EXPECT_EQ(CDeviceService::TrimTrailingChar("C:\\a", '\\'), "C:\\a");
-  EXPECT_EQ(CDeviceService::TrimTrailingChar("", '\\'), "");
-}
-
 using DriverStoreTest = EngineTest;
 
 TEST_F(DriverStoreTest, RemovesThePackageThenItsTempCopyAndCabinet) {
@@ -155,18 +141,6 @@ TEST_F(DriverStoreTest, EmptyInfListDeletesNothing) {
   EXPECT_TRUE(sim.Exists(kTempDir + "\\abc.inf"));
   EXPECT_TRUE(sim.Exists(kCabinet));
   EXPECT_TRUE(sim.Processes().empty());
-}
-
-TEST_F(DriverStoreTest, PackageThatStaysStillHasItsLeftoversCleaned) {
-  sim.AddPackage(kOemInf, kStoreInf);
-  sim.FailUninstall(kStoreInf, win::kErrorAccessDenied);
-  sim.AddFile(kCabinet);
-  FileList infs{kOemInf};
-
-  EXPECT_FALSE(engine.CleanDriverStore(infs));
-
-  EXPECT_EQ(infs, FileList{kOemInf});
-  EXPECT_FALSE(sim.Exists(kCabinet));
 }
 
 }  // namespace

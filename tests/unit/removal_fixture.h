@@ -44,7 +44,10 @@ class RemovalTest : public ::testing::Test {
     spec.name = driver;
     spec.manufacturer = kMaker;
     if (!sim.DriverExists(driver)) sim.AddDriver(spec);
-    sim.AddPrinter({name, driver});
+    sim::PrinterSpec printer;
+    printer.name = name;
+    printer.driver = driver;
+    sim.AddPrinter(printer);
     prn.Printers.push_back(std::make_unique<CPrinterRecord>());
     prn.Printers.back()->PrinterName = name;
     prn.Printers.back()->DriverName = driver;

@@ -18,7 +18,11 @@ class PortServiceTest : public RemovalTest {
   }
   void AddDevice(const std::string& instanceId, const std::string& hardwareId,
                  const std::string& service) {
-    sim.AddDevice({instanceId, {hardwareId, "USB\\COMPATIBLE_ID"}, service});
+    sim::DeviceSpec device;
+    device.instanceId = instanceId;
+    device.hardwareIds = {hardwareId, "USB\\COMPATIBLE_ID"};
+    device.service = service;
+    sim.AddDevice(device);
   }
   void AddPortInf() {
     sim.AddFile(kPortInf, "[Models]\r\n%Port%=Install,USB\\VID_0E7B&PID_0203&MI_01\r\n");

@@ -78,7 +78,8 @@ shot main-window ""
 
 ui syscommand 16
 if ui wait-window "About Purvex" 10; then
-  shot about-box "About Purvex"
+  # Alone, without the edges of the main window behind it.
+  MARGIN=0 shot about-box "About Purvex"
   ui dialog-click "About Purvex" "$OK"
   ui wait-gone "About Purvex" 10
 fi
@@ -90,10 +91,8 @@ ui click 1015 --post
 if ui box-text 10; then
   shot clean-confirm "" "$BOX"
   ui box-answer "$OK"
-  if ui box-text 60; then
-    shot clean-done "" "$BOX"
-    ui box-answer "$OK"
-  fi
+  # "Done!" follows.
+  ui box-text 60 && ui box-answer "$OK"
 fi
 
 ui click 1017
@@ -110,7 +109,6 @@ if ui box-text 10; then
     if ui box-text 5; then shot uninstall-report "" "$BOX"; ui box-answer "$OK"; fi
   fi
 fi
-shot after-uninstall ""
 
 ui close
 e2e_wait_app_exit || e2e_stop_app

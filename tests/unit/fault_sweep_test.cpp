@@ -1,0 +1,810 @@
+// Every platform call of a sequence, failed once: a clean run lists the
+// calls, then each call index gets a fresh simulated Windows in which that
+// one call fails with an error its kind really returns. Every run must end,
+// reach its reload and final report (or the early end its rules give), leave
+// the spooler running, change nothing outside what the sequence set out to
+// remove, and say something about the failure whenever it changed anything.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/text.h"
+#include "platform/win_constants.h"
+#include "tests/unit/page_fixture.h"
+
+namespace fault_sweep {
+namespace {
+
+using page_test::UsbPrinter;
+
+// The printer whose installation the sequences remove.
+const UsbPrinter kTarget{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
+// Clean system's work: a model whose printer is gone, and a second physical
+// device of the installed model on which no printer hangs.
+const UsbPrinter kGoneModel{"Korvex KP-107", "Korvex KP-107 Driver", "0107", "99999999"};
+const UsbPrinter kStaleTwin{"Korvex KP-103 #2", "", "0103", "77777777"};
+
+constexpr const char* kWindows = "C:\\Windows";
+constexpr const char* kSystem32 = "C:\\Windows\\system32";
+constexpr const char* kDriversDir = "C:\\Windows\\system32\\drivers";
+constexpr const char* kInfDir = "C:\\Windows\\inf";
+constexpr const char* kSpoolDir = "C:\\Windows\\system32\\spool\\drivers\\x64";
+constexpr const char* kPccDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\PCC";
+constexpr const char* kStoreTemp = "C:\\Windows\\System32\\DriverStore\\Temp";
+constexpr const char* kDrvStore = "C:\\Windows\\system32\\DRVSTORE";
+constexpr const char* kLogDir = "C:\\Work\\log";
+constexpr const char* kSpooler = "Spooler";
+constexpr const char* kPortService = "VomuUsb";
+constexpr const char* kPortDriverFile = "C:\\Windows\\system32\\drivers\\VomuUsb.sys";
+constexpr const char* kPrinterInf = "C:\\Windows\\inf\\oem103.inf";
+constexpr const char* kPrinterPnf = "C:\\Windows\\inf\\oem103.pnf";
+constexpr const char* kPortInf = "C:\\Windows\\inf\\oem90.inf";
+constexpr const char* kPortPnf = "C:\\Windows\\inf\\oem90.pnf";
+constexpr const char* kPortPackage = "vomuusb.inf_amd64_0a1b2c3d";
+constexpr const char* kConsoleKey = "Software\\Korvex\\QdConsole";
+constexpr const char* kConsoleSettingsKey = "Software\\Korvex\\QdConsole\\App. settings";
+constexpr const char* kConsoleDir = "C:\\Program Files\\Korvex\\QdConsole";
+constexpr const char* kDrvStoreCopy = "C:\\Windows\\system32\\DRVSTORE\\kx0103_1a2b3c4d";
+const char* const kProductKeys[] = {"SOFTWARE\\QD\\QdRk", "SOFTWARE\\QD\\QdRkTx",
+                                    "SOFTWARE\\QD\\QdRkDriverInfo"};
+const char* const kTargetDlls[] = {"QdRk.dll", "QdRkTx.dll"};
+
+constexpr const char* kOtherDriver = "Acme Office 5 PCL";
+constexpr const char* kOtherPrinter = "Acme Office 5";
+constexpr const char* kOtherHardwareId = "USBPRINT\\ACMEOFFICE5A1C2";
+constexpr const char* kOtherPackage = "acme5.inf_amd64_0badf00d";
+constexpr const char* kOtherService = "AcmeUsb";
+
+constexpr const char* kRunningMark = " running";
+constexpr const char* kUnexpectedErrorLine = "Uninstall operation ended by an unexpected error";
+constexpr uint32_t kMs = 1;
+// Far more than a sequence sleeps (about half a minute of simulated time)
+// and far less than a retry loop that never ends would reach.
+constexpr uint64_t kSimulatedTimeLimitMs = 30 * 60 * 1000 * kMs;
+// Wall-clock bound of one run; a run takes milliseconds.
+constexpr auto kWallLimit = std::chrono::seconds(60);
+constexpr size_t kFailuresShown = 25;
+
+std::string Repository(const std::string& package) {
+  return std::string(sim::kDriverStoreRepository) + "\\" + package;
+}
+
+std::string Up(const std::string& s) { return text::Upper(s); }
+
+// Both upper case already.
+bool UnderUpper(const std::string& p, const std::string& q) {
+  return p.size() >= q.size() && p.compare(0, q.size(), q) == 0 &&
+         (p.size() == q.size() || p[q.size()] == '\\');
+}
+
+void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfaces = true) {
+  sim::DeviceSpec device;
+  device.instanceId = p.DeviceInstance();
+  device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
+  device.service = "usbccgp";
+  device.parentIdPrefix = p.DevicePrefix();
+  device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
+                        "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim.AddDevice(device);
+  if (!interfaces) return;
+  sim::DeviceSpec printerInterface;
+  printerInterface.instanceId = p.Interface0();
+  printerInterface.hardwareIds = {p.HardwareId()};
+  printerInterface.service = "usbprint";
+  printerInterface.parentIdPrefix = p.PrinterPrefix();
+  sim.AddDevice(printerInterface);
+  sim::DeviceSpec portInterface;
+  portInterface.instanceId = p.Interface1();
+  portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
+  portInterface.service = p.portService;
+  sim.AddDevice(portInterface);
+}
+
+// The maker's installation of one printer with its own driver.
+void SeedTarget(sim::SimWindows& sim) {
+  sim::DriverSpec driver;
+  driver.name = kTarget.driver;
+  driver.manufacturer = page_test::kMaker;
+  driver.hardwareId = kTarget.HardwareId();
+  driver.infPath = kTarget.InfPath();
+  driver.dependentFiles = {"kx0103.dll", "kx0103ui.dll", "QdRk.dll", "QdRkTx.dll"};
+  sim.AddDriver(driver);
+  for (const char* dll : kTargetDlls) sim.AddFile(std::string(kSystem32) + "\\" + dll, dll);
+
+  sim::PrinterSpec printer;
+  printer.name = kTarget.name;
+  printer.driver = kTarget.driver;
+  printer.pnpDeviceInstanceId = kTarget.PnpInstance();
+  printer.forms = std::vector<std::string>{"Korvex Photo 10x15", "Letter", "Korvex Card 54x86",
+                                           "A4"};
+  sim.AddPrinter(printer);
+  AddUsbDevice(sim, kTarget);
+
+  sim.AddService(kPortService, /*running=*/true);
+  sim.AddFile(kPortDriverFile, "port driver");
+  sim.AddFile(kPrinterInf, "[Version]\r\nClass=Printer\r\n[Models]\r\n%Printer%=Install, " +
+                               kTarget.HardwareId() + "\r\n");
+  sim.AddFile(kPrinterPnf, "pnf");
+  sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
+  sim.AddFile(kPortPnf, "pnf");
+  sim.AddPackage(kPrinterInf, kTarget.InfPath());
+  sim.AddFile(Repository(kTarget.StoreFolder()) + "\\kx0103.dll", "store copy");
+  sim.AddPackage(kPortInf, Repository(kPortPackage) + "\\vomuusb.inf");
+  sim.AddFile(std::string(kStoreTemp) + "\\" + kTarget.StoreFolder() + "\\kx0103.inf", "temp");
+  sim.AddFile(std::string(kStoreTemp) + "\\" + kPortPackage + "\\vomuusb.inf", "temp");
+  sim.AddFile(std::string(kPccDir) + "\\" + kTarget.StoreFolder() + ".cab", "cab");
+  sim.AddFile(std::string(kPccDir) + "\\" + kPortPackage + ".cab", "cab");
+  sim.AddFile(std::string(kSpoolDir) + "\\" +
+                  CRemoveDrvPrn::BackupDirectoryName(kTarget.HardwareId()) + "\\kx0103.dll",
+              "backup");
+  sim.AddFile(std::string(kDrvStoreCopy) + "\\kx0103.inf",
+              "[Models]\r\n%Printer%=Install, " + kTarget.HardwareId() + "\r\n");
+
+  for (const char* key : kProductKeys) {
+    for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+      sim.SetString(root, std::string(key) + "\\" + kTarget.name, "Model", kTarget.name);
+    }
+  }
+  sim.SetString(RegRoot::CurrentUser, kConsoleSettingsKey, "Path", kConsoleDir);
+  sim.AddFile(std::string(kConsoleDir) + "\\QdConsole.exe", "console");
+  sim.AddFile(std::string(kConsoleDir) + "\\lang\\en.dll", "lang");
+}
+
+// What no sequence may touch.
+void SeedCanaries(sim::SimWindows& sim) {
+  sim::DriverSpec driver;
+  driver.name = kOtherDriver;
+  driver.manufacturer = "Acme Corporation";
+  driver.hardwareId = kOtherHardwareId;
+  driver.infPath = Repository(kOtherPackage) + "\\acme5.inf";
+  driver.dependentFiles = {"acme5ui.dll", "acme5pcl.dll"};
+  sim.AddDriver(driver);
+  sim.AddFile(std::string(kSystem32) + "\\acme5ui.dll", "acme");
+  sim.AddFile(std::string(kSystem32) + "\\acme5pcl.dll", "acme");
+  sim::PrinterSpec printer;
+  printer.name = kOtherPrinter;
+  printer.driver = kOtherDriver;
+  printer.port = "USB002";
+  printer.pnpDeviceInstanceId = std::string(kOtherHardwareId) + "\\8&2C3D4E5F&0&USB002";
+  printer.forms = std::vector<std::string>{"Acme Photo 4x6"};
+  sim.AddPrinter(printer);
+  sim.AddFile(std::string(kInfDir) + "\\oem7.inf",
+              std::string("[Models]\r\n%Acme%=Acme, ") + kOtherHardwareId + "\r\n");
+  sim.AddFile(std::string(kInfDir) + "\\oem7.pnf", "pnf");
+  sim.AddPackage(std::string(kInfDir) + "\\oem7.inf", Repository(kOtherPackage) + "\\acme5.inf");
+  sim.AddFile(std::string(kStoreTemp) + "\\" + kOtherPackage + "\\acme5.inf", "temp");
+  sim.AddFile(std::string(kPccDir) + "\\" + kOtherPackage + ".cab", "cab");
+
+  // Another vendor's composite device, driven by its own service.
+  sim::DeviceSpec device;
+  device.instanceId = "USB\\VID_1A2B&PID_0103\\SN00000001";
+  device.hardwareIds = {"USB\\VID_1A2B&PID_0103&REV_0001", "USB\\VID_1A2B&PID_0103"};
+  device.service = "usbccgp";
+  device.parentIdPrefix = "6&00000001&0";
+  device.symbolicName = "\\??\\USB#VID_1A2B&PID_0103#SN00000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim.AddDevice(device);
+  sim::DeviceSpec deviceInterface;
+  deviceInterface.instanceId = "USB\\VID_1A2B&PID_0103&MI_01\\6&00000001&0&0001";
+  deviceInterface.hardwareIds = {"USB\\VID_1A2B&PID_0103&MI_01"};
+  deviceInterface.service = kOtherService;
+  sim.AddDevice(deviceInterface);
+  sim.AddService(kOtherService, /*running=*/true);
+  sim.AddFile(std::string(kDriversDir) + "\\AcmeUsb.sys", "acme driver");
+
+  // The maker's scanner: the vendor id without a printer product id.
+  sim::DeviceSpec scanner;
+  scanner.instanceId = "USB\\VID_0E7B&PID_0203\\SN55555555";
+  scanner.hardwareIds = {"USB\\VID_0E7B&PID_0203&REV_0100"};
+  scanner.service = "usbccgp";
+  scanner.parentIdPrefix = "6&55555555&0";
+  scanner.symbolicName = "\\??\\USB#VID_0E7B&PID_0203#SN55555555#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim.AddDevice(scanner);
+  sim::DeviceSpec scannerInterface;
+  scannerInterface.instanceId = "USB\\VID_0E7B&PID_0203&MI_01\\6&55555555&0&0001";
+  scannerInterface.hardwareIds = {"USB\\VID_0E7B&PID_0203&MI_01"};
+  scannerInterface.service = "kxscan";
+  sim.AddDevice(scannerInterface);
+
+  // Product keys of another printer, and of one whose name only begins
+  // like the target's.
+  for (const char* key : kProductKeys) {
+    for (RegRoot root : {RegRoot::LocalMachine, RegRoot::CurrentUser}) {
+      for (const char* name : {"Korvex KP-105", "Korvex KP-1030"}) {
+        sim.SetString(root, std::string(key) + "\\" + name, "Model", name);
+      }
+    }
+  }
+  sim.SetString(RegRoot::CurrentUser, "Software\\Korvex\\QdConsoleData", "Keep", "1");
+
+  // Files next to the targets.
+  for (const char* name : {"QdNetVu.dll", "QdRkOld.dll", "kx0103.dll"}) {
+    sim.AddFile(std::string(kSystem32) + "\\" + name, name);
+  }
+  sim.AddFile(std::string(kDriversDir) + "\\usbprint.sys", "usbprint");
+  sim.AddFile(std::string(kInfDir) + "\\oem104.inf",
+              "[Models]\r\n%Printer%=Install, USB\\VID_0E7B&PID_0104&MI_00\r\n");
+  sim.AddFile(std::string(kInfDir) + "\\oem104.pnf", "pnf");
+  sim.AddFile(std::string(kInfDir) + "\\usbprint.inf", "[Version]\r\nClass=USB\r\n");
+  sim.AddFile(std::string(kSpoolDir) + "\\vid_0e7b_pid_0104_mi_00\\kx0104.dll", "backup");
+  sim.AddFile(std::string(kDrvStore) + "\\kx0104_0badcafe\\kx0104.inf",
+              "[Models]\r\n%Printer%=Install, USB\\VID_0E7B&PID_0104&MI_00\r\n");
+  sim.AddFile("C:\\Program Files\\Korvex\\QdConsoleData\\keep.txt", "keep");
+  sim.AddFile("C:\\Program Files\\Korvex\\readme.txt", "keep");
+  // Where paths built on an unknown Windows directory would lead.
+  sim.AddFile("C:\\system32\\QdRk.dll", "not the system's");
+  sim.AddFile("C:\\system32\\drivers\\VomuUsb.sys", "not the system's");
+  sim.AddFile("C:\\inf\\oem103.inf", "[Models]\r\n%P%=I, " + kTarget.HardwareId() + "\r\n");
+  sim.AddFile("C:\\inf\\oem90.inf", "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
+}
+
+enum class Sequence { Selected, Checked, CleanSystem };
+
+struct SequenceCase {
+  const char* label;
+  const char* title;  // as the sweep's summary names it
+  Sequence sequence;
+  uint32_t windowsMajor;
+};
+
+// What a sequence may change: the installation's parts that it removes.
+std::vector<std::string> TargetPaths(Sequence sequence) {
+  const std::string enumKey = std::string("HKLM\\") + sim::kEnumKey + "\\";
+  if (sequence == Sequence::CleanSystem) {
+    return {enumKey + kGoneModel.DeviceInstance(), enumKey + kGoneModel.Interface0(),
+            enumKey + kGoneModel.Interface1(), enumKey + kStaleTwin.DeviceInstance()};
+  }
+  std::vector<std::string> targets = {
+      std::string("HKLM\\") + sim::kPrintersKey + "\\" + kTarget.name,
+      std::string("HKLM\\") + sim::kPrintersSoftwareKeyPath + "\\" + kTarget.name,
+      "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\"
+      "Version-3\\" + kTarget.driver,
+      enumKey + kTarget.Interface1(),
+      std::string("HKLM\\") + sim::kServicesKey + "\\" + kPortService,
+      std::string("HKCU\\") + kConsoleKey,
+      kPortDriverFile, kPrinterInf, kPrinterPnf, kPortInf, kPortPnf,
+      Repository(kTarget.StoreFolder()), Repository(kPortPackage),
+      std::string(kStoreTemp) + "\\" + kTarget.StoreFolder(),
+      std::string(kStoreTemp) + "\\" + kPortPackage,
+      std::string(kPccDir) + "\\" + kTarget.StoreFolder() + ".cab",
+      std::string(kPccDir) + "\\" + kPortPackage + ".cab",
+      std::string(kSpoolDir) + "\\" + CRemoveDrvPrn::BackupDirectoryName(kTarget.HardwareId()),
+      kDrvStoreCopy, kConsoleDir,
+      std::string("SERVICE:") + kPortService,
+      "PACKAGE:" + kTarget.InfPath(),
+      "PACKAGE:" + Repository(kPortPackage) + "\\vomuusb.inf"};
+  for (const char* dll : kTargetDlls) targets.push_back(std::string(kSystem32) + "\\" + dll);
+  for (const char* key : kProductKeys) {
+    for (const char* root : {"HKLM\\", "HKCU\\"}) {
+      targets.push_back(std::string(root) + key + "\\" + kTarget.name);
+    }
+  }
+  return targets;
+}
+
+// The snapshot's lines, each with the path it belongs to: VALUE lines belong
+// to the KEY above them.
+std::vector<std::pair<std::string, std::string>> SnapshotLines(const std::string& snapshot) {
+  std::vector<std::pair<std::string, std::string>> lines;
+  std::istringstream in(snapshot);
+  std::string line;
+  std::string key;
+  while (std::getline(in, line)) {
+    std::string owner;
+    auto rest = [&](size_t skip) { return line.substr(skip); };
+    auto upTo = [](const std::string& s, const std::string& stop) {
+      const size_t at = s.find(stop);
+      return at == std::string::npos ? s : s.substr(0, at);
+    };
+    if (line.rfind("KEY ", 0) == 0) {
+      key = rest(4);
+      owner = key;
+    } else if (line.rfind("  VALUE ", 0) == 0) {
+      owner = key;
+    } else if (line.rfind("FILE ", 0) == 0) {
+      owner = upTo(rest(5), " attr=");
+    } else if (line.rfind("DIR ", 0) == 0) {
+      owner = upTo(rest(4), " attr=");
+    } else if (line.rfind("SERVICE ", 0) == 0) {
+      owner = "SERVICE:" + upTo(rest(8), " ");
+    } else if (line.rfind("PACKAGE ", 0) == 0) {
+      owner = "PACKAGE:" + upTo(rest(8), " <- ");
+    } else {
+      owner = line;
+    }
+    lines.emplace_back(owner, line);
+  }
+  return lines;
+}
+
+// The snapshot without the log file, whole and without whatever lies under
+// the targets (upper case).
+void Filter(const std::string& snapshot, const std::vector<std::string>& upperTargets,
+            std::string& outside, std::string& all) {
+  const std::string logDir = Up(kLogDir);
+  outside.clear();
+  all.clear();
+  for (const auto& [owner, line] : SnapshotLines(snapshot)) {
+    const std::string upperOwner = Up(owner);
+    if (UnderUpper(upperOwner, logDir)) continue;
+    all += line + "\n";
+    if (std::none_of(upperTargets.begin(), upperTargets.end(),
+                     [&upperOwner](const std::string& t) { return UnderUpper(upperOwner, t); })) {
+      outside += line + "\n";
+    }
+  }
+}
+
+// The first lines in which two snapshots differ, for a readable failure.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  std::set<std::string> left;
+  std::set<std::string> right;
+  std::istringstream ia(a);
+  std::istringstream ib(b);
+  for (std::string line; std::getline(ia, line);) left.insert(line);
+  for (std::string line; std::getline(ib, line);) right.insert(line);
+  std::string out;
+  for (const std::string& line : left) {
+    if (!right.count(line)) out += "\n      - " + line;
+  }
+  for (const std::string& line : right) {
+    if (!left.count(line)) out += "\n      + " + line;
+  }
+  return out;
+}
+
+// Aborts the whole program when one run does not end: a hang has no other
+// way out, and the message names the fault point.
+class Watchdog {
+ public:
+  explicit Watchdog(std::string what) : what_(std::move(what)) {
+    thread_ = std::thread([this] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (!done_cv_.wait_for(lock, kWallLimit, [this] { return done_; })) {
+        std::fprintf(stderr, "fault sweep: %s did not end\n", what_.c_str());
+        std::abort();
+      }
+    });
+  }
+  ~Watchdog() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    done_cv_.notify_all();
+    thread_.join();
+  }
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+ private:
+  std::string what_;
+  std::mutex mutex_;
+  std::condition_variable done_cv_;
+  bool done_ = false;
+  std::thread thread_;
+};
+
+// What one run leaves behind.
+struct RunResult {
+  std::vector<sim::CallRecord> calls;
+  std::vector<std::string> log;     // texts written during the run
+  std::vector<std::string> boxes;   // every box the run tried to show, in order
+  std::vector<size_t> boxCalls;     // their call indexes
+  std::vector<intptr_t> steps;      // WM_PROGRESS_STEP parameters handled
+  std::string before;               // outside the targets, before the run
+  std::string after;
+  std::string beforeAll;            // everything but the log
+  std::string afterAll;
+  std::vector<std::string> notDeleted;
+  std::vector<sim::FormRemoval> removedForms;
+  bool spoolerRunning = false;
+  uint64_t sleptMs = 0;
+};
+
+class World {
+ public:
+  explicit World(const SequenceCase& c) : case_(c) {
+    sim.SetOsVersion(c.windowsMajor, 1, 0);
+    SeedTarget(sim);
+    SeedCanaries(sim);
+    if (c.sequence == Sequence::CleanSystem) {
+      AddUsbDevice(sim, kGoneModel);
+      AddUsbDevice(sim, kStaleTwin, /*interfaces=*/false);
+    }
+    // The printer user interface removes the driver it is asked for.
+    sim.SetShellHook([this](const sim::ShellExecuteRecord& run) {
+      if (run.parameters.find("\"" + kTarget.driver + "\"") != std::string::npos) {
+        sim.DeleteKey(RegRoot::LocalMachine, sim.DriverKeyPath(kTarget.driver));
+      }
+    });
+    page.SetHandler([this](uint32_t message, uintptr_t wParam, intptr_t lParam) {
+      if (message == WM_PROGRESS_STEP) steps_.push_back(lParam);
+      (void)dlg->PrinterPage.OnPageMessage(message, wParam, lParam);
+    });
+    dlg = std::make_unique<CPurvexDlg>(sim.platform());
+    dlg->PrinterPage.AttachControls(&page);
+    dlg->InitializeState();
+    (void)dlg->PrinterPage.OnInitDialog();
+  }
+
+  // Runs the sequence with call number fault->first (counted from the start
+  // of the sequence) failing with fault->second. Every world starts in the
+  // same state, so the state before is only taken when asked for.
+  RunResult Run(std::optional<std::pair<size_t, uint32_t>> fault, bool takeStart) {
+    RunResult out;
+    std::vector<std::string> targets;
+    for (const std::string& target : TargetPaths(case_.sequence)) targets.push_back(Up(target));
+    if (takeStart) Filter(sim.Snapshot(), targets, out.before, out.beforeAll);
+    const size_t logMark = LogTexts().size();
+    steps_.clear();
+    sim.ClearCalls();
+    if (fault) sim.FailCall(fault->first, fault->second);
+    CRemoveDrvPrn& p = dlg->PrinterPage;
+    switch (case_.sequence) {
+      case Sequence::Selected:
+        CRemoveDrvPrn::UninstallSelectedPrinterThread(&p);
+        break;
+      case Sequence::Checked:
+        page.SetCheck(IDC_CHECK_PRINTER, true);
+        page.SetCheck(IDC_CHECK_DRIVER, true);
+        page.SetCheck(IDC_CHECK_PORT_SERVICE, true);
+        dlg->DeletedFiles.clear();
+        dlg->NotDeletedFiles.clear();
+        CRemoveDrvPrn::UninstallCheckedComponentsThread(&p);
+        break;
+      case Sequence::CleanSystem:
+        p.OnCleanSystemClicked();
+        break;
+    }
+    sim.ClearFaults();
+    out.calls = sim.Calls();
+    for (size_t i = 0; i < out.calls.size(); ++i) {
+      if (out.calls[i].op != "MessageBox") continue;
+      out.boxes.push_back(out.calls[i].detail);
+      out.boxCalls.push_back(i);
+    }
+    const auto log = LogTexts();
+    out.log.assign(log.begin() + static_cast<long>(std::min(logMark, log.size())), log.end());
+    out.steps = steps_;
+    Filter(sim.Snapshot(), targets, out.after, out.afterAll);
+    out.notDeleted = dlg->NotDeletedFiles;
+    out.removedForms = sim.RemovedForms();
+    out.spoolerRunning = sim.IsRunning(kSpooler);
+    out.sleptMs = sim.TotalSleptMs();
+    return out;
+  }
+
+  std::vector<std::string> LogTexts() const {
+    std::vector<std::string> lines;
+    const auto content = sim.ReadFile(dlg->Log.LogFilePath());
+    if (!content) return lines;
+    size_t begin = 0;
+    for (size_t end; (end = content->find(page_test::kLineEnd, begin)) != std::string::npos;
+         begin = end + 2) {
+      std::string line = content->substr(begin, end - begin);
+      const auto stamp = line.find(page_test::kTimeStampEnd);
+      if (stamp != std::string::npos) {
+        line.erase(0, stamp + std::string(page_test::kTimeStampEnd).size());
+      }
+      lines.push_back(line);
+    }
+    return lines;
+  }
+
+  sim::SimWindows sim;
+  sim::SimPage page;
+  std::unique_ptr<CPurvexDlg> dlg;
+
+ private:
+  SequenceCase case_;
+  std::vector<intptr_t> steps_;
+};
+
+// The errors each kind of call really fails with.
+std::vector<uint32_t> CodesFor(const std::string& op) {
+  static const std::map<std::string, std::vector<uint32_t>> kCodes = [] {
+    std::map<std::string, std::vector<uint32_t>> codes;
+    const std::vector<uint32_t> registry = {win::kErrorAccessDenied, win::kErrorFileNotFound,
+                                            win::kErrorMoreData};
+    const std::vector<uint32_t> registryOpen = {win::kErrorAccessDenied,
+                                                win::kErrorFileNotFound};
+    const std::vector<uint32_t> files = {win::kErrorSharingViolation, win::kErrorAccessDenied,
+                                         win::kErrorFileNotFound};
+    const std::vector<uint32_t> spooler = {win::kErrorAccessDenied,
+                                           win::kErrorInvalidPrinterName,
+                                           win::kErrorInsufficientBuffer};
+    const std::vector<uint32_t> services = {win::kErrorAccessDenied,
+                                            win::kErrorServiceNotActive};
+    const std::vector<uint32_t> devices = {win::kErrorInvalidData, win::kErrorInvalidParameter,
+                                           win::kErrorNoSuchDevinst};
+    const std::vector<uint32_t> store = {win::kErrorDependentApplicationsExist,
+                                         win::kErrorDriverPackageNotInStore};
+    const std::vector<uint32_t> system = {win::kErrorAccessDenied,
+                                          win::kErrorInsufficientBuffer};
+    for (const char* op : {"QueryValue", "EnumKey"}) codes[op] = registry;
+    for (const char* op : {"OpenKey", "QuerySubkeyCount", "DeleteTree"}) codes[op] = registryOpen;
+    for (const char* op : {"FindFirst", "FindNext", "RemoveFile", "RemoveDir", "MakeDir",
+                           "GetAttributes", "SetAttributes", "OpenFile", "ReadFile", "WriteFile",
+                           "SeekToEnd", "GetFileSize"}) {
+      codes[op] = files;
+    }
+    for (const char* op : {"EnumPrinters2Size", "EnumPrinters2", "OpenPrinter", "GetPrinter2Size",
+                           "GetPrinter2", "GetDriver6Size", "GetDriver6", "RemovePrinter",
+                           "ClosePrinter", "RemoveForm"}) {
+      codes[op] = spooler;
+    }
+    for (const char* op : {"OpenManager", "OpenService", "StartService", "ControlService",
+                           "DeleteService"}) {
+      codes[op] = services;
+    }
+    for (const char* op : {"GetClassDevs", "EnumDevice", "GetRegistryProperty", "OpenDevRegKey",
+                           "CallClassInstaller"}) {
+      codes[op] = devices;
+    }
+    codes["DriverPackageGetPath"] = store;
+    codes["DriverPackageUninstall"] = store;
+    codes["ShellExecute"] = {static_cast<uint32_t>(win::kSeErrFnf)};
+    codes["RunProcess"] = {win::kErrorFileNotFound};
+    for (const char* op : {"ModuleFileName", "CurrentDirectory", "WindowsDirectory",
+                           "SystemDirectory", "Version", "UserName", "FileVersionInfoSize",
+                           "FileVersionInfo", "QueryVersionValue", "LocalTime"}) {
+      codes[op] = system;
+    }
+    codes["MessageBox"] = {win::kErrorNotEnoughMemory};
+    return codes;
+  }();
+  const auto found = kCodes.find(op);
+  return found == kCodes.end() ? std::vector<uint32_t>{} : found->second;
+}
+
+// A failed box or log write takes the report channel itself with it.
+bool IsReportChannel(const sim::CallRecord& call, const std::string& logPath) {
+  if (call.op == "MessageBox" || call.op == "LocalTime") return true;
+  return Up(call.detail) == Up(logPath);
+}
+
+std::string Describe(const sim::CallRecord& call, size_t index, uint32_t code) {
+  char codeText[16];
+  std::snprintf(codeText, sizeof codeText, "%u", static_cast<unsigned>(code));
+  return "call " + std::to_string(index) + " " + call.op + "(" + call.detail + ") failing with " +
+         codeText;
+}
+
+struct Texts {
+  std::string done, completed, heading;
+  std::vector<std::string> earlyEnd;
+};
+
+Texts LoadTexts() {
+  sim::SimWindows windows;
+  IStringTable& strings = windows.platform().strings;
+  Texts t;
+  t.done = strings.Load(IDS_DONE);
+  t.completed = strings.Load(IDS_UNINSTALL_COMPLETED);
+  t.heading = strings.Load(IDS_REPORT_HEADING);
+  // The messages of a failed printer deletion and of a failed port-service
+  // removal: the two failures that end a sequence early.
+  for (uint32_t id : {IDS_MSG_PRINTER_GONE, IDS_MSG_NOT_COMPLETED, IDS_MSG_DELETE_PRINTER,
+                      IDS_MSG_JOB_COUNT, IDS_MSG_JOBS_QUEUED, IDS_MSG_DEVICE, IDS_MSG_FILES}) {
+    t.earlyEnd.push_back(strings.Load(id));
+  }
+  return t;
+}
+
+// Judges one faulted run against the clean run.
+class Judge {
+ public:
+  Judge(const SequenceCase& c, const RunResult& clean, std::string logPath)
+      : case_(c), clean_(clean), logPath_(std::move(logPath)), texts_(LoadTexts()),
+        cleanLines_(clean.log.begin(), clean.log.end()),
+        cleanBoxes_(clean.boxes.begin(), clean.boxes.end()) {}
+
+  std::vector<std::string> Problems(const RunResult& run, const sim::CallRecord& faulted,
+                                    size_t index) const {
+    std::vector<std::string> problems;
+    if (index >= run.calls.size() || run.calls[index].op != faulted.op ||
+        run.calls[index].detail != faulted.detail) {
+      problems.push_back("the run did not make the same call at this index");
+      return problems;
+    }
+    if (!run.spoolerRunning) problems.push_back("the spooler is left stopped");
+    if (run.after != clean_.before) {
+      problems.push_back("something outside the target set changed:" +
+                         FirstDifference(clean_.before, run.after));
+    }
+    if (run.sleptMs > kSimulatedTimeLimitMs) {
+      problems.push_back("ran for " + std::to_string(run.sleptMs) + " ms of simulated time");
+    }
+    for (const sim::FormRemoval& form : run.removedForms) {
+      if (form.printer != kTarget.name || form.form.rfind("Korvex", 0) != 0) {
+        problems.push_back("form [" + form.form + "] of [" + form.printer + "] removed");
+      }
+    }
+    for (const std::string& line : run.log) {
+      if (line.rfind(kUnexpectedErrorLine, 0) == 0) problems.push_back("log: " + line);
+    }
+
+    if (case_.sequence == Sequence::CleanSystem && faulted.op == "MessageBox" &&
+        !clean_.boxCalls.empty() && index == clean_.boxCalls.front()) {
+      // A confirmation that got no answer: nothing may happen at all.
+      if (!run.steps.empty()) problems.push_back("Clean system ran without a confirmation");
+      if (run.afterAll != clean_.beforeAll) {
+        problems.push_back("state changed without a confirmation:" +
+                           FirstDifference(clean_.beforeAll, run.afterAll));
+      }
+      return problems;
+    }
+
+    if (std::count(run.steps.begin(), run.steps.end(), kProgressEnd) != 1 ||
+        run.steps.back() != kProgressEnd) {
+      problems.push_back("the end message is not the last progress message, exactly once");
+    }
+    if (case_.sequence == Sequence::CleanSystem) {
+      if (run.boxes.empty() || run.boxes.back() != texts_.done) {
+        problems.push_back("\"Done!\" was not the last box");
+      }
+    } else {
+      AddEndProblems(run, problems);
+    }
+
+    // A fault that changed the outcome must have been said somewhere.
+    const bool changed = run.afterAll != clean_.afterAll || run.boxes != clean_.boxes;
+    if (changed && !IsReportChannel(faulted, logPath_)) {
+      const bool newLine = std::any_of(run.log.begin(), run.log.end(), [&](const std::string& l) {
+        return cleanLines_.count(l) == 0;
+      });
+      const bool newBox = std::any_of(run.boxes.begin(), run.boxes.end(), [&](const std::string& b) {
+        return cleanBoxes_.count(b) == 0;
+      });
+      if (!newLine && !newBox) {
+        problems.push_back("the outcome changed without a log line or message:" +
+                           FirstDifference(clean_.afterAll, run.afterAll));
+      }
+    }
+    return problems;
+  }
+
+ private:
+  // The reload, then the final report; or the early end of a failed printer
+  // deletion or port-service removal.
+  void AddEndProblems(const RunResult& run, std::vector<std::string>& problems) const {
+    size_t reload = run.calls.size();
+    for (size_t i = run.calls.size(); i-- > 0;) {
+      if (run.calls[i].op == "EnumPrinters2Size") {
+        reload = i;
+        break;
+      }
+    }
+    if (reload == run.calls.size()) {
+      problems.push_back("no reload of the printer list");
+      return;
+    }
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+    for (size_t i = 0; i < run.boxes.size(); ++i) {
+      (run.boxCalls[i] < reload ? before : after).push_back(run.boxes[i]);
+    }
+    if (after.size() > 1) problems.push_back("more than one box after the reload");
+    if (after.size() == 1 && after[0] != texts_.completed &&
+        after[0].rfind(texts_.heading, 0) != 0) {
+      problems.push_back("the box after the reload is not the final report: " + after[0]);
+    }
+    if (after.empty() && !run.notDeleted.empty()) {
+      problems.push_back("files were not deleted but no final report listed them");
+    }
+    if (after.empty() && before.empty()) {
+      problems.push_back("the run ended without a single message");
+    }
+    const bool normalEnd = !run.log.empty() && run.log.back() == kSeparatorLine;
+    if (normalEnd) return;
+    const bool early = !before.empty() && std::find(texts_.earlyEnd.begin(), texts_.earlyEnd.end(),
+                                                    before.back()) != texts_.earlyEnd.end();
+    if (!early) {
+      problems.push_back("the run ended without its closing line and not by an early end");
+    }
+  }
+
+  const SequenceCase& case_;
+  const RunResult& clean_;
+  std::string logPath_;
+  Texts texts_;
+  std::set<std::string> cleanLines_;
+  std::set<std::string> cleanBoxes_;
+};
+
+struct FaultPoint {
+  size_t index = 0;
+  uint32_t code = 0;
+};
+
+// Each code of a kind in turn over the calls of one op, so that every code
+// meets every op that is called often enough.
+std::vector<FaultPoint> FaultPoints(const std::vector<sim::CallRecord>& calls) {
+  std::vector<FaultPoint> points;
+  std::map<std::string, size_t> seenOfOp;
+  for (size_t k = 0; k < calls.size(); ++k) {
+    const std::vector<uint32_t> codes = CodesFor(calls[k].op);
+    if (codes.empty()) continue;  // a call that cannot fail
+    points.push_back({k, codes[seenOfOp[calls[k].op]++ % codes.size()]});
+  }
+  return points;
+}
+
+// The two cores of the machine share the runs.
+constexpr unsigned kSweepThreads = 2;
+
+class FaultSweepTest : public ::testing::TestWithParam<SequenceCase> {};
+
+TEST_P(FaultSweepTest, EveryCallFailedOnceEndsSafelyAndIsReported) {
+  const SequenceCase& c = GetParam();
+  World cleanWorld(c);
+  const std::string logPath = cleanWorld.dlg->Log.LogFilePath();
+  const RunResult clean = cleanWorld.Run(std::nullopt, /*takeStart=*/true);
+  ASSERT_TRUE(clean.spoolerRunning);
+  ASSERT_EQ(clean.after, clean.before) << FirstDifference(clean.before, clean.after);
+  ASSERT_FALSE(clean.calls.empty());
+  const Judge judge(c, clean, logPath);
+
+  const std::vector<FaultPoint> points = FaultPoints(clean.calls);
+  std::vector<std::string> failures(points.size());
+  std::atomic<size_t> next{0};
+  auto sweep = [&] {
+    for (size_t i; (i = next++) < points.size();) {
+      const FaultPoint& point = points[i];
+      const sim::CallRecord& call = clean.calls[point.index];
+      RunResult run;
+      {
+        Watchdog watchdog(std::string(c.title) + ": " + Describe(call, point.index, point.code));
+        World world(c);
+        run = world.Run(std::make_pair(point.index, point.code), /*takeStart=*/false);
+      }
+      const auto problems = judge.Problems(run, call, point.index);
+      if (problems.empty()) continue;
+      std::string message = Describe(call, point.index, point.code) + ":";
+      for (const std::string& p : problems) message += "\n    " + p;
+      failures[i] = message;
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < kSweepThreads; ++t) threads.emplace_back(sweep);
+  sweep();
+  for (std::thread& thread : threads) thread.join();
+
+  const size_t failed = static_cast<size_t>(
+      std::count_if(failures.begin(), failures.end(), [](const std::string& f) { return !f.empty(); }));
+  std::printf("fault sweep: %s: %zu fault points, %zu survived\n", c.title, points.size(),
+              points.size() - failed);
+  std::fflush(stdout);
+  EXPECT_EQ(failed, 0u);
+  size_t shown = 0;
+  for (const std::string& failure : failures) {
+    if (failure.empty() || shown++ == kFailuresShown) continue;
+    ADD_FAILURE() << failure;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, FaultSweepTest,
+    ::testing::Values(
+        SequenceCase{"UninstallSelected", "Uninstall selected printer", Sequence::Selected, 6},
+        SequenceCase{"UninstallSelectedNt5", "Uninstall selected printer (NT 5)",
+                     Sequence::Selected, 5},
+        SequenceCase{"UninstallChecked", "Uninstall", Sequence::Checked, 6},
+        SequenceCase{"CleanSystem", "Clean system", Sequence::CleanSystem, 6}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+}  // namespace
+}  // namespace fault_sweep

@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "app/purvex_dlg.h"
 #include "engine/device_service.h"
@@ -10,6 +12,7 @@ namespace {
 constexpr char kBackslash = '\\';
 constexpr const char* kRepositoryName = "FileRepository";
 constexpr const char* kTempName = "Temp";
+constexpr const char* kDriverStoreName = "DriverStore";
 // Depths that hold when Windows lies one level below a drive root
 // (C:\Windows): DriverStore\Temp\<package> and <spool PCC dir>\<package>.cab.
 constexpr int kTempDirectoryDepth = 5;
@@ -50,6 +53,45 @@ std::string WindowsPart(const std::string& path) {
   return path.substr(0, second);
 }
 
+// The store keeps each package in a folder of its own directly below
+// "DriverStore\FileRepository": X:\...\DriverStore\FileRepository\<package>\<file>.
+// A path of any other shape would point the Temp and cabinet deletions, and
+// the ownership taken before them, at folders that are not the package's:
+// only the depth of the path would be checked.
+bool IsStorePackagePath(const std::string& path) {
+  constexpr size_t kDrivePrefixLength = 3;  // "C:\"
+  if (path.size() <= kDrivePrefixLength || path[1] != ':' || path[2] != kBackslash ||
+      path.find('/') != std::string::npos ||
+      path.find(':', kDrivePrefixLength) != std::string::npos) {
+    return false;
+  }
+  std::vector<std::string> parts;
+  for (size_t begin = kDrivePrefixLength;;) {
+    const size_t end = path.find(kBackslash, begin);
+    parts.push_back(path.substr(begin, end == std::string::npos ? end : end - begin));
+    if (end == std::string::npos) break;
+    begin = end + 1;
+  }
+  for (const std::string& part : parts) {
+    // Win32 drops trailing dots and spaces, so "..." or "x." name other folders.
+    if (part.empty() || part.back() == '.' || part.back() == ' ') return false;
+  }
+  constexpr size_t kPackageAndFile = 2;
+  constexpr size_t kShortest = 4;  // DriverStore, FileRepository, package, file
+  if (parts.size() < kShortest) return false;
+  const size_t repository = parts.size() - kPackageAndFile - 1;
+  if (text::CompareNoCase(parts[repository], kRepositoryName) != 0 ||
+      text::CompareNoCase(parts[repository - 1], kDriverStoreName) != 0) {
+    return false;
+  }
+  // Every "FileRepository" becomes "Temp": one anywhere else than in the
+  // repository's own place would move the Temp directory somewhere else.
+  const size_t named = path.find(kRepositoryName);
+  return named == std::string::npos ||
+         (path.find(kRepositoryName, named + 1) == std::string::npos &&
+          parts[repository] == kRepositoryName);
+}
+
 }  // namespace
 
 int CDeviceService::CountBackslashes(const std::string& path) {
@@ -72,6 +114,13 @@ bool CDeviceService::CleanDriverStore(FileList& infList) {
     const std::string storePath = TrimTrailingChar(entry, kBackslash);
     const std::string packageName = PackageName(storePath);
     if (storePath.empty()) continue;
+    if (!IsStorePackagePath(storePath)) {
+      Log(text::Format(
+          "Driver store path [%s] is not a package folder of the driver store: its "
+          "Temp directory and .cab file are not deleted.",
+          storePath));
+      continue;
+    }
 
     const std::string tempPath = ReplaceRepositoryWithTemp(storePath);
     const std::string tempDirectory = UpToLastBackslash(tempPath);

@@ -69,13 +69,20 @@ class InfLineMatcher {
     upper_.reserve(kReadBufferSize);
   }
 
+  // False also when a read fails; ReadFailed() then tells so.
   bool FileMatches(IFile& file) {
     inLongLine_ = false;
+    readFailed_ = false;
+    readError_ = 0;
     size_t carried = 0;  // start of a line whose end has not been read yet
     for (;;) {
       uint32_t got = 0;
-      if (!file.Read(buffer_.data() + carried,
-                     static_cast<uint32_t>(kReadBufferSize - carried), got)) {
+      const Outcome read = file.Read(
+          buffer_.data() + carried,
+          static_cast<uint32_t>(kReadBufferSize - carried), got);
+      if (!read) {
+        readError_ = read.error;
+        readFailed_ = true;
         return false;
       }
       if (got == 0) break;
@@ -98,6 +105,9 @@ class InfLineMatcher {
     if (carried > 0 && RegionMatches(carried)) return true;
     return EndLongLine();
   }
+
+  bool ReadFailed() const { return readFailed_; }
+  uint32_t ReadError() const { return readError_; }
 
  private:
   bool RegionMatches(size_t regionEnd) {
@@ -169,6 +179,8 @@ class InfLineMatcher {
   }
 
   std::array<char, kReadBufferSize> buffer_{};
+  uint32_t readError_ = 0;
+  bool readFailed_ = false;
   std::string upper_;
   SearchText first_;
   SearchText second_;
@@ -194,17 +206,32 @@ bool CDeviceService::FindInfFiles(const std::string& directory,
   reader.ScanFiles(directory, kInfPattern, infFiles, CSADirRead::kSortByPath,
                    false);
   Log("Try to Find Inf Files...");
+  // A file that is not seen, opened or read is not found either: that the
+  // search missed it must show, or its driver's leftovers go unnoticed.
+  if (reader.ListingError() != 0) {
+    Log(text::Format("Impossible to list the .inf files of [%s]. Error %d.",
+                     directory, static_cast<int>(reader.ListingError())));
+  }
 
   InfLineMatcher matcher(firstText, secondText);
   for (const DirEntry* inf : infFiles) {
     File file;
-    const bool opened = platform_.files
-                            .Open(inf->path, FileAccess::Read,
-                                  FileCreation::OpenExisting, true, file)
-                            .ok;
+    const Outcome opened = platform_.files.Open(
+        inf->path, FileAccess::Read, FileCreation::OpenExisting, true, file);
     SetStatusText(
         text::Format(platform_.strings.Load(IDS_VERIFYING_FILE), inf->path));
-    if (!opened || !matcher.FileMatches(*file)) continue;
+    if (!opened) {
+      Log(text::Format("Impossible to open file [%s]. Error %d.", inf->path,
+                       static_cast<int>(opened.error)));
+      continue;
+    }
+    if (!matcher.FileMatches(*file)) {
+      if (matcher.ReadFailed()) {
+        Log(text::Format("Impossible to read file [%s]. Error %d.", inf->path,
+                         static_cast<int>(matcher.ReadError())));
+      }
+      continue;
+    }
     result->push_back(inf->path);
     Log(text::Format("Found The File: [%s]", inf->path));
   }

@@ -20,6 +20,10 @@ constexpr uint32_t kSymbolicNameBufferSize = 260;
 constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
 constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
 constexpr char kSymbolicNameSeparator = '#';
+constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
+constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
+constexpr const char* kNotCleanedLine =
+    "Device [%s] was not cleaned: %s could not be read. Error %d";
 
 // A multi-string property holds further ids after the first terminator;
 // only the first one is compared.
@@ -93,11 +97,25 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
     return false;
   }
 
-  for (uint32_t index = 0; devices->EnumDevice(index); ++index) {
+  // Entries that stay because something could not be read are written
+  // down: the user is told "Done!" whatever happens.
+  for (uint32_t index = 0;; ++index) {
+    const Outcome enumerated = devices->EnumDevice(index);
+    if (!enumerated) {
+      if (enumerated.error != win::kErrorNoMoreItems) {
+        platform.system.SetLastErrorCode(enumerated.error);
+        (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)));
+      }
+      break;
+    }
     uint32_t regType = 0;
     std::string property;
     if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpHardwareId,
                                         regType, property)) {
+      if (platform.system.LastError() != win::kErrorInvalidData) {
+        (void)LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
+                                        static_cast<int>(win::kSpdrpHardwareId)));
+      }
       continue;
     }
     const std::string hardwareId = FirstString(property);
@@ -116,16 +134,26 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
     if (listedModel) {
       // Kept when a listed printer hangs on it.
       RegistryKey hardwareKey;
-      if (!devices->OpenDevRegKey(index, win::kDicsFlagGlobal, win::kDiregDev,
-                                  win::kKeyRead, hardwareKey) ||
-          !hardwareKey) {
+      const Outcome keyOpened = devices->OpenDevRegKey(
+          index, win::kDicsFlagGlobal, win::kDiregDev, win::kKeyRead, hardwareKey);
+      if (!keyOpened || !hardwareKey) {
+        // Interfaces have no hardware key of their own: no failure.
+        if (!keyOpened && keyOpened.error != win::kErrorKeyDoesNotExist) {
+          Log(text::Format(kNotCleanedLine, hardwareId, "its hardware key",
+                           static_cast<int>(keyOpened.error)));
+        }
         continue;
       }
       std::vector<uint8_t> buffer(kSymbolicNameBufferSize, 0);
       uint32_t type = 0;
       uint32_t size = kSymbolicNameBufferSize;
-      if (hardwareKey->QueryValue(kSymbolicNameValue, type, buffer.data(), size) !=
-          win::kErrorSuccess) {
+      const uint32_t queried =
+          hardwareKey->QueryValue(kSymbolicNameValue, type, buffer.data(), size);
+      if (queried != win::kErrorSuccess) {
+        if (queried != win::kErrorFileNotFound) {
+          Log(text::Format(kNotCleanedLine, hardwareId, kSymbolicNameValue,
+                           static_cast<int>(queried)));
+        }
         continue;
       }
       const std::string symbolicName = FirstString(
@@ -136,6 +164,9 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
       std::string prefix;
       if (!Registry.ReadStringToBuffer(kMachine, std::string(kUsbEnumKey) + instancePath,
                                        kParentIdPrefixValue, prefix)) {
+        Log(text::Format("Impossible to read [HKEY_LOCAL_MACHINE\\%s%s\\%s]: device [%s] "
+                         "was not cleaned",
+                         kUsbEnumKey, instancePath, kParentIdPrefixValue, hardwareId));
         continue;
       }
       if (!prefix.empty()) {
@@ -151,6 +182,8 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
     SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
     if (devices->CallClassInstaller(win::kDifRemove, index)) {
       Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
+    } else {
+      Log(text::Format("Error deleting the Device with Hardware ID [%s]", hardwareId));
     }
   }
   return true;

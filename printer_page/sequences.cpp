@@ -50,6 +50,8 @@ void FinalReport(CRemoveDrvPrn& page, int code) {
 }
 
 void EarlyEnd(CRemoveDrvPrn& page, int code) {
+  // A spooler start that failed inside a step must not outlast the sequence.
+  page.EnsureSpoolerRunning();
   Report(page, code);
   page.ReloadPrinters(false, false);
   FinalReport(page, code);
@@ -128,6 +130,7 @@ void DeleteSettingsOfLastPrinter(CRemoveDrvPrn& page, int& code) {
 }
 
 void Finish(CRemoveDrvPrn& page, int code, bool portRemoved) {
+  page.EnsureSpoolerRunning();
   page.ReloadPrinters(code == kResultOk, portRemoved);
   FinalReport(page, code);
   page.Log(kSeparatorLine);

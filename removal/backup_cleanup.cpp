@@ -317,11 +317,17 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
     return false;
   }
 
-  (void)Registry.DeleteKeyTree(RegRoot::CurrentUser, kConsoleKey);
+  const uint32_t keyStatus = Registry.DeleteKeyTree(RegRoot::CurrentUser, kConsoleKey);
+  const bool keyDeleted =
+      keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
+  if (!keyDeleted) {
+    Log(text::Format("Key [HKEY_CURRENT_USER\\%s] NOT deleted! Error %d", kConsoleKey,
+                     static_cast<int>(keyStatus)));
+  }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
   if (DeleteDirectoryTree(directory)) {
     Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
-    return true;
+    return keyDeleted;
   }
   Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
                    directory));

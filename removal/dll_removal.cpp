@@ -43,12 +43,21 @@ bool CRemoveDrvPrn::DeleteDllIfNotUsed(const std::string& dllName) {
     return true;
   }
 
+  // Without the Windows directory the path would name a file below the
+  // current drive's root, which is not the system's DLL.
+  const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
+  if (windowsDir.empty()) {
+    Log(text::Format(
+        "Windows directory unknown: Dll [%s] NOT deleted! Error %d.", dllName,
+        static_cast<int>(platform.system.LastError())));
+    return false;
+  }
+
   SetStatusLine(text::Format(LoadText(IDS_REMOVING_DLL), dllName));
   Wait(kWaitBeforeStopMs);
   StopSpooler();
 
-  const std::string path = WindowsDirectory(kWindowsDirCapacity) + "\\" +
-                           kSystemSubdir + "\\" + dllName;
+  const std::string path = windowsDir + "\\" + kSystemSubdir + "\\" + dllName;
   bool deleted = false;
   uint32_t lastError = win::kErrorSuccess;
   for (int attempt = 0; attempt < kDeleteAttempts && !deleted; ++attempt) {

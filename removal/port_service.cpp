@@ -19,6 +19,17 @@ constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
 // RemovePortService folds it into the driver-file failure.
 constexpr int kPortServiceNotDeleted = kResultSettingsFailed;
 
+constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
+constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
+
+// A property the device does not have is no failure; any other error is.
+void LogPropertyError(CRemoveDrvPrn& page, uint32_t index, uint32_t property) {
+  const uint32_t error = page.platform.system.LastError();
+  if (error == win::kErrorInvalidData) return;
+  (void)page.LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
+                                       static_cast<int>(property)));
+}
+
 // Device properties come back with their terminators (and, for hardware
 // ids, the further ids); every test here is about the first string.
 std::string FirstString(const std::string& property) {
@@ -35,8 +46,18 @@ int CRemoveDrvPrn::UninstallPortService() {
 
 void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
                                    const std::string& text2) {
-  const std::string infDir =
-      WindowsDirectory(kInfSearchDirCapacity) + "\\" + kInfSubdir;
+  const std::string windowsDir = WindowsDirectory(kInfSearchDirCapacity);
+  if (windowsDir.empty()) {
+    // "\inf" would be searched on the current drive, and what it found
+    // deleted as if it were the system's.
+    Log(text::Format(
+        "Windows directory unknown: .inf files of [%s] not searched. Error %d.",
+        text1, static_cast<int>(platform.system.LastError())));
+    InfFiles.clear();
+    ShowInfFiles();
+    return;
+  }
+  const std::string infDir = windowsDir + "\\" + kInfSubdir;
   std::string first = text1;
   std::string second = text2;
   (void)Engine.FindInfFiles(infDir, &InfFiles, first, second, false);
@@ -93,11 +114,21 @@ bool CRemoveDrvPrn::RemoveUsbDevice() {
     return false;
   }
 
-  for (uint32_t index = 0; devices->EnumDevice(index); ++index) {
+  for (uint32_t index = 0;; ++index) {
+    const Outcome enumerated = devices->EnumDevice(index);
+    if (!enumerated) {
+      if (enumerated.error == win::kErrorNoMoreItems) break;
+      // The devices after this one were not seen: the service must not go
+      // while one of them may still use it.
+      platform.system.SetLastErrorCode(enumerated.error);
+      (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)));
+      return false;
+    }
     uint32_t regType = 0;
     std::string property;
     if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpHardwareId,
                                         regType, property)) {
+      LogPropertyError(*this, index, win::kSpdrpHardwareId);
       continue;
     }
     const std::string hardwareId = FirstString(property);
@@ -109,6 +140,7 @@ bool CRemoveDrvPrn::RemoveUsbDevice() {
 
     if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpService,
                                         regType, property)) {
+      LogPropertyError(*this, index, win::kSpdrpService);
       continue;
     }
     const std::string service = FirstString(property);
@@ -135,18 +167,43 @@ int CRemoveDrvPrn::DeletePortService() {
     return kPortServiceNotDeleted;
   }
 
+  if (windowsDir.empty()) {
+    Log(text::Format(
+        "Windows directory unknown: %s and its driver file NOT deleted. Error %d.",
+        PortServiceName, static_cast<int>(platform.system.LastError())));
+    return kPortServiceNotDeleted;
+  }
+
   {
     // Stop and deletion are best effort: the driver file decides the result.
+    // A failure is still written down, as the service may be left behind.
     ServiceManager manager;
-    if (platform.services.OpenManager(win::kScManagerConnect, manager) &&
-        manager) {
+    const Outcome managerOpened =
+        platform.services.OpenManager(win::kScManagerConnect, manager);
+    if (managerOpened && manager) {
       ServiceHandle service;
-      if (manager->Open(text::Lower(PortServiceName),
-                        win::kDelete | win::kServiceStop, service) &&
-          service) {
-        (void)service->Control(win::kServiceControlStop);
-        (void)service->Delete();
+      const Outcome serviceOpened = manager->Open(
+          text::Lower(PortServiceName), win::kDelete | win::kServiceStop, service);
+      if (serviceOpened && service) {
+        const Outcome stopped = service->Control(win::kServiceControlStop);
+        if (!stopped && stopped.error != win::kErrorServiceNotActive) {
+          Log(text::Format("Service %s NOT stopped! Error %d", PortServiceName,
+                           static_cast<int>(stopped.error)));
+        }
+        const Outcome deleted = service->Delete();
+        if (!deleted) {
+          Log(text::Format("Service %s NOT deleted! Error %d", PortServiceName,
+                           static_cast<int>(deleted.error)));
+        }
+      } else if (serviceOpened.error != win::kErrorServiceDoesNotExist) {
+        Log(text::Format("Impossible to open service %s! Error %d",
+                         PortServiceName, static_cast<int>(serviceOpened.error)));
       }
+    } else {
+      Log(text::Format(
+          "Impossible to open the service control manager! Error %d. Service "
+          "%s NOT deleted.",
+          static_cast<int>(managerOpened.error), PortServiceName));
     }
   }
 

@@ -13,6 +13,11 @@ constexpr const char* kWhiteSpace = " \t\r\n\v\f";
 
 bool IsDotOrDotDot(const std::string& name) { return name == "." || name == ".."; }
 
+// Keeps the first error that is not the expected end of a listing.
+void NoteListingError(uint32_t& slot, uint32_t error, uint32_t expectedEnd) {
+  if (slot == 0 && error != expectedEnd) slot = error;
+}
+
 bool IsDirectory(const FindData& data) {
   return (data.attributes & win::kFileAttributeDirectory) != 0;
 }
@@ -76,6 +81,7 @@ size_t CSADirRead::Scan(const std::string& directory, const std::string& pattern
                         int sortKey, bool recurse) {
   directories_.clear();
   entries_.clear();
+  listingError_ = 0;
   baseDirectory_ = NormalizeDir(directory);
   if (recurse) GetSubDirs(baseDirectory_);
   directories_.push_back(baseDirectory_);
@@ -97,8 +103,13 @@ bool CSADirRead::GetFilesInDir(const std::string& directory,
                                bool includeDirs) {
   FindData found;
   FindHandle search;
-  if (!files_.FindFirst(directory + "\\" + pattern, found, search)) return true;
+  const Outcome first = files_.FindFirst(directory + "\\" + pattern, found, search);
+  if (!first) {
+    NoteListingError(listingError_, first.error, win::kErrorFileNotFound);
+    return true;
+  }
   try {
+    Outcome next = Outcome::Success();
     do {
       if (IsDotOrDotDot(found.name)) continue;
       const bool isDirectory = IsDirectory(found);
@@ -111,7 +122,8 @@ bool CSADirRead::GetFilesInDir(const std::string& directory,
       entry.lastWritten = found.lastWriteTime;
       entry.size = found.size;
       entries_.push_back(std::move(entry));
-    } while (search->Next(found));
+    } while ((next = search->Next(found)));
+    NoteListingError(listingError_, next.error, win::kErrorNoMoreFiles);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -30,6 +30,11 @@ class CSADirRead {
 
   static std::string NormalizeDir(const std::string& path);
 
+  // The error that cut the last scan's listing short: FindFirstFileA failing
+  // for another reason than no match (2), or FindNextFileA before the end
+  // (18). 0 when the listing is complete.
+  uint32_t ListingError() const { return listingError_; }
+
  private:
   size_t Scan(const std::string& directory, const std::string& pattern,
               bool files, bool dirs, std::vector<const DirEntry*>& out,
@@ -42,4 +47,5 @@ class CSADirRead {
   std::string baseDirectory_;
   std::vector<std::string> directories_;
   std::vector<DirEntry> entries_;
+  uint32_t listingError_ = 0;
 };

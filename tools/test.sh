@@ -95,6 +95,15 @@ else
   record "host unit tests" FAIL "not built"
 fi
 
+# The fuzz targets over their saved corpus only (tools/fuzz.sh, clang + libFuzzer).
+echo "== fuzz corpus replay"
+FUZZ_BUILD=$ROOT/build/fuzz JOBS=$JOBS bash "$ROOT/tools/fuzz.sh" --replay </dev/null >"$LOGS/fuzz.log" 2>&1
+status=$?
+summary=$(grep -E '^fuzz: [0-9]+ passed' "$LOGS/fuzz.log" | tail -n 1)
+add_counts "$summary" || total_failed=$((total_failed + 1))
+if ((status == 0)); then record "fuzz replay" PASS "$summary"
+else record "fuzz replay" FAIL "exit $status; ${summary:-no summary}; see $LOGS/fuzz.log"; fi
+
 win64_ok=0
 build_step win64 "$WIN64_BUILD" cmake/mingw-x86_64.cmake Release && win64_ok=1
 build_step win32 "$WIN32_BUILD" cmake/mingw-i686.cmake

@@ -125,13 +125,13 @@ class HostEnvironment : public ContractEnvironment {
     constexpr int kInstanceDigits = 4;
     std::string number = std::to_string(devices_++);
     number.insert(0, kInstanceDigits - std::min<size_t>(number.size(), kInstanceDigits), '0');
-    sim::DeviceSpec spec;
-    spec.instanceId = std::string(kContractDeviceEnumerator) + "\\" + number;
-    spec.hardwareIds = hardwareIds;
-    if (!service.empty()) spec.service = service;
-    spec.symbolicName = symbolicName;
-    sim_->AddDevice(spec);
-    return ContractDevice{spec.instanceId};
+    sim::DeviceSpec deviceSpec;
+    deviceSpec.instanceId = std::string(kContractDeviceEnumerator) + "\\" + number;
+    deviceSpec.hardwareIds = hardwareIds;
+    if (!service.empty()) deviceSpec.service = service;
+    deviceSpec.symbolicName = symbolicName;
+    sim_->AddDevice(deviceSpec);
+    return ContractDevice{deviceSpec.instanceId};
   }
 
   bool DeviceExists(const std::string& instanceId) override {

@@ -183,18 +183,18 @@ std::unique_ptr<IDevices> MakeDevices(SimWindows::Impl& impl) {
 
 }  // namespace detail
 
-void SimWindows::AddDevice(const DeviceSpec& spec) {
+void SimWindows::AddDevice(const DeviceSpec& setup) {
   auto lock = impl_->Lock();
-  const std::string key = std::string(kEnumKey) + "\\" + spec.instanceId;
+  const std::string key = std::string(kEnumKey) + "\\" + setup.instanceId;
   impl_->registry.Create(RegRoot::LocalMachine, key);
-  SetMultiString(RegRoot::LocalMachine, key, "HardwareID", spec.hardwareIds);
-  if (spec.service) SetString(RegRoot::LocalMachine, key, "Service", *spec.service);
-  if (spec.parentIdPrefix) {
-    SetString(RegRoot::LocalMachine, key, "ParentIdPrefix", *spec.parentIdPrefix);
+  SetMultiString(RegRoot::LocalMachine, key, "HardwareID", setup.hardwareIds);
+  if (setup.service) SetString(RegRoot::LocalMachine, key, "Service", *setup.service);
+  if (setup.parentIdPrefix) {
+    SetString(RegRoot::LocalMachine, key, "ParentIdPrefix", *setup.parentIdPrefix);
   }
-  if (spec.symbolicName) {
+  if (setup.symbolicName) {
     SetString(RegRoot::LocalMachine, key + "\\" + detail::kDeviceParameters, "SymbolicName",
-              *spec.symbolicName);
+              *setup.symbolicName);
   }
 }
 

@@ -269,8 +269,10 @@ std::vector<std::string> SimWindows::Impl::PrinterKeyNames() const {
     if (it != printers->subkeys.end()) names.push_back(it->second->name);
   }
   for (const auto& [upper, child] : printers->subkeys) {
+    // A named copy: clang before 16 cannot capture a structured binding.
+    const std::string& upperName = upper;
     const bool listed = std::any_of(names.begin(), names.end(), [&](const std::string& n) {
-      return detail::Upper(n) == upper;
+      return detail::Upper(n) == upperName;
     });
     if (!listed) names.push_back(child->name);
   }
@@ -294,37 +296,37 @@ std::string SimWindows::EnvDriversKey() const {
   return impl_->DriverKey("", 3);
 }
 
-void SimWindows::AddDriver(const DriverSpec& spec) {
+void SimWindows::AddDriver(const DriverSpec& setup) {
   auto lock = impl_->Lock();
-  const std::string key = impl_->DriverKey(spec.name, spec.version);
+  const std::string key = impl_->DriverKey(setup.name, setup.version);
   impl_->registry.Create(RegRoot::LocalMachine, key);
-  SetString(RegRoot::LocalMachine, key, detail::kManufacturerValue, spec.manufacturer);
-  if (spec.hardwareId) {
-    SetString(RegRoot::LocalMachine, key, detail::kHardwareIdValue, *spec.hardwareId);
+  SetString(RegRoot::LocalMachine, key, detail::kManufacturerValue, setup.manufacturer);
+  if (setup.hardwareId) {
+    SetString(RegRoot::LocalMachine, key, detail::kHardwareIdValue, *setup.hardwareId);
   }
-  SetString(RegRoot::LocalMachine, key, detail::kInfPathValue, spec.infPath);
-  SetMultiString(RegRoot::LocalMachine, key, detail::kDependentFilesValue, spec.dependentFiles);
+  SetString(RegRoot::LocalMachine, key, detail::kInfPathValue, setup.infPath);
+  SetMultiString(RegRoot::LocalMachine, key, detail::kDependentFilesValue, setup.dependentFiles);
 }
 
-void SimWindows::AddPrinter(const PrinterSpec& spec) {
+void SimWindows::AddPrinter(const PrinterSpec& setup) {
   auto lock = impl_->Lock();
-  const std::string key = std::string(kPrintersKey) + "\\" + spec.name;
-  SetString(RegRoot::LocalMachine, key, detail::kNameValue, spec.name);
-  SetString(RegRoot::LocalMachine, key, detail::kDriverValue, spec.driver);
-  SetString(RegRoot::LocalMachine, key, detail::kPortValue, spec.port);
-  impl_->jobs[detail::Upper(spec.name)] = spec.jobs;
+  const std::string key = std::string(kPrintersKey) + "\\" + setup.name;
+  SetString(RegRoot::LocalMachine, key, detail::kNameValue, setup.name);
+  SetString(RegRoot::LocalMachine, key, detail::kDriverValue, setup.driver);
+  SetString(RegRoot::LocalMachine, key, detail::kPortValue, setup.port);
+  impl_->jobs[detail::Upper(setup.name)] = setup.jobs;
   auto& order = impl_->printerOrder;
   order.erase(std::remove_if(order.begin(), order.end(),
-                             [&](const std::string& n) { return detail::IEquals(n, spec.name); }),
+                             [&](const std::string& n) { return detail::IEquals(n, setup.name); }),
               order.end());
-  order.push_back(spec.name);
-  const std::string soft = std::string(kPrintersSoftwareKeyPath) + "\\" + spec.name;
-  if (spec.pnpDeviceInstanceId) {
+  order.push_back(setup.name);
+  const std::string soft = std::string(kPrintersSoftwareKeyPath) + "\\" + setup.name;
+  if (setup.pnpDeviceInstanceId) {
     SetString(RegRoot::LocalMachine, soft + "\\PnPData", "DeviceInstanceId",
-              *spec.pnpDeviceInstanceId);
+              *setup.pnpDeviceInstanceId);
   }
-  if (spec.forms) {
-    SetMultiString(RegRoot::LocalMachine, soft + "\\DsDriver", "printMediaSupported", *spec.forms);
+  if (setup.forms) {
+    SetMultiString(RegRoot::LocalMachine, soft + "\\DsDriver", "printMediaSupported", *setup.forms);
   }
 }
 

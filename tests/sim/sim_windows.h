@@ -254,8 +254,8 @@ class SimWindows {
   // Driver key path (relative to HKLM) for a driver of the given version.
   std::string DriverKeyPath(const std::string& driver, int version = 3) const;
   std::string EnvDriversKey() const;  // the architecture's Version-3 key
-  void AddDriver(const DriverSpec& spec);
-  void AddPrinter(const PrinterSpec& spec);
+  void AddDriver(const DriverSpec& setup);
+  void AddPrinter(const PrinterSpec& setup);
   void SetJobs(const std::string& printer, uint32_t jobs);
   bool PrinterExists(const std::string& name) const;
   bool DriverExists(const std::string& name) const;  // Version-3 or Version-2
@@ -285,7 +285,7 @@ class SimWindows {
   int OpenServiceHandles() const;
 
   // ---- devices ----
-  void AddDevice(const DeviceSpec& spec);
+  void AddDevice(const DeviceSpec& setup);
   bool DeviceExists(const std::string& instanceId) const;
   std::vector<std::string> DeviceIds() const;  // present, registry order
   void FailGetClassDevs(uint32_t code, int count = kUnlimited);

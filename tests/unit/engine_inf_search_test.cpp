@@ -114,6 +114,8 @@ TEST_F(EngineTest, FileThatCannotBeOpenedIsAnnouncedAndPassedOver) {
   EXPECT_EQ(found, FileList{Inf("b.inf")});
   EXPECT_EQ(StatusNotices(), 2u);
   EXPECT_EQ(Log(), (std::vector<std::string>{"Try to Find Inf Files...",
+                                             "Impossible to open file [" + Inf("a.inf") +
+                                                 "]. Error 5.",
                                              "Found The File: [" + Inf("b.inf") + "]"}));
 }
 

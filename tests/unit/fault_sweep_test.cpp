@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -37,7 +38,6 @@ const UsbPrinter kTarget{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3
 const UsbPrinter kGoneModel{"Korvex KP-107", "Korvex KP-107 Driver", "0107", "99999999"};
 const UsbPrinter kStaleTwin{"Korvex KP-103 #2", "", "0103", "77777777"};
 
-constexpr const char* kWindows = "C:\\Windows";
 constexpr const char* kSystem32 = "C:\\Windows\\system32";
 constexpr const char* kDriversDir = "C:\\Windows\\system32\\drivers";
 constexpr const char* kInfDir = "C:\\Windows\\inf";
@@ -68,12 +68,10 @@ constexpr const char* kOtherHardwareId = "USBPRINT\\ACMEOFFICE5A1C2";
 constexpr const char* kOtherPackage = "acme5.inf_amd64_0badf00d";
 constexpr const char* kOtherService = "AcmeUsb";
 
-constexpr const char* kRunningMark = " running";
 constexpr const char* kUnexpectedErrorLine = "Uninstall operation ended by an unexpected error";
-constexpr uint32_t kMs = 1;
 // Far more than a sequence sleeps (about half a minute of simulated time)
-// and far less than a retry loop that never ends would reach.
-constexpr uint64_t kSimulatedTimeLimitMs = 30 * 60 * 1000 * kMs;
+// and far less than a retry loop that never ends would reach: 30 minutes.
+constexpr uint64_t kSimulatedTimeLimitMs = 30ull * 60 * 1000;
 // Wall-clock bound of one run; a run takes milliseconds.
 constexpr auto kWallLimit = std::chrono::seconds(60);
 constexpr size_t kFailuresShown = 25;
@@ -258,6 +256,8 @@ struct SequenceCase {
   Sequence sequence;
   uint32_t windowsMajor;
 };
+
+void PrintTo(const SequenceCase& c, std::ostream* os) { *os << c.label; }
 
 // What a sequence may change: the installation's parts that it removes.
 std::vector<std::string> TargetPaths(Sequence sequence) {
@@ -576,6 +576,27 @@ bool IsReportChannel(const sim::CallRecord& call, const std::string& logPath) {
   return Up(call.detail) == Up(logPath);
 }
 
+bool IsLogCall(const sim::CallRecord& call, const std::string& logPath) {
+  return call.op == "LocalTime" || Up(call.detail) == Up(logPath);
+}
+
+// Answers that say "there is no such thing": a program cannot tell them from
+// a system in which the thing is really missing, so acting on them without a
+// word is no fault.
+bool IsAbsentAnswer(const std::string& op, uint32_t code) {
+  static const std::set<std::string> kNotFoundOps = {
+      "OpenKey",     "QueryValue",    "EnumKey",  "DeleteTree", "QuerySubkeyCount",
+      "FindFirst",   "GetAttributes", "OpenFile", "RemoveFile", "RemoveDir"};
+  if (code == win::kErrorFileNotFound) return kNotFoundOps.count(op) != 0;
+  if (code == win::kErrorInvalidPrinterName) return op == "OpenPrinter";
+  if (code == win::kErrorServiceNotActive) return op == "ControlService";
+  if (code == win::kErrorInvalidData) return op == "GetRegistryProperty";
+  if (code == win::kErrorDriverPackageNotInStore) {
+    return op == "DriverPackageGetPath" || op == "DriverPackageUninstall";
+  }
+  return false;
+}
+
 std::string Describe(const sim::CallRecord& call, size_t index, uint32_t code) {
   char codeText[16];
   std::snprintf(codeText, sizeof codeText, "%u", static_cast<unsigned>(code));
@@ -613,7 +634,7 @@ class Judge {
         cleanBoxes_(clean.boxes.begin(), clean.boxes.end()) {}
 
   std::vector<std::string> Problems(const RunResult& run, const sim::CallRecord& faulted,
-                                    size_t index) const {
+                                    size_t index, uint32_t code) const {
     std::vector<std::string> problems;
     if (index >= run.calls.size() || run.calls[index].op != faulted.op ||
         run.calls[index].detail != faulted.detail) {
@@ -657,12 +678,12 @@ class Judge {
         problems.push_back("\"Done!\" was not the last box");
       }
     } else {
-      AddEndProblems(run, problems);
+      AddEndProblems(run, faulted, index, problems);
     }
 
     // A fault that changed the outcome must have been said somewhere.
     const bool changed = run.afterAll != clean_.afterAll || run.boxes != clean_.boxes;
-    if (changed && !IsReportChannel(faulted, logPath_)) {
+    if (changed && !IsReportChannel(faulted, logPath_) && !IsAbsentAnswer(faulted.op, code)) {
       const bool newLine = std::any_of(run.log.begin(), run.log.end(), [&](const std::string& l) {
         return cleanLines_.count(l) == 0;
       });
@@ -680,7 +701,8 @@ class Judge {
  private:
   // The reload, then the final report; or the early end of a failed printer
   // deletion or port-service removal.
-  void AddEndProblems(const RunResult& run, std::vector<std::string>& problems) const {
+  void AddEndProblems(const RunResult& run, const sim::CallRecord& faulted, size_t index,
+                      std::vector<std::string>& problems) const {
     size_t reload = run.calls.size();
     for (size_t i = run.calls.size(); i-- > 0;) {
       if (run.calls[i].op == "EnumPrinters2Size") {
@@ -710,6 +732,8 @@ class Judge {
     }
     const bool normalEnd = !run.log.empty() && run.log.back() == kSeparatorLine;
     if (normalEnd) return;
+    // The closing line itself may be the one whose write failed.
+    if (IsLogCall(faulted, logPath_) && index > reload) return;
     const bool early = !before.empty() && std::find(texts_.earlyEnd.begin(), texts_.earlyEnd.end(),
                                                     before.back()) != texts_.earlyEnd.end();
     if (!early) {
@@ -730,15 +754,44 @@ struct FaultPoint {
   uint32_t code = 0;
 };
 
+constexpr size_t kLogLineStride = 10;
+constexpr size_t kLastLogLinesSwept = 3;
+constexpr const char* kFullSweepVariable = "PURVEX_FULL_FAULT_SWEEP";
+
 // Each code of a kind in turn over the calls of one op, so that every code
-// meets every op that is called often enough.
-std::vector<FaultPoint> FaultPoints(const std::vector<sim::CallRecord>& calls) {
+// meets every op that is called often enough. The log's own calls (five per
+// line, all through one writer) are taken for every kLogLineStride-th line
+// and for the last lines. PURVEX_FULL_FAULT_SWEEP=1 takes every call,
+// PURVEX_FULL_FAULT_SWEEP=all every call with every code of its kind.
+enum class Breadth { Default, EveryCall, EveryCode };
+
+Breadth SweepBreadth() {
+  const char* value = std::getenv(kFullSweepVariable);
+  if (value == nullptr || *value == '\0') return Breadth::Default;
+  return std::string(value) == "all" ? Breadth::EveryCode : Breadth::EveryCall;
+}
+
+std::vector<FaultPoint> FaultPoints(const std::vector<sim::CallRecord>& calls,
+                                    const std::string& logPath, Breadth breadth) {
+  size_t logLines = 0;
+  for (const sim::CallRecord& call : calls) logLines += call.op == "LocalTime" ? 1 : 0;
   std::vector<FaultPoint> points;
   std::map<std::string, size_t> seenOfOp;
+  size_t line = 0;  // 1-based number of the log line whose calls these are
   for (size_t k = 0; k < calls.size(); ++k) {
-    const std::vector<uint32_t> codes = CodesFor(calls[k].op);
+    const sim::CallRecord& call = calls[k];
+    const std::vector<uint32_t> codes = CodesFor(call.op);
     if (codes.empty()) continue;  // a call that cannot fail
-    points.push_back({k, codes[seenOfOp[calls[k].op]++ % codes.size()]});
+    if (call.op == "LocalTime") ++line;
+    const uint32_t code = codes[seenOfOp[call.op]++ % codes.size()];
+    const bool taken = breadth != Breadth::Default || !IsLogCall(call, logPath) ||
+                       line % kLogLineStride == 1 || line + kLastLogLinesSwept > logLines;
+    if (!taken) continue;
+    if (breadth == Breadth::EveryCode) {
+      for (uint32_t each : codes) points.push_back({k, each});
+    } else {
+      points.push_back({k, code});
+    }
   }
   return points;
 }
@@ -758,7 +811,8 @@ TEST_P(FaultSweepTest, EveryCallFailedOnceEndsSafelyAndIsReported) {
   ASSERT_FALSE(clean.calls.empty());
   const Judge judge(c, clean, logPath);
 
-  const std::vector<FaultPoint> points = FaultPoints(clean.calls);
+  const std::vector<FaultPoint> points =
+      FaultPoints(clean.calls, logPath, SweepBreadth());
   std::vector<std::string> failures(points.size());
   std::atomic<size_t> next{0};
   auto sweep = [&] {
@@ -771,7 +825,7 @@ TEST_P(FaultSweepTest, EveryCallFailedOnceEndsSafelyAndIsReported) {
         World world(c);
         run = world.Run(std::make_pair(point.index, point.code), /*takeStart=*/false);
       }
-      const auto problems = judge.Problems(run, call, point.index);
+      const auto problems = judge.Problems(run, call, point.index, point.code);
       if (problems.empty()) continue;
       std::string message = Describe(call, point.index, point.code) + ":";
       for (const std::string& p : problems) message += "\n    " + p;
@@ -805,6 +859,158 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"UninstallChecked", "Uninstall", Sequence::Checked, 6},
         SequenceCase{"CleanSystem", "Clean system", Sequence::CleanSystem, 6}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// The faults the sweep found, one by one: each names the call that fails
+// (its op, a part of its detail and which such call of the clean run), what
+// must still be there afterwards and the line that tells the user about it.
+struct KnownFault {
+  const char* label;
+  Sequence sequence;
+  const char* op;
+  const char* detail;
+  size_t occurrence;  // 0: the first matching call
+  uint32_t code;
+  const char* survivor;  // a file or "HKLM\\key" that must still exist, or ""
+  const char* line;      // the start of a log line that must be written
+};
+
+void PrintTo(const KnownFault& f, std::ostream* os) { *os << f.label; }
+
+class KnownFaultTest : public ::testing::TestWithParam<KnownFault> {
+ protected:
+  static bool Exists(sim::SimWindows& windows, const std::string& what) {
+    const std::string machine = "HKLM\\";
+    if (what.rfind(machine, 0) == 0) {
+      return windows.KeyExists(RegRoot::LocalMachine, what.substr(machine.size()));
+    }
+    return windows.Exists(what);
+  }
+};
+
+TEST_P(KnownFaultTest, LeavesWhatItCouldNotCheckAndSaysSo) {
+  const KnownFault& f = GetParam();
+  const SequenceCase c{f.label, f.label, f.sequence, 6};
+  World cleanWorld(c);
+  const RunResult clean = cleanWorld.Run(std::nullopt, /*takeStart=*/true);
+  size_t index = clean.calls.size();
+  for (size_t k = 0, seen = 0; k < clean.calls.size(); ++k) {
+    if (clean.calls[k].op != f.op || clean.calls[k].detail.find(f.detail) == std::string::npos) {
+      continue;
+    }
+    if (seen++ == f.occurrence) {
+      index = k;
+      break;
+    }
+  }
+  ASSERT_LT(index, clean.calls.size()) << "no such call in the clean run";
+
+  World world(c);
+  const RunResult run = world.Run(std::make_pair(index, f.code), /*takeStart=*/false);
+  EXPECT_EQ(run.after, clean.before) << FirstDifference(clean.before, run.after);
+  EXPECT_TRUE(run.spoolerRunning);
+  if (*f.survivor != '\0') {
+    EXPECT_TRUE(Exists(world.sim, f.survivor)) << f.survivor;
+  }
+  EXPECT_TRUE(std::any_of(run.log.begin(), run.log.end(), [&](const std::string& line) {
+    return line.rfind(f.line, 0) == 0;
+  })) << "no line starting with: " << f.line;
+}
+
+constexpr uint32_t kDenied = win::kErrorAccessDenied;
+
+INSTANTIATE_TEST_SUITE_P(
+    Found, KnownFaultTest,
+    ::testing::Values(
+        // An unknown Windows directory made "\\system32\\..." and "\\inf" paths
+        // on the current drive, and deleted what lay there.
+        KnownFault{"DllPathWithoutWindowsDirectory", Sequence::Selected, "WindowsDirectory", "",
+                   0, kDenied, "C:\\system32\\QdRk.dll",
+                   "Windows directory unknown: Dll [QdRk.dll] NOT deleted! Error 5."},
+        KnownFault{"InfSearchWithoutWindowsDirectory", Sequence::Selected, "WindowsDirectory",
+                   "", 3, kDenied, "C:\\inf\\oem103.inf",
+                   "Windows directory unknown: .inf files of [USB\\VID_0E7B&PID_0103&MI_00] "
+                   "not searched. Error 5."},
+        KnownFault{"PortDriverWithoutWindowsDirectory", Sequence::Checked, "WindowsDirectory",
+                   "", 6, kDenied, "C:\\system32\\drivers\\VomuUsb.sys",
+                   "Windows directory unknown: VOMUUSB and its driver file NOT deleted."},
+        // A spooler start that failed (here the restart after the port
+        // service) left the spooler stopped for good.
+        KnownFault{"SpoolerStartFails", Sequence::Selected, "StartService", "SPOOLER", 2,
+                   kDenied, "",
+                   "Spooler Service left stopped by an interrupted operation: starting it "
+                   "again..."},
+        // A device list that broke off was taken for its end, and the service
+        // deleted under devices nobody had looked at.
+        KnownFault{"PortDeviceListBreaksOff", Sequence::Selected, "EnumDevice", "", 0,
+                   win::kErrorInvalidParameter,
+                   "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VomuUsb",
+                   "SetupDiEnumDeviceInfo(0) FAILURE: "},
+        // Failures that were passed over without a word while the final
+        // report said "Uninstallation completed!".
+        KnownFault{"PortServiceNotDeleted", Sequence::Selected, "DeleteService", "VOMUUSB", 0,
+                   kDenied, "HKLM\\SYSTEM\\CurrentControlSet\\Services\\VomuUsb",
+                   "Service VOMUUSB NOT deleted! Error 5"},
+        KnownFault{"InfCannotBeOpened", Sequence::Selected, "OpenFile", "oem103.inf", 0,
+                   kDenied, "C:\\Windows\\inf\\oem103.inf",
+                   "Impossible to open file [C:\\Windows\\inf\\oem103.inf]. Error 5."},
+        KnownFault{"InfListingBreaksOff", Sequence::Selected, "FindNext", "oem7.inf", 1,
+                   win::kErrorSharingViolation, "C:\\Windows\\inf\\oem90.inf",
+                   "Impossible to list the .inf files of [C:\\Windows\\inf]. Error 32."},
+        KnownFault{"ConsoleKeyNotDeleted", Sequence::Selected, "DeleteTree",
+                   "Korvex\\QdConsole", 0, kDenied, "",
+                   "Key [HKEY_CURRENT_USER\\Software\\Korvex\\QdConsole] NOT deleted! Error 5"},
+        KnownFault{"StaleDeviceNotRemoved", Sequence::CleanSystem, "CallClassInstaller",
+                   "SN99999999", 0, kDenied,
+                   "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0107\\SN99999999",
+                   "Error deleting the Device with Hardware ID [USB\\VID_0E7B&PID_0107&REV_0100]"},
+        KnownFault{"StaleDeviceListBreaksOff", Sequence::CleanSystem, "EnumDevice", "", 0,
+                   win::kErrorInvalidParameter,
+                   "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0107\\SN99999999",
+                   "SetupDiEnumDeviceInfo(0) FAILURE: "}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// Found by the driver-store fuzz target: only the depth of a store path was
+// checked, so a path of the right depth anywhere (or through "..") had
+// ownership taken of it and its directory deleted as the package's Temp copy.
+class StorePathShapeTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StorePathShapeTest, OnlyAPackageFolderOfTheStoreIsCleaned) {
+  const std::string storePath = GetParam();
+  const std::string oemInf = "C:\\Windows\\inf\\oem12.inf";
+  const char* const kept[] = {"C:\\A\\B\\C\\D\\E\\keep.txt",
+                              "C:\\Users\\Admin\\Documents\\Projects\\Keep\\keep.txt",
+                              "C:\\Windows\\System32\\DriverStore\\keep.txt"};
+  sim::SimWindows windows;
+  for (const char* file : kept) windows.AddFile(file, "keep");
+  windows.AddPackage(oemInf, storePath);
+  // The store keeps the package, so that only the cleanup acts on files.
+  windows.FailUninstall(storePath, win::kErrorDependentApplicationsExist);
+  CPurvexDlg dialog(windows.platform());
+  dialog.InitializeState();
+  FileList infs{oemInf};
+
+  (void)dialog.PrinterPage.Engine.CleanDriverStore(infs);
+
+  EXPECT_TRUE(windows.Processes().empty());
+  for (const char* file : kept) EXPECT_TRUE(windows.Exists(file)) << file;
+  EXPECT_TRUE(windows.CallsOf("RemoveFile").empty());
+  EXPECT_TRUE(windows.CallsOf("RemoveDir").empty());
+  const auto log = windows.ReadFile(dialog.Log.LogFilePath());
+  ASSERT_TRUE(log.has_value());
+  EXPECT_NE(log->find("Driver store path [" + storePath +
+                      "] is not a package folder of the driver store: its Temp directory and "
+                      ".cab file are not deleted."),
+            std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Found, StorePathShapeTest,
+    ::testing::Values("#\\/\\/\\/\\/\\/\\/", "C:\\A\\B\\C\\D\\E\\x.inf",
+                      "C:\\Users\\Admin\\Documents\\Projects\\Keep\\x.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\..\\x.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\...\\x.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\abc.inf_1:s\\x.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\FileRepository\\x.inf"));
 
 }  // namespace
 }  // namespace fault_sweep

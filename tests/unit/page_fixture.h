@@ -75,24 +75,24 @@ class PageFixture : public ::testing::Test {
   void AddDriver(const std::string& name, std::optional<std::string> hardwareId,
                  const std::string& infPath = "", int version = 3,
                  const std::string& manufacturer = kMaker) {
-    sim::DriverSpec spec;
-    spec.name = name;
-    spec.manufacturer = manufacturer;
-    spec.hardwareId = std::move(hardwareId);
-    spec.infPath = infPath;
-    spec.version = version;
-    sim.AddDriver(spec);
+    sim::DriverSpec setup;
+    setup.name = name;
+    setup.manufacturer = manufacturer;
+    setup.hardwareId = std::move(hardwareId);
+    setup.infPath = infPath;
+    setup.version = version;
+    sim.AddDriver(setup);
   }
 
   void AddPrinter(const std::string& name, const std::string& driver,
                   std::optional<std::string> pnpInstance = std::nullopt,
                   const std::string& port = "USB001") {
-    sim::PrinterSpec spec;
-    spec.name = name;
-    spec.driver = driver;
-    spec.port = port;
-    spec.pnpDeviceInstanceId = std::move(pnpInstance);
-    sim.AddPrinter(spec);
+    sim::PrinterSpec setup;
+    setup.name = name;
+    setup.driver = driver;
+    setup.port = port;
+    setup.pnpDeviceInstanceId = std::move(pnpInstance);
+    sim.AddPrinter(setup);
   }
 
   // The composite device with its two interfaces, no driver or printer.

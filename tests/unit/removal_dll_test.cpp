@@ -11,12 +11,12 @@ std::string DllPath(const std::string& name) { return "C:\\Windows\\system32\\" 
 class DllRemovalTest : public RemovalTest {
  protected:
   void AddDriver(const std::string& name, const Lines& dependentFiles, int version = 3) {
-    sim::DriverSpec spec;
-    spec.name = name;
-    spec.manufacturer = kMaker;
-    spec.dependentFiles = dependentFiles;
-    spec.version = version;
-    sim.AddDriver(spec);
+    sim::DriverSpec setup;
+    setup.name = name;
+    setup.manufacturer = kMaker;
+    setup.dependentFiles = dependentFiles;
+    setup.version = version;
+    sim.AddDriver(setup);
   }
   // The driver being removed, and every DLL in the system directory.
   void SeedCurrentDriver(const Lines& dependentFiles) {

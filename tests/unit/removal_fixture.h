@@ -40,10 +40,10 @@ class RemovalTest : public ::testing::Test {
 
   // A maker printer with its own driver, listed and selected on the page.
   void AddPrinter(const std::string& name, const std::string& driver) {
-    sim::DriverSpec spec;
-    spec.name = driver;
-    spec.manufacturer = kMaker;
-    if (!sim.DriverExists(driver)) sim.AddDriver(spec);
+    sim::DriverSpec setup;
+    setup.name = driver;
+    setup.manufacturer = kMaker;
+    if (!sim.DriverExists(driver)) sim.AddDriver(setup);
     sim::PrinterSpec printer;
     printer.name = name;
     printer.driver = driver;

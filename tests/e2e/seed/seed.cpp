@@ -308,23 +308,23 @@ std::string DriverFile(const char* driver, const char* suffix) {
   return base + suffix;
 }
 
-void InstallPrinter(const PrinterSpec& spec, const std::string& configDll) {
+void InstallPrinter(const PrinterSpec& setup, const std::string& configDll) {
   // The spooler copies a driver's files only from its staging directory.
-  const std::string driverDll = DriverFile(spec.driver, ".dll");
-  const std::string uiDll = DriverFile(spec.driver, "ui.dll");
-  const std::string dataFile = DriverFile(spec.driver, ".gpd");
+  const std::string driverDll = DriverFile(setup.driver, ".dll");
+  const std::string uiDll = DriverFile(setup.driver, "ui.dll");
+  const std::string dataFile = DriverFile(setup.driver, ".gpd");
   CopyInto(configDll, std::string(kSpoolStaging) + "\\" + driverDll);
   CopyInto(configDll, std::string(kSpoolStaging) + "\\" + uiDll);
   WriteTextFile(std::string(kSpoolStaging) + "\\" + dataFile, "*GPDSpecVersion: \"1.0\"\r\n");
-  for (const char* dependent : spec.dependentFiles) {
+  for (const char* dependent : setup.dependentFiles) {
     WriteTextFile(std::string(kSpoolStaging) + "\\" + dependent, std::string("driver support file ") + dependent);
     WriteTextFile(std::string(kSystemDir) + "\\" + dependent, std::string("driver support file ") + dependent);
   }
-  std::string dependents = MultiString(spec.dependentFiles);
+  std::string dependents = MultiString(setup.dependentFiles);
 
   DRIVER_INFO_3A driver{};
   driver.cVersion = kDriverVersion3;
-  driver.pName = const_cast<char*>(spec.driver);
+  driver.pName = const_cast<char*>(setup.driver);
   driver.pEnvironment = const_cast<char*>(kEnvironment);
   driver.pDriverPath = const_cast<char*>(driverDll.c_str());
   driver.pDataFile = const_cast<char*>(dataFile.c_str());
@@ -332,38 +332,38 @@ void InstallPrinter(const PrinterSpec& spec, const std::string& configDll) {
   driver.pDependentFiles = dependents.data();
   driver.pDefaultDataType = const_cast<char*>(kDataType);
   if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) {
-    Fail(std::string("add driver ") + spec.driver, GetLastError());
+    Fail(std::string("add driver ") + setup.driver, GetLastError());
     return;
   }
   // Wine ignores the level-6 extras; the spooler reads them back from here.
-  const std::string driverKey = std::string(kDriversKey) + "\\" + spec.driver;
-  SetString(HKEY_LOCAL_MACHINE, driverKey, "Manufacturer", spec.manufacturer);
-  SetString(HKEY_LOCAL_MACHINE, driverKey, "HardwareID", spec.hardwareId);
-  SetString(HKEY_LOCAL_MACHINE, driverKey, "InfPath", spec.infPath);
-  SetString(HKEY_LOCAL_MACHINE, driverKey, "Provider", spec.manufacturer);
+  const std::string driverKey = std::string(kDriversKey) + "\\" + setup.driver;
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "Manufacturer", setup.manufacturer);
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "HardwareID", setup.hardwareId);
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "InfPath", setup.infPath);
+  SetString(HKEY_LOCAL_MACHINE, driverKey, "Provider", setup.manufacturer);
 
-  EnsurePort(spec.port);
+  EnsurePort(setup.port);
   PRINTER_INFO_2A info{};
-  info.pPrinterName = const_cast<char*>(spec.printer);
-  info.pPortName = const_cast<char*>(spec.port);
-  info.pDriverName = const_cast<char*>(spec.driver);
+  info.pPrinterName = const_cast<char*>(setup.printer);
+  info.pPortName = const_cast<char*>(setup.port);
+  info.pDriverName = const_cast<char*>(setup.driver);
   info.pPrintProcessor = const_cast<char*>(kPrintProcessor);
   info.pDatatype = const_cast<char*>(kDataType);
   info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
   HANDLE printer = AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
   if (!printer) {
-    Fail(std::string("add printer ") + spec.printer, GetLastError());
+    Fail(std::string("add printer ") + setup.printer, GetLastError());
     return;
   }
   ClosePrinter(printer);
 
-  const std::string softwareKey = std::string(kPrintersSoftwareKey) + "\\" + spec.printer;
-  if (spec.deviceInstanceId) SetString(HKEY_LOCAL_MACHINE, softwareKey + "\\PnPData", "DeviceInstanceId", spec.deviceInstanceId);
-  SetString(HKEY_LOCAL_MACHINE, softwareKey + "\\DsDriver", "printMediaSupported", MultiString(spec.forms), REG_MULTI_SZ);
-  std::printf("printer=%s\n", spec.printer);
+  const std::string softwareKey = std::string(kPrintersSoftwareKey) + "\\" + setup.printer;
+  if (setup.deviceInstanceId) SetString(HKEY_LOCAL_MACHINE, softwareKey + "\\PnPData", "DeviceInstanceId", setup.deviceInstanceId);
+  SetString(HKEY_LOCAL_MACHINE, softwareKey + "\\DsDriver", "printMediaSupported", MultiString(setup.forms), REG_MULTI_SZ);
+  std::printf("printer=%s\n", setup.printer);
 }
 
-void InstallDevice(const DeviceSpec& spec) {
+void InstallDevice(const DeviceSpec& setup) {
   HDEVINFO set = SetupDiCreateDeviceInfoList(nullptr, nullptr);
   if (set == INVALID_HANDLE_VALUE) {
     Fail("device info list", GetLastError());
@@ -373,49 +373,49 @@ void InstallDevice(const DeviceSpec& spec) {
   data.cbSize = sizeof data;
   // Devices of unknown class, as USB devices without their drivers are.
   static const GUID kUnknownClass = {0x4d36e97e, 0xe325, 0x11ce, {0xbf, 0xc1, 0x08, 0x00, 0x2b, 0xe1, 0x03, 0x18}};
-  if (!SetupDiCreateDeviceInfoA(set, spec.instanceId, &kUnknownClass, nullptr, nullptr, 0, &data) ||
+  if (!SetupDiCreateDeviceInfoA(set, setup.instanceId, &kUnknownClass, nullptr, nullptr, 0, &data) ||
       !SetupDiRegisterDeviceInfo(set, &data, 0, nullptr, nullptr, nullptr)) {
-    Fail(std::string("create device ") + spec.instanceId, GetLastError());
+    Fail(std::string("create device ") + setup.instanceId, GetLastError());
     SetupDiDestroyDeviceInfoList(set);
     return;
   }
-  std::string hardwareIds = MultiString({spec.hardwareId});
+  std::string hardwareIds = MultiString({setup.hardwareId});
   SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_HARDWAREID, reinterpret_cast<const BYTE*>(hardwareIds.data()),
                                     static_cast<DWORD>(hardwareIds.size()));
-  if (spec.service && *spec.service) {
-    SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_SERVICE, reinterpret_cast<const BYTE*>(spec.service),
-                                      static_cast<DWORD>(std::strlen(spec.service) + 1));
+  if (setup.service && *setup.service) {
+    SetupDiSetDeviceRegistryPropertyA(set, &data, SPDRP_SERVICE, reinterpret_cast<const BYTE*>(setup.service),
+                                      static_cast<DWORD>(std::strlen(setup.service) + 1));
   }
-  if (spec.symbolicName) {
+  if (setup.symbolicName) {
     HKEY parameters = SetupDiCreateDevRegKeyA(set, &data, DICS_FLAG_GLOBAL, 0, DIREG_DEV, nullptr, nullptr);
     if (parameters == INVALID_HANDLE_VALUE) {
-      Fail(std::string("device parameters of ") + spec.instanceId, GetLastError());
+      Fail(std::string("device parameters of ") + setup.instanceId, GetLastError());
     } else {
-      RegSetValueExA(parameters, "SymbolicName", 0, REG_SZ, reinterpret_cast<const BYTE*>(spec.symbolicName),
-                     static_cast<DWORD>(std::strlen(spec.symbolicName) + 1));
+      RegSetValueExA(parameters, "SymbolicName", 0, REG_SZ, reinterpret_cast<const BYTE*>(setup.symbolicName),
+                     static_cast<DWORD>(std::strlen(setup.symbolicName) + 1));
       RegCloseKey(parameters);
     }
   }
   SetupDiDestroyDeviceInfoList(set);
-  if (spec.parentIdPrefix) {
-    SetString(HKEY_LOCAL_MACHINE, std::string(kEnumKey) + "\\" + spec.instanceId, "ParentIdPrefix", spec.parentIdPrefix);
+  if (setup.parentIdPrefix) {
+    SetString(HKEY_LOCAL_MACHINE, std::string(kEnumKey) + "\\" + setup.instanceId, "ParentIdPrefix", setup.parentIdPrefix);
   }
-  std::printf("device=%s\n", spec.instanceId);
+  std::printf("device=%s\n", setup.instanceId);
 }
 
-void InstallService(const ServiceSpec& spec) {
+void InstallService(const ServiceSpec& setup) {
   SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CREATE_SERVICE);
   if (!manager) {
     Fail("open the service manager", GetLastError());
     return;
   }
-  SC_HANDLE service = CreateServiceA(manager, spec.name, spec.displayName, SERVICE_QUERY_STATUS,
+  SC_HANDLE service = CreateServiceA(manager, setup.name, setup.displayName, SERVICE_QUERY_STATUS,
                                      SERVICE_KERNEL_DRIVER, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                                     spec.imagePath, nullptr, nullptr, nullptr, nullptr, nullptr);
-  if (!service && GetLastError() != ERROR_SERVICE_EXISTS) Fail(std::string("create service ") + spec.name, GetLastError());
+                                     setup.imagePath, nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (!service && GetLastError() != ERROR_SERVICE_EXISTS) Fail(std::string("create service ") + setup.name, GetLastError());
   if (service) CloseServiceHandle(service);
   CloseServiceHandle(manager);
-  std::printf("service=%s\n", spec.name);
+  std::printf("service=%s\n", setup.name);
 }
 
 int Install(const Profile& profile, const std::string& configDll) {
@@ -458,21 +458,21 @@ void PrintFact(const char* kind, const std::string& name, bool present) {
 }
 
 int Report(const Profile& profile) {
-  for (const PrinterSpec& spec : profile.printers) {
-    PrintFact("printer", spec.printer, PrinterExists(spec.printer));
-    PrintFact("driver", spec.driver, KeyExists(HKEY_LOCAL_MACHINE, std::string(kDriversKey) + "\\" + spec.driver));
-    for (const char* dependent : spec.dependentFiles) {
+  for (const PrinterSpec& setup : profile.printers) {
+    PrintFact("printer", setup.printer, PrinterExists(setup.printer));
+    PrintFact("driver", setup.driver, KeyExists(HKEY_LOCAL_MACHINE, std::string(kDriversKey) + "\\" + setup.driver));
+    for (const char* dependent : setup.dependentFiles) {
       std::string path = std::string(kSystemDir) + "\\" + dependent;
       PrintFact("file", path, FileExists(path));
     }
   }
-  for (const DeviceSpec& spec : profile.devices) {
-    PrintFact("device", spec.instanceId, KeyExists(HKEY_LOCAL_MACHINE, std::string(kEnumKey) + "\\" + spec.instanceId));
+  for (const DeviceSpec& setup : profile.devices) {
+    PrintFact("device", setup.instanceId, KeyExists(HKEY_LOCAL_MACHINE, std::string(kEnumKey) + "\\" + setup.instanceId));
   }
-  for (const ServiceSpec& spec : profile.services) PrintFact("service", spec.name, ServiceExists(spec.name));
-  for (const FileSpec& spec : profile.files) PrintFact("file", spec.path, FileExists(spec.path));
-  for (const KeySpec& spec : profile.keys) {
-    PrintFact("key", std::string(spec.rootName) + "\\" + spec.key, KeyExists(spec.root, spec.key));
+  for (const ServiceSpec& setup : profile.services) PrintFact("service", setup.name, ServiceExists(setup.name));
+  for (const FileSpec& setup : profile.files) PrintFact("file", setup.path, FileExists(setup.path));
+  for (const KeySpec& setup : profile.keys) {
+    PrintFact("key", std::string(setup.rootName) + "\\" + setup.key, KeyExists(setup.root, setup.key));
   }
   return kExitOk;
 }

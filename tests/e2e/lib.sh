@@ -278,8 +278,29 @@ e2e_stop_app() {
 
 # ui VERB ARGS: runs the UI driver; its key=value output stays in UI_OUT for
 # ui_get and is echoed to the scenario's transcript.
+# The wall-clock bound of one UI-driver call: the usual bound plus whatever
+# the verb itself is asked to wait, so a long wait is not cut off by the bound.
+ui_limit() {
+  local words=()
+  while (($#)); do
+    case $1 in
+      --main|--box|--method) shift ;;
+      --post|--shift|--in-main) ;;
+      *) words+=("$1") ;;
+    esac
+    shift
+  done
+  local verb=${words[0]:-} wait=
+  case $verb in
+    box-text|box-none|box-gone) wait=${words[1]:-} ;;
+    box-answer|wait-window|wait-gone) wait=${words[2]:-} ;;
+  esac
+  [[ $wait =~ ^[0-9]+$ ]] || wait=0
+  echo $((E2E_UI_TIMEOUT + wait))
+}
+
 ui() {
-  UI_OUT=$(e2e_wine "$E2E_UI_TIMEOUT" "$E2E_UIDRIVER" "$@" 2>>"${E2E_SCENARIO_DIR:-$E2E_WORK}/uidriver.err")
+  UI_OUT=$(e2e_wine "$(ui_limit "$@")" "$E2E_UIDRIVER" "$@" 2>>"${E2E_SCENARIO_DIR:-$E2E_WORK}/uidriver.err")
   local rc=$?
   printf '    ui %s -> %s\n' "$*" "$(printf '%s' "$UI_OUT" | tr '\n' ' ')" >>"${E2E_TRANSCRIPT:-/dev/null}"
   return $rc

@@ -3,7 +3,7 @@
 // maker's installer would leave it, plus a canary of unrelated things that a
 // removal must never touch; and reports afterwards what is still there.
 //
-//   seed.exe install PROFILE [CONFIG_DLL]   lay down PROFILE (see kProfiles)
+//   seed.exe install PROFILE [CONFIG_DLL]   lay down PROFILE (see profile.h)
 //   seed.exe report PROFILE                 one "kind.name=0|1" line per seeded item
 //   seed.exe profiles                       list the profiles
 //
@@ -25,184 +25,31 @@
 #include <string>
 #include <vector>
 
+#include "profile.h"
+
+using namespace seed;
+
 namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-constexpr const char* kDriversKey = "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\Version-3";
-constexpr const char* kPrintersSoftwareKey = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
-constexpr const char* kEnumKey = "SYSTEM\\CurrentControlSet\\Enum";
 constexpr const char* kEnvironment = "Windows x64";
 constexpr const char* kSpoolStaging = "C:\\windows\\system32\\spool\\drivers\\x64";
-constexpr const char* kSystemDir = "C:\\windows\\system32";
 constexpr const char* kLocalPortMonitor = ",XcvMonitor Local Port";
 constexpr const char* kPrintProcessor = "winprint";
 constexpr const char* kDataType = "RAW";
 constexpr const char* kStoreIndexKey = "SOFTWARE\\PurvexE2E\\DriverStoreIndex";
 constexpr DWORD kDriverVersion3 = 3;
 
-// One printer with its driver, as the spooler and the registry know it.
-struct PrinterSpec {
-  const char* printer;
-  const char* driver;
-  const char* manufacturer;
-  const char* hardwareId;  // the driver's HardwareID value
-  const char* infPath;     // the driver's InfPath value
-  const char* port;        // "FILE:" or a USB port that is added first
-  const char* deviceInstanceId;  // PnPData DeviceInstanceId; null for none
-  std::vector<const char*> forms;           // DsDriver printMediaSupported
-  std::vector<const char*> dependentFiles;  // also created in system32
-};
-
-struct DeviceSpec {
-  const char* instanceId;
-  const char* hardwareId;
-  const char* service;
-  const char* parentIdPrefix;  // null for none
-  const char* symbolicName;    // Device Parameters SymbolicName; null for none
-};
-
-struct FileSpec {
-  const char* path;
-  const char* content;
-};
-
-struct KeySpec {
-  HKEY root;
-  const char* rootName;
-  const char* key;
-  const char* value;  // a REG_SZ value to write; null for a bare key
-  const char* data;
-};
-
-struct ServiceSpec {
-  const char* name;
-  const char* displayName;
-  const char* imagePath;
-};
-
-// An installed INF and the driver-store INF it came from: the index that the
-// DIFXAPI stand-in consults. Not reported: it is the store's bookkeeping.
-struct StoreIndexEntry {
-  const char* installedInf;
-  const char* storeInf;
-};
-
-struct Profile {
-  const char* name;
-  const char* description;
-  std::vector<StoreIndexEntry> storeIndex;
-  std::vector<PrinterSpec> printers;
-  std::vector<DeviceSpec> devices;
-  std::vector<ServiceSpec> services;
-  std::vector<FileSpec> files;
-  std::vector<KeySpec> keys;
-};
-
-// The maker installation of one USB printer "Korvex Model 80": interface 0 of
-// the composite USB device carries the printer, interface 1 the maker's port
-// service VomuUsb.
-const char* const kModel80 = "Korvex Model 80";
-const char* const kModel80Store = "korvex80.inf_amd64_neutral_4f3e2d1c";
-
-Profile MakerProfile() {
-  Profile p;
-  p.name = "maker";
-  p.description = "one Korvex USB printer with its driver, port service, INF files, DLLs and product keys";
-  p.printers.push_back({kModel80, kModel80, "Korvex", "USB\\VID_0E7B&PID_0105&MI_00",
-                        "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
-                        "USB001", "USBPRINT\\KORVEXMODEL_80\\7&1A2B3C4D&0&USB001",
-                        {"Model 80x200mm", "Model 80x100mm", "A4"},
-                        {"QdRk.dll", "QdVuRk.dll", "QdRkTx.dll", "korvex80res.dll"}});
-  p.devices = {
-      {"USB\\VID_0E7B&PID_0105\\KVX80000001", "USB\\VID_0E7B&PID_0105", "usbccgp", "6&2c3d4e5f&0",
-       "\\??\\USB#VID_0E7B&PID_0105#KVX80000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
-      {"USB\\VID_0E7B&PID_0105&MI_00\\6&2C3D4E5F&0&0000", "USB\\VID_0E7B&PID_0105&MI_00", "usbprint", "7&1a2b3c4d&0",
-       nullptr},
-      {"USB\\VID_0E7B&PID_0105&MI_01\\6&2C3D4E5F&0&0001", "USB\\VID_0E7B&PID_0105&MI_01", "VomuUsb", nullptr, nullptr},
-      {"USBPRINT\\KORVEXMODEL_80\\7&1A2B3C4D&0&USB001", "USBPRINT\\KorvexModel_80", "", nullptr, nullptr},
-  };
-  p.storeIndex = {
-      {"oem12.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf"},
-      {"oem13.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf"},
-  };
-  p.services = {{"VomuUsb", "Korvex USB printing port", "\\SystemRoot\\system32\\drivers\\VOMUUSB.sys"}};
-  p.files = {
-      {"C:\\windows\\system32\\drivers\\VOMUUSB.sys", "maker port driver"},
-      {"C:\\windows\\inf\\oem12.inf",
-       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
-       "\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
-      {"C:\\windows\\inf\\oem12.pnf", "precompiled oem12"},
-      {"C:\\windows\\inf\\oem13.inf",
-       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=USB\r\nProvider=Korvex\r\n[Korvex]\r\n"
-       "\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n"},
-      {"C:\\windows\\inf\\oem13.pnf", "precompiled oem13"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
-       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvexmodel80.gpd",
-       "*GPDSpecVersion: \"1.0\"\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf",
-       "[Version]\r\nProvider=Korvex\r\n\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\Temp\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf", "temporary copy"},
-      {"C:\\windows\\System32\\DriverStore\\Temp\\korvex80.inf_amd64_neutral_4f3e2d1c\\sub\\korvex80.gpd", "temporary copy"},
-      {"C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\korvex80.inf_amd64_neutral_4f3e2d1c.cab", "cabinet"},
-      {"C:\\Program Files\\Korvex\\QdConsole\\QdConsole.exe", "control panel application"},
-      {"C:\\Program Files\\Korvex\\QdConsole\\lang\\en.txt", "control panel texts"},
-  };
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 80", "Port", "USB001"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 80", "Mode", "1"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkDriverInfo\\Korvex Model 80", "Version", "1.0"});
+std::vector<Profile> Profiles() {
+  std::vector<Profile> all = CoreProfiles();
+  for (auto group : {SequenceProfiles, BadInputProfiles}) {
+    for (Profile& p : group()) all.push_back(std::move(p));
   }
-  p.keys.push_back({HKEY_CURRENT_USER, "HKCU", "Software\\Korvex\\QdConsole\\App. settings", "Path",
-                    "C:\\Program Files\\Korvex\\QdConsole"});
-  return p;
+  return all;
 }
-
-// Unrelated things that sit next to the maker's: another vendor's printer,
-// DLL, INF file, USB device and keys, another printer's product key, and a
-// tree of plain files.
-Profile CanaryProfile() {
-  Profile p;
-  p.name = "canary";
-  p.description = "another vendor's printer, files, device and keys that a removal must leave alone";
-  p.printers.push_back({"Office Laser", "Generic Office Laser", "Generic", "USBPRINT\\GenericOffice_Laser",
-                        "C:\\windows\\inf\\ntprint.inf", "FILE:", nullptr, {"Letter", "A4"}, {"genres.dll"}});
-  p.devices = {{"USB\\VID_1234&PID_0001\\GEN0001", "USB\\VID_1234&PID_0001", "usbprint", "6&11111111&0",
-                "\\??\\USB#VID_1234&PID_0001#GEN0001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"}};
-  p.files = {
-      {"C:\\windows\\system32\\othervendor.dll", "another vendor's DLL"},
-      {"C:\\windows\\inf\\oem99.inf", "[Version]\r\nProvider=Other\r\n\"Other\" = X, USB\\VID_1234&PID_0001\r\n"},
-      {"C:\\canary\\keep.txt", "canary"},
-      {"C:\\canary\\deeper\\keep too.txt", "canary"},
-  };
-  p.keys = {
-      {HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\QD\\QdRk\\Office Laser", "Port", "FILE:"},
-      {HKEY_CURRENT_USER, "HKCU", "SOFTWARE\\QD\\QdRk\\Office Laser", "Port", "FILE:"},
-      {HKEY_LOCAL_MACHINE, "HKLM", "SOFTWARE\\OtherVendor\\Settings", "Keep", "1"},
-  };
-  return p;
-}
-
-// Device entries that Windows keeps after the maker's printers went: a model
-// that is no longer installed (a printer: its product id begins with 01), and
-// another maker device that is no printer.
-Profile OrphansProfile() {
-  Profile p;
-  p.name = "orphans";
-  p.description = "leftover USB device entries of the maker: an uninstalled printer model and a non-printer device";
-  p.devices = {
-      {"USB\\VID_0E7B&PID_0177\\KVX77000001", "USB\\VID_0E7B&PID_0177", "usbprint", "6&77777777&0",
-       "\\??\\USB#VID_0E7B&PID_0177#KVX77000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
-      {"USB\\VID_0E7B&PID_0299\\KVX99000001", "USB\\VID_0E7B&PID_0299", "usbscan", "6&99999999&0", nullptr},
-  };
-  return p;
-}
-
-std::vector<Profile> Profiles() { return {MakerProfile(), CanaryProfile(), OrphansProfile()}; }
 
 bool g_failed = false;
 
@@ -244,7 +91,9 @@ bool CopyInto(const std::string& source, const std::string& target) {
   return true;
 }
 
-bool SetString(HKEY root, const std::string& key, const char* name, const std::string& data, DWORD type = REG_SZ) {
+// exactBytes stores data as it stands, without an added terminator.
+bool SetString(HKEY root, const std::string& key, const char* name, const std::string& data, DWORD type = REG_SZ,
+               bool exactBytes = false) {
   HKEY handle = nullptr;
   LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
   if (status != ERROR_SUCCESS) {
@@ -253,7 +102,7 @@ bool SetString(HKEY root, const std::string& key, const char* name, const std::s
   }
   if (name) {
     // REG_MULTI_SZ data arrives with its inner terminators; keep them all.
-    DWORD size = static_cast<DWORD>(type == REG_MULTI_SZ ? data.size() : data.size() + 1);
+    DWORD size = static_cast<DWORD>(type == REG_MULTI_SZ || exactBytes ? data.size() : data.size() + 1);
     status = RegSetValueExA(handle, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()), size);
     if (status != ERROR_SUCCESS) Fail("set " + key + "\\" + name, static_cast<DWORD>(status));
   }
@@ -424,7 +273,11 @@ int Install(const Profile& profile, const std::string& configDll) {
     return kExitFailed;
   }
   for (const FileSpec& file : profile.files) WriteTextFile(file.path, file.content);
-  for (const KeySpec& key : profile.keys) SetString(key.root, key.key, key.value, key.data ? key.data : "");
+  for (const KeySpec& key : profile.keys) {
+    std::string data = key.data ? key.data : "";
+    if (key.size) data.assign(key.data, key.size);
+    SetString(key.root, key.key, key.value, data, key.type, key.size != 0);
+  }
   for (const StoreIndexEntry& entry : profile.storeIndex) {
     SetString(HKEY_LOCAL_MACHINE, kStoreIndexKey, entry.installedInf, entry.storeInf);
   }

@@ -231,6 +231,8 @@ bool CPurvexDlg::OnHelpKey(bool shiftDown) {
 }
 
 void CPurvexDlg::OnClose() {
+  // A running worker still appends to these lists: stop it before emptying them.
+  if (PrinterPage.Worker.IsRunning()) PrinterPage.ShutdownWorker();
   DeletedFiles.clear();
   NotDeletedFiles.clear();
 }

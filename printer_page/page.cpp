@@ -372,6 +372,8 @@ bool CRemoveDrvPrn::OnPageMessage(uint32_t message, uintptr_t /*wParam*/,
 }
 
 void CRemoveDrvPrn::OnClose() {
+  // The worker walks these lists: stop it before freeing them.
+  if (Worker.IsRunning()) ShutdownWorker();
   InfFiles.clear();
   CPurvexDlg::FreeItemList(Printers);
 }

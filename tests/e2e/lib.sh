@@ -395,3 +395,206 @@ reg_query() {
   printf '%s\n' "$out" | tr -d '\r'
 }
 reg_key_exists() { e2e_wine "$E2E_WINE_TIMEOUT" reg query "$1" >/dev/null 2>&1; }
+
+# Keeps the scenario's wineserver, and with it the services it runs, alive
+# after the program ends, so that a service state seen afterwards is the one
+# the program left (by default Wine ends its services a few seconds after the
+# last program). Call it before anything else starts Wine in the prefix; the
+# prefix's release kills the server.
+e2e_hold_wineserver() {
+  timeout 20 wineserver -p
+}
+
+# The state of a service as the service manager reports it ("running", "stopped", ...).
+seed_service_state() {
+  (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" "$E2E_SEED" service-state "$1" 2>/dev/null) |
+    tr -d '\r' | sed -n 's/^state=//p'
+}
+
+check_service_state() {
+  local what=$1 service=$2 expected=$3
+  check_eq "$what" "$expected" "$(seed_service_state "$service")"
+}
+
+E2E_EMPTY_BOX_RETRIES=${E2E_EMPTY_BOX_RETRIES:-25}
+E2E_EMPTY_BOX_PAUSE=0.2
+# e2e_answer_boxes_until SECONDS LAST: answers every message box with OK until
+# the one whose text is LAST (or none comes for SECONDS); the texts, in the
+# order shown, go to E2E_ANSWERED_BOXES, and each box is photographed.
+e2e_answer_boxes_until() {
+  local seconds=$1 last=$2 text empty=0
+  E2E_ANSWERED_BOXES=()
+  while ui box-text "$seconds"; do
+    text=$(ui_get box.text)
+    # A box caught while it is built or torn down has no text yet: look again.
+    if [[ -z $text ]] && ((empty++ < E2E_EMPTY_BOX_RETRIES)); then
+      sleep "$E2E_EMPTY_BOX_PAUSE"
+      continue
+    fi
+    empty=0
+    E2E_ANSWERED_BOXES+=("$text")
+    e2e_screenshot "box-${#E2E_ANSWERED_BOXES[@]}"
+    ui box-answer 1
+    ui box-gone 10
+    [[ $text == "$last" ]] && break
+  done
+}
+
+# The boxes that e2e_answer_boxes_until saw, joined by " | ".
+e2e_answered_boxes_text() {
+  local joined="" text
+  for text in "${E2E_ANSWERED_BOXES[@]}"; do joined+="${joined:+ | }$text"; done
+  printf '%s' "$joined"
+}
+
+# The log's texts without their time stamps, one per line.
+log_texts() {
+  log_lines "${1:-$E2E_LOG_FILE}" | sed -E 's/^--> [0-9]{1,2}\.[0-9]{1,2}\.[0-9]{1,2} <--  //'
+}
+
+# check_log_in_order WHAT TEXT...: the log holds every TEXT as a whole line,
+# each after the one before it.
+check_log_in_order() {
+  local what=$1; shift
+  local missing
+  missing=$(log_texts 2>/dev/null | awk -v n=$# '
+    BEGIN { for (i = 1; i <= n; i++) want[i] = ARGV[i]; ARGC = 1; k = 1 }
+    k <= n && $0 == want[k] { k++ }
+    END { if (k <= n) print want[k] }' "$@")
+  if [[ -f $E2E_LOG_FILE && -z $missing ]]; then e2e_pass "$what"; else e2e_fail "$what" "missing or out of order: [$missing]"; fi
+}
+
+# check_log_lacks WHAT TEXT: no log line is TEXT.
+check_log_lacks() {
+  local what=$1 text=$2
+  if log_texts 2>/dev/null | grep -Fxq -- "$text"; then e2e_fail "$what" "[$text] is in the log"; else e2e_pass "$what"; fi
+}
+
+# --- Helpers of the bad-input scenarios ---
+
+# Answers every message box of a running operation with OK until the command
+# buttons are usable again and no more box follows, or until LIMIT seconds
+# passed. E2E_BOXES holds the box texts in order; the operation's own
+# confirmation must have been answered already. BUTTON is a control that the
+# operation locks and that an empty printer list leaves enabled (default:
+# "Reload list").
+e2e_collect_boxes() {
+  local limit=${1:-180} button=${2:-1037} grace=${3:-3}
+  local completed report
+  completed=$(string_table 157) report=$(string_table 156)
+  local deadline=$((SECONDS + limit)) text i
+  E2E_BOXES=()
+  # The operation locks the button as it starts: wait for that first, so that
+  # a check made before the lock is not taken for the end.
+  for ((i = 0; i < 50; i++)); do
+    ui state "$button" || return 1
+    [[ $(ui_get enabled) == 0 ]] && break
+    ui box-none 0.1 || break
+  done
+  while ((SECONDS < deadline)); do
+    if ui box-text 1; then
+      text=$(ui_get box.text)
+      E2E_BOXES+=("$text")
+      e2e_screenshot "box-${#E2E_BOXES[@]}"
+      ui box-answer 1
+      ui box-gone 10
+      # The final report is the last box of an operation.
+      [[ $text == "$completed" || $text == "$report"* ]] && return 0
+      continue
+    fi
+    ui state "$button" || return 1
+    [[ $(ui_get enabled) == 1 ]] || continue
+    # Unlocked: the final report follows the reload at once, if there is one.
+    ui box-text "$grace" || return 0
+  done
+  e2e_note "the operation did not end within $limit s"
+  return 1
+}
+
+# The boxes of the last operation, joined with "|".
+e2e_boxes_joined() { local IFS='|'; echo "${E2E_BOXES[*]}"; }
+
+# Selects the combo box entry whose text is NAME; false when none is.
+e2e_select_printer() {
+  local name=$1 combo=${2:-1013} i count
+  ui combo "$combo" || return 1
+  count=$(ui_get combo.count)
+  for ((i = 0; i < count; i++)); do
+    if [[ $(ui_get "combo.$i") == "$name" ]]; then
+      ui combo-select "$combo" "$i"
+      return
+    fi
+  done
+  return 1
+}
+
+# Starts "Uninstall selected printer" on the selected printer and answers its
+# confirmation; false when no confirmation came.
+e2e_confirm_uninstall() {
+  local button=${1:-1014}
+  ui click "$button" --post
+  ui box-text 10 || return 1
+  E2E_CONFIRMATION=$(ui_get box.text)
+  ui box-answer 1
+}
+
+# Sets a registry value in the scenario's prefix: e2e_reg_set KEY NAME TYPE DATA.
+e2e_reg_set() {
+  e2e_wine "$E2E_WINE_TIMEOUT" reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null 2>&1
+}
+
+# Keeps a file open without sharing (holder.exe) until e2e_release. The
+# holder runs from the scenario's working directory; PATH is a Windows path.
+e2e_hold() {
+  local path=$1 seconds=${2:-240} i
+  E2E_HOLDER_OUT=$E2E_SCENARIO_DIR/holder.$((${E2E_HOLDERS:-0} + 1)).out
+  E2E_HOLDERS=$((${E2E_HOLDERS:-0} + 1))
+  E2E_HOLD_STOP=$E2E_CWD/holder-release.$E2E_HOLDERS
+  (cd "$E2E_CWD" && exec timeout --kill-after=5 $((seconds + 10)) wine "$E2E_TOOLS_DIR/holder.exe" "$path" "$seconds" \
+    "holder-release.$E2E_HOLDERS") >"$E2E_HOLDER_OUT" 2>&1 &
+  E2E_HOLDER_PID=$!
+  for ((i = 0; i < 200; i++)); do
+    grep -q '^held=1' "$E2E_HOLDER_OUT" 2>/dev/null && return 0
+    grep -q '^held=0' "$E2E_HOLDER_OUT" 2>/dev/null && break
+    kill -0 "$E2E_HOLDER_PID" 2>/dev/null || break
+    sleep 0.1
+  done
+  e2e_note "holder.exe could not hold $path: $(tr -d '\r' <"$E2E_HOLDER_OUT")"
+  return 1
+}
+
+# Lets the last holder go and waits for it to end.
+e2e_release() {
+  [[ -n ${E2E_HOLDER_PID:-} ]] || return 0
+  touch "$E2E_HOLD_STOP"
+  wait "$E2E_HOLDER_PID" 2>/dev/null
+  E2E_HOLDER_PID=
+}
+
+# The state of a service as the service manager reports it (RUNNING, STOPPED...).
+service_state() {
+  e2e_wine "$E2E_WINE_TIMEOUT" sc query "$1" 2>/dev/null | tr -d '\r' | sed -n 's/^ *STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p' | head -n 1
+}
+
+# Sets check box ID of the page to 0 or 1 by clicking it as the user would.
+e2e_set_check() {
+  local id=$1 want=$2
+  ui state "$id" || return 1
+  [[ $(ui_get checked) == "$want" ]] || ui click "$id"
+}
+
+# "Uninstall" with only "Selected printer" checked, for PRINTER after a
+# reload: the queue goes, its driver stays, and with one printer listed the
+# control-panel cleanup runs. The boxes are in E2E_BOXES.
+e2e_remove_queue_only() {
+  local printer=$1
+  ui click 1037 >/dev/null
+  e2e_select_printer "$printer" || { e2e_fail "select $printer"; return 1; }
+  ui state 1018
+  [[ $(ui_get visible) == 1 ]] || ui click 1017
+  e2e_set_check 1018 1
+  e2e_set_check 1019 0
+  e2e_set_check 1020 0
+  e2e_confirm_uninstall 1021 || { e2e_fail "\"Uninstall\" asks for confirmation"; return 1; }
+  e2e_collect_boxes 60 || e2e_fail "the removal of $printer ends"
+}

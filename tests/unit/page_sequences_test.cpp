@@ -421,7 +421,13 @@ TEST_F(PageWorkerTest, ButtonRunsTheSequenceOnTheWorker) {
   EXPECT_EQ(LogSince(mark).back(), kSeparatorLine);
 }
 
-TEST_F(PageWorkerTest, ClosingDuringAnOperationStartsTheSpoolerAgain) {
+// How the operation is ended: the page's own shutdown, or closing the main
+// window, which empties the lists the worker writes and so must stop it first.
+enum class CloseBy { Shutdown, MainWindow, PageWindow };
+
+class PageCloseTest : public PageWorkerTest, public ::testing::WithParamInterface<CloseBy> {};
+
+TEST_P(PageCloseTest, ClosingDuringAnOperationStopsTheWorkerAndStartsTheSpoolerAgain) {
   Install(kP1);
   Start();
   // The DLL removal waits one second, stops the spooler and waits three: the
@@ -453,7 +459,14 @@ TEST_F(PageWorkerTest, ClosingDuringAnOperationStartsTheSpoolerAgain) {
     std::lock_guard<std::mutex> lock(m);
     return atStop;
   }));
-  Page().ShutdownWorker();
+  switch (GetParam()) {
+    case CloseBy::Shutdown: Page().ShutdownWorker(); break;
+    case CloseBy::MainWindow:
+      dlg->OnClose();
+      EXPECT_TRUE(dlg->DeletedFiles.empty());
+      break;
+    case CloseBy::PageWindow: Page().OnClose(); break;
+  }
 
   EXPECT_FALSE(spoolerWasRunning);
   EXPECT_FALSE(Page().Worker.IsRunning());
@@ -470,6 +483,9 @@ TEST_F(PageWorkerTest, ClosingDuringAnOperationStartsTheSpoolerAgain) {
   EXPECT_EQ(lines.back().rfind("Uninstall operation stopped before its end", 0), 0u)
       << lines.back();
 }
+
+INSTANTIATE_TEST_SUITE_P(Close, PageCloseTest,
+                         ::testing::Values(CloseBy::Shutdown, CloseBy::MainWindow, CloseBy::PageWindow));
 
 }  // namespace
 }  // namespace page_test

@@ -35,16 +35,8 @@ scenario_main() {
   check_eq "the confirmation offers Cancel" Cancel "$(ui_get box.button.2)"
   ui box-answer "$BOX_OK"
 
-  local boxes=() text
-  while ui box-text "$SEQUENCE_SECONDS"; do
-    text=$(ui_get box.text)
-    boxes+=("$text")
-    e2e_screenshot "box-${#boxes[@]}"
-    ui box-answer "$BOX_OK"
-    ui box-gone 10
-    [[ $text == "$COMPLETED_TEXT" ]] && break
-  done
-  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(printf '%s|' "${boxes[@]}" | sed 's/|$//')"
+  e2e_answer_boxes_until "$SEQUENCE_SECONDS" "$COMPLETED_TEXT"
+  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_answered_boxes_text)"
   e2e_screenshot after
 
   ui combo "$COMBO"

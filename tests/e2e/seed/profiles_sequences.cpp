@@ -3,6 +3,54 @@
 
 namespace seed {
 
-std::vector<Profile> SequenceProfiles() { return {}; }
+namespace {
+
+// The queue that "shared" adds next to the maker installation: the same
+// model installed a second time on the same port, so both queues use the one
+// driver.
+const char* const kModel80 = "Korvex Model 80";
+const char* const kModel80Second = "Korvex Model 80 Office";
+
+// What the maker's installer leaves on the NT 5 generation instead of the
+// driver store: a backup directory named after the hardware id in the
+// spooler's driver directory, and a backup below DRVSTORE whose INF names the
+// hardware id. The other DRVSTORE directory belongs to somebody else.
+Profile BackupProfile() {
+  Profile p;
+  p.name = "backup";
+  p.description = "the NT 5 driver backup directories of Korvex Model 80 next to another vendor's DRVSTORE backup";
+  p.files = {
+      {"C:\\windows\\system32\\spool\\drivers\\x64\\vid_0e7b_pid_0105_mi_00\\korvexmodel80.gpd", "backup copy"},
+      {"C:\\windows\\system32\\spool\\drivers\\x64\\vid_0e7b_pid_0105_mi_00\\sub\\korvex80.dll", "backup copy"},
+      {"C:\\windows\\system32\\DRVSTORE\\korvex80_1a2b3c4d\\korvex80.inf",
+       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
+      {"C:\\windows\\system32\\DRVSTORE\\korvex80_1a2b3c4d\\korvexmodel80.gpd", "backup copy"},
+      {"C:\\windows\\system32\\DRVSTORE\\other_99887766\\other.inf",
+       "[Version]\r\nProvider=Other\r\n\"Other\" = X, USB\\VID_1234&PID_0001\r\n"},
+  };
+  return p;
+}
+
+Profile SharedDriverProfile() {
+  Profile p;
+  p.name = "shared";
+  p.description = "a second queue \"Korvex Model 80 Office\" of the maker's driver (seed after maker)";
+  // The driver is added again with the maker's own files, so that its
+  // dependent files stay what the maker profile gave it.
+  p.printers.push_back({kModel80Second, kModel80, "Korvex", "USB\\VID_0E7B&PID_0105&MI_00",
+                        "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
+                        "USB001", nullptr, {"Model 80x200mm", "Model 80x100mm", "A4"},
+                        {"QdRk.dll", "QdVuRk.dll", "QdRkTx.dll", "korvex80res.dll"}});
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 80 Office", "Port", "USB001"});
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 80 Office", "Mode", "1"});
+  }
+  return p;
+}
+
+}  // namespace
+
+std::vector<Profile> SequenceProfiles() { return {BackupProfile(), SharedDriverProfile()}; }
 
 }  // namespace seed

@@ -6,6 +6,7 @@
 //   seed.exe install PROFILE [CONFIG_DLL]   lay down PROFILE (see profile.h)
 //   seed.exe report PROFILE                 one "kind.name=0|1" line per seeded item
 //   seed.exe profiles                       list the profiles
+//   seed.exe service-state NAME             "state=running|stopped|..." of a service
 //
 // CONFIG_DLL is the stand-in driver configuration DLL (korvexui.dll); by
 // default it is looked for next to seed.exe.
@@ -330,6 +331,36 @@ int Report(const Profile& profile) {
   return kExitOk;
 }
 
+const char* StateName(DWORD state) {
+  switch (state) {
+    case SERVICE_STOPPED: return "stopped";
+    case SERVICE_START_PENDING: return "start-pending";
+    case SERVICE_STOP_PENDING: return "stop-pending";
+    case SERVICE_RUNNING: return "running";
+    case SERVICE_CONTINUE_PENDING: return "continue-pending";
+    case SERVICE_PAUSE_PENDING: return "pause-pending";
+    case SERVICE_PAUSED: return "paused";
+    default: return "unknown";
+  }
+}
+
+int PrintServiceState(const char* name) {
+  SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) {
+    Fail("open the service manager", GetLastError());
+    return kExitFailed;
+  }
+  SC_HANDLE service = OpenServiceA(manager, name, SERVICE_QUERY_STATUS);
+  SERVICE_STATUS status{};
+  const bool known = service && QueryServiceStatus(service, &status);
+  if (!known) Fail(std::string("query service ") + name, GetLastError());
+  if (service) CloseServiceHandle(service);
+  CloseServiceHandle(manager);
+  if (!known) return kExitFailed;
+  std::printf("state=%s\n", StateName(status.dwCurrentState));
+  return kExitOk;
+}
+
 std::string NextToSelf(const char* name) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, sizeof self);
@@ -346,8 +377,11 @@ int main(int argc, char** argv) {
     for (const Profile& p : Profiles()) std::printf("%s: %s\n", p.name, p.description);
     return kExitOk;
   }
+  if (verb == "service-state" && argc > 2) return PrintServiceState(argv[2]);
   if ((verb != "install" && verb != "report") || argc < 3) {
-    std::fprintf(stderr, "usage: seed.exe install|report PROFILE [CONFIG_DLL] | seed.exe profiles\n");
+    std::fprintf(stderr,
+                 "usage: seed.exe install|report PROFILE [CONFIG_DLL] | seed.exe profiles | "
+                 "seed.exe service-state NAME\n");
     return kExitUsage;
   }
   for (const Profile& profile : Profiles()) {

@@ -248,7 +248,9 @@ void CPurvexDlg::ShowResultMessage(int code) {
 }
 
 void CPurvexDlg::ShowDeletionReport(int code) {
-  if (code == kResultOk) {
+  // Some steps count a tree they could only partly delete as done; the files
+  // left behind still make it no success, so they are listed instead.
+  if (code == kResultOk && NotDeletedFiles.empty()) {
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog,
                                      LoadText(IDS_UNINSTALL_COMPLETED),
                                      ApplicationName(),

@@ -494,6 +494,11 @@ e2e_collect_boxes() {
   while ((SECONDS < deadline)); do
     if ui box-text 1; then
       text=$(ui_get box.text)
+      # A box caught while it is built has no text yet: look again.
+      if [[ -z $text ]]; then
+        sleep "$E2E_EMPTY_BOX_PAUSE"
+        continue
+      fi
       E2E_BOXES+=("$text")
       e2e_screenshot "box-${#E2E_BOXES[@]}"
       ui box-answer 1

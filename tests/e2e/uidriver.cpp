@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -656,6 +657,95 @@ int CmdRect(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+// Handles of one process in the system's handle table, or -1 when the table
+// cannot be read. Wine 8's GetProcessHandleCount always reports 0 for
+// another process; its system handle table is real.
+long SystemTableHandleCount(DWORD processId, std::string* types = nullptr) {
+  // SYSTEM_HANDLE_INFORMATION of ntdll, which MinGW does not declare.
+  struct HandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  struct HandleTable {
+    ULONG count;
+    HandleEntry entries[1];
+  };
+  constexpr ULONG kSystemHandleInformation = 16;
+  constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+  constexpr ULONG kFirstTableBytes = 1 << 16;
+  constexpr int kMaxGrowths = 12;
+  using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  auto query = ntdll ? reinterpret_cast<QueryFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")))
+                     : nullptr;
+  if (!query) return -1;
+  std::vector<BYTE> buffer(kFirstTableBytes);
+  for (int growth = 0; growth < kMaxGrowths; ++growth) {
+    ULONG needed = 0;
+    LONG status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status == kStatusInfoLengthMismatch) {
+      buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+      continue;
+    }
+    if (status < 0) return -1;
+    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    long count = 0;
+    constexpr int kObjectTypes = 256;
+    std::vector<int> perType(kObjectTypes, 0);
+    for (ULONG i = 0; i < table->count; ++i) {
+      if (table->entries[i].ownerPid != processId) continue;
+      ++count;
+      ++perType[table->entries[i].objectType];
+    }
+    if (types) {
+      for (int type = 0; type < kObjectTypes; ++type) {
+        if (perType[type] == 0) continue;
+        if (!types->empty()) *types += ',';
+        *types += std::to_string(type) + ":" + std::to_string(perType[type]);
+      }
+    }
+    return count;
+  }
+  return -1;
+}
+
+// The main window's process: its kernel handle count and, where the system
+// reports them, its GDI and USER object counts, to compare before and after
+// an operation.
+int CmdHandles() {
+  HWND main = MainWindow();
+  if (!main) {
+    Print("error", "window not found");
+    return kExitNotFound;
+  }
+  DWORD processId = 0;
+  GetWindowThreadProcessId(main, &processId);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId);
+  if (!process) {
+    Print("error", "OpenProcess failed " + std::to_string(GetLastError()));
+    return kExitNotFound;
+  }
+  Print("pid", std::to_string(processId));
+  DWORD count = 0;
+  if (GetProcessHandleCount(process, &count)) {
+    Print("handles", std::to_string(count));
+  } else {
+    Print("handles.error", std::to_string(GetLastError()));
+  }
+  std::string types;
+  Print("handles.table", std::to_string(SystemTableHandleCount(processId, &types)));
+  Print("handles.types", types);
+  Print("gdi", std::to_string(GetGuiResources(process, GR_GDIOBJECTS)));
+  Print("user", std::to_string(GetGuiResources(process, GR_USEROBJECTS)));
+  CloseHandle(process);
+  return kExitOk;
+}
+
 void Usage() {
   std::fprintf(stderr,
                "usage: uidriver [--main CAPTION] [--box CAPTION] VERB [ARGS] [--post] [--shift] [--in-main]\n"
@@ -663,7 +753,7 @@ void Usage() {
                "  controls | page-text ID | state ID | click ID [--post] | combo ID | combo-select ID INDEX\n"
                "  progress ID | page-caption | tabs | sysmenu | syscommand ID | key NAME [--shift] [--method post]\n"
                "  box-text [SECONDS] | box-answer ID [SECONDS] | box-none [SECONDS] | box-gone [SECONDS]\n"
-               "  dialog-text CAPTION ID | dialog-click CAPTION ID | close\n");
+               "  dialog-text CAPTION ID | dialog-click CAPTION ID | handles | close\n");
 }
 
 }  // namespace
@@ -721,6 +811,7 @@ int main(int argc, char** argv) {
   else if (verb == "box-gone") status = CmdBoxGone(args);
   else if (verb == "dialog-text") status = CmdDialogText(args);
   else if (verb == "dialog-click") status = CmdDialogClick(args);
+  else if (verb == "handles") status = CmdHandles();
   if (status == kExitUsage) Usage();
   return status;
 }

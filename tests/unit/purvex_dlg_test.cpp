@@ -173,10 +173,13 @@ INSTANTIATE_TEST_SUITE_P(
                       ResultCase{55, 153}, ResultCase{60, 154}, ResultCase{65, 154},
                       ResultCase{70, 155}, ResultCase{75, 154}));
 
-TEST_F(PurvexDlgTest, SuccessReportIsTheCompletedMessageEvenWithFilesLeft) {
+// A sequence that ends with code 0 may still have left files behind (a tree
+// deleted only in part counts as done): those are listed, never called a success.
+TEST_F(PurvexDlgTest, SuccessWithFilesLeftListsThemInsteadOfTheCompletedMessage) {
   dialog.NotDeletedFiles = {"C:\\left.dll"};
   dialog.ShowDeletionReport(kResultOk);
-  EXPECT_EQ(OnlyBox(win::kMbOk | win::kMbIconInformation).text, "Uninstallation completed!");
+  EXPECT_EQ(OnlyBox(win::kMbOk | win::kMbIconExclamation).text,
+            "The following file(s) were not correctly deleted from your system:\r\nC:\\left.dll\r\n");
 }
 
 TEST_F(PurvexDlgTest, FailureWithNothingLeftBehindShowsOnlyTheFailureMessage) {

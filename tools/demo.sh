@@ -66,16 +66,20 @@ e2e_new_prefix demo
 echo "   prefix: $WINEPREFIX"
 echo "   program: $E2E_APP_WINDIR\\$E2E_APP_NAME.exe, started from $E2E_CWD"
 
-# The maker installation the demo removes (tests/e2e/seed: profile "maker" is
-# one USB printer with its driver, USB device entries, port service, INF files,
-# DLLs and product keys; "canary" is another vendor's printer and files that
-# must survive). Without seed.exe the demo shows an untouched system.
+# The installation the demo works on (tests/e2e/seed): "maker" is one USB
+# printer with its driver, USB device entries, port service, INF files, DLLs
+# and product keys; "second" another model of the maker on its own driver that
+# shares the port service and some DLLs; "orphans" stale device entries of an
+# uninstalled model; "backup" driver backup directories; "canary" another
+# vendor's printer and files that must survive. Without seed.exe the demo
+# shows an untouched system.
+DEMO_PROFILES=(maker second orphans backup canary)
 demo_seed_installation() {
   if [[ ! -f $E2E_SEED ]]; then
     echo "   (no seeding program built: the demo shows a system without the maker's printers)"
     return 0
   fi
-  e2e_seed maker canary | sed 's/^/   /'
+  e2e_seed "${DEMO_PROFILES[@]}" | sed 's/^/   /'
 }
 step "seeding a maker installation"
 demo_seed_installation
@@ -141,8 +145,10 @@ if [[ ${printers:-0} =~ ^[0-9]+$ ]] && ((printers > 0)); then
   e2e_screenshot 07-after
   ui combo 1013 && show
   if [[ -f $E2E_SEED ]]; then
-    step "what is left of the maker installation (1 = still there)"
-    e2e_seed_report maker; printf '%s\n' "$SEED_OUT" | sed 's/^/   /'
+    for profile in maker second orphans backup; do
+      step "what is left of \"$profile\" (1 = still there)"
+      e2e_seed_report "$profile"; printf '%s\n' "$SEED_OUT" | sed 's/^/   /'
+    done
     step "the canary (all must be 1)"
     e2e_seed_report canary; printf '%s\n' "$SEED_OUT" | sed 's/^/   /'
   fi

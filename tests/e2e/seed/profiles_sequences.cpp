@@ -49,8 +49,49 @@ Profile SharedDriverProfile() {
   return p;
 }
 
+// A second model of the maker on its own driver and its own composite USB
+// device, whose interface 1 also runs the port service: removing either
+// printer must keep the port service and the DLLs the other still uses.
+Profile SecondModelProfile() {
+  Profile p;
+  p.name = "second";
+  p.description = "a second Korvex USB printer \"Korvex Model 58\" on its own driver, sharing the port service";
+  p.printers.push_back({"Korvex Model 58", "Korvex Model 58", "Korvex", "USB\\VID_0E7B&PID_0106&MI_00",
+                        "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf",
+                        "USB002", "USBPRINT\\KORVEXMODEL_58\\7&5E6F7A8B&0&USB002",
+                        {"Model 58x100mm", "A4"},
+                        {"QdRk.dll", "QdRkTx.dll", "korvex58res.dll"}});
+  p.devices = {
+      {"USB\\VID_0E7B&PID_0106\\KVX58000001", "USB\\VID_0E7B&PID_0106", "usbccgp", "6&3d4e5f60&0",
+       "\\??\\USB#VID_0E7B&PID_0106#KVX58000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
+      {"USB\\VID_0E7B&PID_0106&MI_00\\6&3D4E5F60&0&0000", "USB\\VID_0E7B&PID_0106&MI_00", "usbprint", "7&5e6f7a8b&0",
+       nullptr},
+      {"USB\\VID_0E7B&PID_0106&MI_01\\6&3D4E5F60&0&0001", "USB\\VID_0E7B&PID_0106&MI_01", "VomuUsb", nullptr, nullptr},
+      {"USBPRINT\\KORVEXMODEL_58\\7&5E6F7A8B&0&USB002", "USBPRINT\\KorvexModel_58", "", nullptr, nullptr},
+  };
+  p.storeIndex = {
+      {"oem14.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf"},
+  };
+  p.files = {
+      {"C:\\windows\\inf\\oem14.inf",
+       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
+       "\"Korvex Model 58\" = Model58, USB\\VID_0E7B&PID_0106&MI_00\r\n"},
+      {"C:\\windows\\inf\\oem14.pnf", "precompiled oem14"},
+      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf",
+       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 58\" = Model58, USB\\VID_0E7B&PID_0106&MI_00\r\n"},
+      {"C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\korvex58.inf_amd64_neutral_5a6b7c8d.cab", "cabinet"},
+  };
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 58", "Port", "USB002"});
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 58", "Mode", "1"});
+    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkDriverInfo\\Korvex Model 58", "Version", "1.0"});
+  }
+  return p;
+}
+
 }  // namespace
 
-std::vector<Profile> SequenceProfiles() { return {BackupProfile(), SharedDriverProfile()}; }
+std::vector<Profile> SequenceProfiles() { return {BackupProfile(), SharedDriverProfile(), SecondModelProfile()}; }
 
 }  // namespace seed

@@ -32,6 +32,8 @@ constexpr DWORD kPollMs = 100;
 constexpr DWORD kMsPerSecond = 1000;
 constexpr UINT kSendTimeoutMs = 5000;
 constexpr double kDefaultBoxWaitSeconds = 5.0;
+// A box is found as soon as its window exists; its text follows a moment later.
+constexpr DWORD kBoxTextSettleMs = 2000;
 constexpr int kTextBufferChars = 4096;
 constexpr int kClassNameChars = 256;
 constexpr int kKeyChars = 64;
@@ -564,6 +566,17 @@ double OptionalSeconds(const std::vector<std::string>& args, size_t index, doubl
   return args.size() > index ? ParseSeconds(args[index].c_str()) : fallback;
 }
 
+// The text of a message box that may still be filling in; empty only when it
+// stays empty for the settle time.
+std::string SettledBoxText(HWND box) {
+  DWORD deadline = GetTickCount() + kBoxTextSettleMs;
+  for (;;) {
+    std::string text = WindowText(GetDlgItem(box, kMessageBoxTextId));
+    if (!text.empty() || !IsWindow(box) || static_cast<LONG>(GetTickCount() - deadline) >= 0) return text;
+    Sleep(kPollMs);
+  }
+}
+
 int CmdBoxText(const std::vector<std::string>& args) {
   HWND box = WaitFor(OptionalSeconds(args, 0, kDefaultBoxWaitSeconds), FindMessageBox);
   if (!box) {
@@ -571,7 +584,7 @@ int CmdBoxText(const std::vector<std::string>& args) {
     return kExitNotFound;
   }
   Print("box", "1");
-  Print("box.text", WindowText(GetDlgItem(box, kMessageBoxTextId)));
+  Print("box.text", SettledBoxText(box));
   for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
     HWND button = GetDlgItem(box, id);
     if (button && IsWindowVisible(button)) Print(("box.button." + std::to_string(id)).c_str(), WindowText(button));

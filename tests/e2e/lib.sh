@@ -416,36 +416,8 @@ check_service_state() {
   check_eq "$what" "$expected" "$(seed_service_state "$service")"
 }
 
-E2E_EMPTY_BOX_RETRIES=${E2E_EMPTY_BOX_RETRIES:-25}
+# How long to wait before looking again at a box caught before its text was set.
 E2E_EMPTY_BOX_PAUSE=0.2
-# e2e_answer_boxes_until SECONDS LAST: answers every message box with OK until
-# the one whose text is LAST (or none comes for SECONDS); the texts, in the
-# order shown, go to E2E_ANSWERED_BOXES, and each box is photographed.
-e2e_answer_boxes_until() {
-  local seconds=$1 last=$2 text empty=0
-  E2E_ANSWERED_BOXES=()
-  while ui box-text "$seconds"; do
-    text=$(ui_get box.text)
-    # A box caught while it is built or torn down has no text yet: look again.
-    if [[ -z $text ]] && ((empty++ < E2E_EMPTY_BOX_RETRIES)); then
-      sleep "$E2E_EMPTY_BOX_PAUSE"
-      continue
-    fi
-    empty=0
-    E2E_ANSWERED_BOXES+=("$text")
-    e2e_screenshot "box-${#E2E_ANSWERED_BOXES[@]}"
-    ui box-answer 1
-    ui box-gone 10
-    [[ $text == "$last" ]] && break
-  done
-}
-
-# The boxes that e2e_answer_boxes_until saw, joined by " | ".
-e2e_answered_boxes_text() {
-  local joined="" text
-  for text in "${E2E_ANSWERED_BOXES[@]}"; do joined+="${joined:+ | }$text"; done
-  printf '%s' "$joined"
-}
 
 # The log's texts without their time stamps, one per line.
 log_texts() {
@@ -540,7 +512,18 @@ e2e_confirm_uninstall() {
   ui click "$button" --post
   ui box-text 10 || return 1
   E2E_CONFIRMATION=$(ui_get box.text)
+  E2E_CONFIRMATION_CANCEL=$(ui_get box.button.2)
   ui box-answer 1
+}
+
+# e2e_run_uninstall BUTTON [SECONDS]: presses an uninstall button, answers its
+# confirmation (kept in E2E_CONFIRMATION) and every box that follows until the
+# operation ends (texts in E2E_BOXES); false when no confirmation came.
+e2e_run_uninstall() {
+  local button=$1 seconds=${2:-180}
+  e2e_confirm_uninstall "$button" || return 1
+  ui box-gone 10
+  e2e_collect_boxes "$seconds" || e2e_fail "the operation ends within $seconds s"
 }
 
 # Sets a registry value in the scenario's prefix: e2e_reg_set KEY NAME TYPE DATA.
@@ -576,11 +559,6 @@ e2e_release() {
   E2E_HOLDER_PID=
 }
 
-# The state of a service as the service manager reports it (RUNNING, STOPPED...).
-service_state() {
-  e2e_wine "$E2E_WINE_TIMEOUT" sc query "$1" 2>/dev/null | tr -d '\r' | sed -n 's/^ *STATE *: *[0-9]* *\([A-Z_]*\).*/\1/p' | head -n 1
-}
-
 # Sets check box ID of the page to 0 or 1 by clicking it as the user would.
 e2e_set_check() {
   local id=$1 want=$2
@@ -600,6 +578,5 @@ e2e_remove_queue_only() {
   e2e_set_check 1018 1
   e2e_set_check 1019 0
   e2e_set_check 1020 0
-  e2e_confirm_uninstall 1021 || { e2e_fail "\"Uninstall\" asks for confirmation"; return 1; }
-  e2e_collect_boxes 60 || e2e_fail "the removal of $printer ends"
+  e2e_run_uninstall 1021 60 || { e2e_fail "\"Uninstall\" asks for confirmation"; return 1; }
 }

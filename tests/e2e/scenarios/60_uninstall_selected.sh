@@ -5,7 +5,6 @@ COMPLETED_TEXT="Uninstallation completed!"
 SEPARATOR=------------------------------------------------------------------------
 COMBO=1013
 UNINSTALL_SELECTED=1014
-BOX_OK=1
 SEQUENCE_SECONDS=180
 # What a removal leaves by design: a support DLL outside the fixed DLL list,
 # and the USB device entries of the printer itself ("Clean system" handles those).
@@ -26,17 +25,10 @@ scenario_main() {
   ui combo-select "$COMBO" 0
   e2e_screenshot selected
 
-  ui click "$UNINSTALL_SELECTED" --post
-  if ! ui box-text 10; then
-    e2e_fail "the button asks for confirmation"
-    return 1
-  fi
-  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$(ui_get box.text)"
-  check_eq "the confirmation offers Cancel" Cancel "$(ui_get box.button.2)"
-  ui box-answer "$BOX_OK"
-
-  e2e_answer_boxes_until "$SEQUENCE_SECONDS" "$COMPLETED_TEXT"
-  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_answered_boxes_text)"
+  e2e_run_uninstall "$UNINSTALL_SELECTED" "$SEQUENCE_SECONDS" || { e2e_fail "the button asks for confirmation"; return 1; }
+  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$E2E_CONFIRMATION"
+  check_eq "the confirmation offers Cancel" Cancel "$E2E_CONFIRMATION_CANCEL"
+  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_boxes_joined)"
   e2e_screenshot after
 
   ui combo "$COMBO"

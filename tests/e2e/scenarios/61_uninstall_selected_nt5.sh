@@ -5,7 +5,6 @@ COMPLETED_TEXT="Uninstallation completed!"
 SEPARATOR=------------------------------------------------------------------------
 COMBO=1013
 UNINSTALL_SELECTED=1014
-BOX_OK=1
 SEQUENCE_SECONDS=120
 WINDOWS_VERSION=winxp64
 NT5_VERSION=5.2
@@ -39,17 +38,9 @@ scenario_main() {
 
   check_ui "the maker's printer is listed" combo.0 "$PRINTER" combo "$COMBO"
   ui combo-select "$COMBO" 0
-  ui click "$UNINSTALL_SELECTED" --post
-  if ! ui box-text 10; then
-    e2e_fail "the button asks for confirmation"
-    return 1
-  fi
-  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$(ui_get box.text)"
-  ui box-answer "$BOX_OK"
-  ui box-gone 10
-
-  e2e_answer_boxes_until "$SEQUENCE_SECONDS" "$COMPLETED_TEXT"
-  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_answered_boxes_text)"
+  e2e_run_uninstall "$UNINSTALL_SELECTED" "$SEQUENCE_SECONDS" || { e2e_fail "the button asks for confirmation"; return 1; }
+  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$E2E_CONFIRMATION"
+  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_boxes_joined)"
   e2e_screenshot after
   ui close
   e2e_wait_app_exit || e2e_fail "the program ends when closed"

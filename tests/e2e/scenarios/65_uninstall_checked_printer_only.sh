@@ -8,7 +8,6 @@ CHECK_PRINTER=1018
 CHECK_DRIVER=1019
 CHECK_PORT_SERVICE=1020
 UNINSTALL_CHECKED=1021
-BOX_OK=1
 SEQUENCE_SECONDS=60
 REMOVED=(
   'printer.Korvex Model 80'
@@ -40,16 +39,9 @@ scenario_main() {
   check_ui "\"Uninstall\" stays enabled" enabled 1 state "$UNINSTALL_CHECKED"
   e2e_screenshot printer-only
 
-  ui click "$UNINSTALL_CHECKED" --post
-  if ! ui box-text 10; then
-    e2e_fail "\"Uninstall\" asks for confirmation"
-    return 1
-  fi
-  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$(ui_get box.text)"
-  ui box-answer "$BOX_OK"
-  ui box-gone 10
-  e2e_answer_boxes_until "$SEQUENCE_SECONDS" "$COMPLETED_TEXT"
-  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_answered_boxes_text)"
+  e2e_run_uninstall "$UNINSTALL_CHECKED" "$SEQUENCE_SECONDS" || { e2e_fail "\"Uninstall\" asks for confirmation"; return 1; }
+  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$E2E_CONFIRMATION"
+  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_boxes_joined)"
   e2e_screenshot after
   ui close
   e2e_wait_app_exit || e2e_fail "the program ends when closed"

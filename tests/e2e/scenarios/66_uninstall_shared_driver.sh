@@ -8,7 +8,6 @@ COMBO=1013
 UNINSTALL_SELECTED=1014
 CHECK_PRINTER=1018
 CHECK_DRIVER=1019
-BOX_OK=1
 SEQUENCE_SECONDS=60
 # The queue and its product keys go; the driver with its files, the port
 # service and, with two queues listed, the control-panel settings stay.
@@ -37,16 +36,9 @@ scenario_main() {
   check_ui "shared driver: \"Selected printer\" is enabled" enabled 1 state "$CHECK_PRINTER"
   e2e_screenshot selected
 
-  ui click "$UNINSTALL_SELECTED" --post
-  if ! ui box-text 10; then
-    e2e_fail "the button asks for confirmation"
-    return 1
-  fi
-  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$(ui_get box.text)"
-  ui box-answer "$BOX_OK"
-  ui box-gone 10
-  e2e_answer_boxes_until "$SEQUENCE_SECONDS" "$COMPLETED_TEXT"
-  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_answered_boxes_text)"
+  e2e_run_uninstall "$UNINSTALL_SELECTED" "$SEQUENCE_SECONDS" || { e2e_fail "the button asks for confirmation"; return 1; }
+  check_eq "the confirmation is string 139 with the printer's name" "$CONFIRM_TEXT" "$E2E_CONFIRMATION"
+  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_boxes_joined)"
   e2e_screenshot after
   check_ui "only the other queue is listed" combo.count 1 combo "$COMBO"
   check_eq "the listed queue is \"$OTHER_PRINTER\"" "$OTHER_PRINTER" "$(ui_get combo.0)"

@@ -5,7 +5,6 @@ COMPLETED_TEXT="Uninstallation completed!"
 SEPARATOR=------------------------------------------------------------------------
 COMBO=1013
 UNINSTALL_SELECTED=1014
-BOX_OK=1
 SEQUENCE_SECONDS=180
 # What stays of Model 80: the DLLs that Model 58's driver names too, the
 # support DLL outside the fixed list, the port service that Model 58's device
@@ -43,15 +42,8 @@ scenario_main() {
   ui combo-select "$COMBO" "$index"
   e2e_screenshot selected
 
-  ui click "$UNINSTALL_SELECTED" --post
-  if ! ui box-text 10; then
-    e2e_fail "the button asks for confirmation"
-    return 1
-  fi
-  ui box-answer "$BOX_OK"
-  ui box-gone 10
-  e2e_answer_boxes_until "$SEQUENCE_SECONDS" "$COMPLETED_TEXT"
-  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_answered_boxes_text)"
+  e2e_run_uninstall "$UNINSTALL_SELECTED" "$SEQUENCE_SECONDS" || { e2e_fail "the button asks for confirmation"; return 1; }
+  check_eq "the only box after the confirmation is \"$COMPLETED_TEXT\"" "$COMPLETED_TEXT" "$(e2e_boxes_joined)"
   e2e_screenshot after
   check_ui "only the other model is listed" combo.count 1 combo "$COMBO"
   check_eq "the listed printer is \"$OTHER_PRINTER\"" "$OTHER_PRINTER" "$(ui_get combo.0)"

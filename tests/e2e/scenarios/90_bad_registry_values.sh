@@ -54,7 +54,7 @@ scenario_main() {
 
   ui combo "$COMBO"
   check_eq "only $FITTING_PRINTER is left in the list" "1|$FITTING_PRINTER" "$(ui_get combo.count)|$(ui_get combo.0)"
-  check_eq "the spooler runs after the sequence" RUNNING "$(service_state spooler)"
+  check_service_state "the spooler runs after the sequence" spooler running
   ui close
   e2e_wait_app_exit || e2e_fail "the program ends when closed"
 

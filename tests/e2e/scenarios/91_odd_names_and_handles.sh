@@ -102,7 +102,7 @@ scenario_main() {
   record_handles "after the complete sequence"
   reload_and_wait; record_handles "after the complete sequence and a reload"
   reload_and_wait; record_handles "after one more reload"
-  check_eq "the spooler runs after the sequences" RUNNING "$(service_state spooler)"
+  check_service_state "the spooler runs after the sequences" spooler running
   ui close
   e2e_wait_app_exit || e2e_fail "the program ends when closed"
 

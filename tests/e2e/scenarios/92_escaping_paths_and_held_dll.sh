@@ -51,7 +51,7 @@ scenario_main() {
   check "the sequence took the five attempts on the held DLL ($took s)" test "$took" -ge "$HELD_DLL_MIN_SECONDS"
   check_eq "boxes: the DLL, the refused Path, the list of what stayed" \
     "$(string_table 158)|$(string_table 154)|$(string_table 156)$HELD_DLL\\r\\n" "$(e2e_boxes_joined)"
-  check_eq "the spooler runs after the sequence" RUNNING "$(service_state spooler)"
+  check_service_state "the spooler runs after the sequence" spooler running
   e2e_release
 
   check_log_line "File [$HELD_DLL] NOT deleted! Error 32."

@@ -25,7 +25,7 @@ scenario_main() {
   e2e_confirm_uninstall || { e2e_fail "the button asks for confirmation"; return 1; }
   e2e_collect_boxes "$SEQUENCE_SECONDS" || e2e_fail "the sequence ends"
   check_eq "the sequence completes without a log" "$(string_table 157)" "$(e2e_boxes_joined)"
-  check_eq "the spooler runs after the sequence" RUNNING "$(service_state spooler)"
+  check_service_state "the spooler runs after the sequence" spooler running
   ui close
   e2e_wait_app_exit || e2e_fail "the program ends when closed"
   check_eq "the program did not crash" 0 "${E2E_APP_EXIT:-?}"

@@ -72,8 +72,9 @@ class IFileSystem {
   // in the last place of the path is opened itself rather than what it names.
   virtual Outcome OpenNoFollow(const std::string& path, FileAccess access,
                                FileCreation creation, File& out) = 0;
-  // The directory itself (backup semantics, not followed when it is a
-  // link), shared for reading and writing but not for deletion, so that it
-  // can be neither renamed nor removed while the handle is held.
-  virtual Outcome OpenDirectory(const std::string& path, File& out) = 0;
+  // A directory (backup semantics; a link in the last place of the path is
+  // followed only when asked), shared for reading and writing but not for
+  // deletion, so that it can be neither renamed nor removed while held.
+  virtual Outcome OpenDirectory(const std::string& path, bool followLink,
+                                File& out) = 0;
 };

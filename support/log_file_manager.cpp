@@ -54,6 +54,7 @@ std::string CLogFileManager::GetCurrentDir() {
 
 bool CLogFileManager::OpenLog(const std::string& fileName) {
   std::string directory = GetCurrentDir();
+  currentDirectory_ = directory;
   // A drive root ("C:\\") already ends in its separator.
   TrimTrailingBackslashes(directory);
   directory += "\\";
@@ -75,12 +76,25 @@ bool CLogFileManager::OpenLog(const std::string& fileName) {
 }
 
 File CLogFileManager::OpenChecked(bool mayCreate) {
+  // "log" must be the directory of that name in the current directory, not
+  // a link elsewhere: a link is not always reported as one (Wine shows a
+  // link to a directory as the directory once it is open), but its final
+  // path always names its target.
+  File current;
+  std::string currentPath;
+  // The current directory is the user's choice, wherever it leads.
+  if (!files_.OpenDirectory(currentDirectory_, true, current) ||
+      !current->GetFinalPath(currentPath)) {
+    return nullptr;
+  }
+  TrimTrailingBackslashes(currentPath);
   File directory;
-  if (!files_.OpenDirectory(logDirectory_, directory)) return nullptr;
+  if (!files_.OpenDirectory(logDirectory_, false, directory)) return nullptr;
   FileInformation directoryInfo;
   std::string directoryPath;
   if (!directory->GetInformation(directoryInfo) || !IsPlainDirectory(directoryInfo) ||
-      !directory->GetFinalPath(directoryPath)) {
+      !directory->GetFinalPath(directoryPath) ||
+      text::CompareNoCase(directoryPath, currentPath + "\\" + kLogDirName) != 0) {
     return nullptr;
   }
 

@@ -41,6 +41,7 @@ class CLogFileManager {
   IFileSystem& files_;
   ISystem& system_;
   IClock& clock_;
+  std::string currentDirectory_;
   std::string logDirectory_;
   std::string logFileName_;
   std::string logFilePath_;

@@ -256,13 +256,15 @@ Outcome Win32FileSystem::OpenNoFollow(const std::string& path, FileAccess access
   return result;
 }
 
-Outcome Win32FileSystem::OpenDirectory(const std::string& path, File& out) {
+Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLink,
+                                       File& out) {
   out.reset();
   HANDLE directory = INVALID_HANDLE_VALUE;
   const Outcome result = CallWithLastError([&] {
     directory = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+                            FILE_FLAG_BACKUP_SEMANTICS |
+                                (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
                             nullptr);
     return directory != INVALID_HANDLE_VALUE;
   });

@@ -551,15 +551,15 @@ class SimFileSystem : public IFileSystem {
     return Outcome::Success();
   }
 
-  Outcome OpenDirectory(const std::string& path, File& out) override {
+  Outcome OpenDirectory(const std::string& path, bool followLink, File& out) override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
+    FileLookup found = impl_.files.Lookup(path, followLink);
     if (!found.node) return Fail(found.error);
     if (found.node->denied) return Fail(win::kErrorAccessDenied);
     ++found.node->openCount;
     out = std::make_unique<SimFile>(impl_, found.node, path, false, false,
-                                    impl_.files.FinalPath(path, false));
+                                    impl_.files.FinalPath(path, followLink));
     return Outcome::Success();
   }
 

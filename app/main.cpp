@@ -7,9 +7,11 @@
 #include "app/main_window.h"
 #include "app/purvex_dlg.h"
 #include "app/startup_window.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  win32::RestrictLibrarySearch();
   if (!StartupAllowed(instance)) return kStartupRefusedExitCode;
   Win32Platform win;
   InstallAnsiCaseMappers();

@@ -1,5 +1,7 @@
 #include "controls/theme_helper.h"
 
+#include "platform/win32/system_library.h"
+
 namespace {
 
 constexpr const char* kThemeLibrary = "UxTheme.dll";
@@ -13,7 +15,7 @@ using IsAppThemedFn = BOOL(WINAPI*)();
 
 }  // namespace
 
-CThemeHelper::CThemeHelper() : module_(LoadLibraryA(kThemeLibrary)) {}
+CThemeHelper::CThemeHelper() : module_(win32::LoadSystemLibrary(kThemeLibrary)) {}
 
 // The library is freed with module_.
 CThemeHelper::~CThemeHelper() = default;

@@ -1,7 +1,8 @@
 #pragma once
-// Run-time access to the visual-style library. Nothing is imported from it:
-// every function is looked up by name at each call, so the program runs and
-// draws the classic way where UxTheme.dll (or one of its functions) is missing.
+// Run-time access to the visual-style library, loaded from the system
+// directory. Nothing is imported from it: every function is looked up by name
+// at each call, so the program runs and draws the classic way where
+// UxTheme.dll (or one of its functions) is missing.
 #include <windows.h>
 
 #include <uxtheme.h>

@@ -25,7 +25,14 @@ class IFindHandle {
 using FindHandle = std::unique_ptr<IFindHandle>;
 
 enum class FileAccess { Read, ReadWrite };
-enum class FileCreation { OpenExisting, OpenAlways, CreateAlways };
+// CreateNew fails with 80 when the name exists, a link of that name included.
+enum class FileCreation { OpenExisting, OpenAlways, CreateAlways, CreateNew };
+
+// GetFileInformationByHandle: what the handle reaches.
+struct FileInformation {
+  uint32_t attributes = 0;
+  uint32_t linkCount = 0;  // names (hard links) the file has
+};
 
 class IFile {
  public:
@@ -34,6 +41,12 @@ class IFile {
   virtual Outcome Write(const void* data, uint32_t size) = 0;
   virtual Outcome SeekToEnd() = 0;
   virtual Outcome GetSize(uint64_t& size) = 0;
+  virtual Outcome GetInformation(FileInformation& out) = 0;
+  // GetFinalPathNameByHandleA: the full path the handle really reaches, every
+  // link and junction on the way resolved.
+  virtual Outcome GetFinalPath(std::string& out) = 0;
+  // Empties the file through this handle (SetEndOfFile at offset 0).
+  virtual Outcome Truncate() = 0;
 };
 
 using File = std::unique_ptr<IFile>;
@@ -55,4 +68,13 @@ class IFileSystem {
   // CreateFileA without sharing when share is false.
   virtual Outcome Open(const std::string& path, FileAccess access,
                        FileCreation creation, bool share, File& out) = 0;
+  // CreateFileA without sharing and with FILE_FLAG_OPEN_REPARSE_POINT: a link
+  // in the last place of the path is opened itself rather than what it names.
+  virtual Outcome OpenNoFollow(const std::string& path, FileAccess access,
+                               FileCreation creation, File& out) = 0;
+  // A directory (backup semantics; a link in the last place of the path is
+  // followed only when asked), shared for reading and writing but not for
+  // deletion, so that it can be neither renamed nor removed while held.
+  virtual Outcome OpenDirectory(const std::string& path, bool followLink,
+                                File& out) = 0;
 };

@@ -21,6 +21,7 @@ constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorDirNotEmpty = 145;
+constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorAlreadyExists = 183;
 constexpr uint32_t kErrorFilenameExcedRange = 206;
 constexpr uint32_t kErrorMoreData = 234;

@@ -1,5 +1,7 @@
 #include "support/log_file_manager.h"
 
+#include "platform/win_constants.h"
+
 namespace {
 
 // MAX_PATH: the current directory is read into this many characters.
@@ -9,6 +11,20 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr uint32_t kLineEndSize = 2;
 // The value printed for a time field whose local-time conversion failed.
 constexpr int kUnknownTimeField = -1;
+// A file with a second name can be reached from somewhere else: writing to it
+// would change that other file too.
+constexpr uint32_t kSingleName = 1;
+
+bool IsPlainDirectory(const FileInformation& info) {
+  return (info.attributes & win::kFileAttributeDirectory) != 0 &&
+         (info.attributes & win::kFileAttributeReparsePoint) == 0;
+}
+
+bool IsPlainSingleFile(const FileInformation& info) {
+  return (info.attributes &
+          (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint)) == 0 &&
+         info.linkCount == kSingleName;
+}
 
 void TrimTrailingBackslashes(std::string& path) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
@@ -38,35 +54,77 @@ std::string CLogFileManager::GetCurrentDir() {
 
 bool CLogFileManager::OpenLog(const std::string& fileName) {
   std::string directory = GetCurrentDir();
+  currentDirectory_ = directory;
   // A drive root ("C:\\") already ends in its separator.
   TrimTrailingBackslashes(directory);
   directory += "\\";
   directory += kLogDirName;
   // An existing directory is what every run after the first finds.
   (void)files_.MakeDir(directory);
+  logDirectory_ = directory;
+  logFileName_ = fileName;
   logFilePath_ = directory + "\\" + fileName;
 
-  File file;
-  Outcome opened = files_.Open(logFilePath_, FileAccess::Read,
-                               FileCreation::OpenAlways, false, file);
-  if (opened) {
-    uint64_t size = 0;
-    if (file->GetSize(size) && size > kMaxKeptSize) {
-      file.reset();
-      opened = files_.Open(logFilePath_, FileAccess::Read,
-                           FileCreation::CreateAlways, false, file);
-    }
+  File file = OpenChecked(true);
+  if (!file) return false;
+  uint64_t size = 0;
+  if (file->GetSize(size) && size > kMaxKeptSize) {
+    // Through the handle just checked, not through the name again.
+    return file->Truncate().ok;
   }
-  return opened.ok;
+  return true;
+}
+
+File CLogFileManager::OpenChecked(bool mayCreate) {
+  // "log" must be the directory of that name in the current directory, not
+  // a link elsewhere: a link is not always reported as one (Wine shows a
+  // link to a directory as the directory once it is open), but its final
+  // path always names its target.
+  File current;
+  std::string currentPath;
+  // The current directory is the user's choice, wherever it leads.
+  if (!files_.OpenDirectory(currentDirectory_, true, current) ||
+      !current->GetFinalPath(currentPath)) {
+    return nullptr;
+  }
+  TrimTrailingBackslashes(currentPath);
+  File directory;
+  if (!files_.OpenDirectory(logDirectory_, false, directory)) return nullptr;
+  FileInformation directoryInfo;
+  std::string directoryPath;
+  if (!directory->GetInformation(directoryInfo) || !IsPlainDirectory(directoryInfo) ||
+      !directory->GetFinalPath(directoryPath) ||
+      text::CompareNoCase(directoryPath, currentPath + "\\" + kLogDirName) != 0) {
+    return nullptr;
+  }
+
+  File file;
+  Outcome opened = files_.OpenNoFollow(logFilePath_, FileAccess::ReadWrite,
+                                       FileCreation::OpenExisting, file);
+  if (!opened && mayCreate && opened.error == win::kErrorFileNotFound) {
+    // Fails on any name that has come to exist meanwhile, a dangling link
+    // included, whose target would be created otherwise.
+    opened = files_.OpenNoFollow(logFilePath_, FileAccess::ReadWrite,
+                                 FileCreation::CreateNew, file);
+  }
+  if (!opened) return nullptr;
+
+  // The directory is held, so it cannot be swapped meanwhile; the file must
+  // be the one that name gives in it.
+  FileInformation fileInfo;
+  std::string filePath;
+  if (!file->GetInformation(fileInfo) || !IsPlainSingleFile(fileInfo) ||
+      !file->GetFinalPath(filePath) ||
+      text::CompareNoCase(filePath, directoryPath + "\\" + logFileName_) != 0) {
+    return nullptr;
+  }
+  return file;
 }
 
 bool CLogFileManager::WriteRaw(const std::string& textValue, bool timeStamp) {
   if (logFilePath_.empty()) return false;
-  File file;
-  if (!files_.Open(logFilePath_, FileAccess::ReadWrite,
-                   FileCreation::OpenExisting, false, file)) {
-    return false;
-  }
+  File file = OpenChecked(false);
+  if (!file) return false;
   const std::string line =
       timeStamp ? TimeStampPrefix(clock_) + textValue : textValue;
   if (!file->SeekToEnd()) return false;

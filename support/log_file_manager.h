@@ -6,7 +6,11 @@
 #include "platform/text.h"
 
 // The program's single log file: "<current dir>\log\<app>.log", one
-// open-append-close per line, without sharing.
+// open-append-close per line, without sharing. The current directory may
+// belong to somebody else (a drive root, a shared folder), so every open
+// checks that the file is a plain file of the log directory: never a link, a
+// reparse point or a second name of another file. Otherwise the line is
+// dropped, as when the file cannot be opened.
 class CLogFileManager {
  public:
   static constexpr uint64_t kMaxKeptSize = 50000;
@@ -29,8 +33,16 @@ class CLogFileManager {
   static std::string CutToFormatBuffer(std::string text);
 
  private:
+  // The log file, opened for reading and writing only where it is safe to
+  // write; null otherwise. A missing file is created only when asked, and
+  // never through an existing name.
+  File OpenChecked(bool mayCreate);
+
   IFileSystem& files_;
   ISystem& system_;
   IClock& clock_;
+  std::string currentDirectory_;
+  std::string logDirectory_;
+  std::string logFileName_;
   std::string logFilePath_;
 };

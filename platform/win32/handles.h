@@ -43,6 +43,9 @@ class UniqueResource {
   Handle handle_ = Traits::Invalid();
 };
 
+// ClosePrinter of the spooler library loaded at run time (system_library.cpp).
+void ClosePrinterHandle(HANDLE printer);
+
 namespace traits {
 
 struct RegistryKey {
@@ -56,7 +59,7 @@ struct Printer {
   using Handle = HANDLE;
   static Handle Invalid() { return nullptr; }
   static bool IsValid(Handle h) { return h != nullptr; }
-  static void Close(Handle h) { ClosePrinter(h); }
+  static void Close(Handle h) { ClosePrinterHandle(h); }
 };
 
 struct Service {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/system_library.h"
 #include "platform/win_constants.h"
 
 namespace win32 {
@@ -33,30 +34,6 @@ bool MeansNotInStore(DWORD error) {
          error == ERROR_NOT_FOUND;
 }
 
-// The search is limited to the program's own directory and System32: the
-// program runs elevated, and the current directory must not be able to
-// supply a library of that name.
-constexpr DWORD kSafeLibrarySearch =
-    LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32;
-
-// Windows without the restricted-search update reject the flags.
-HMODULE LoadLibraryRestricted(const char* name) {
-  HMODULE module = LoadLibraryExA(name, nullptr, kSafeLibrarySearch);
-  if (module == nullptr && GetLastError() == ERROR_INVALID_PARAMETER) {
-    module = LoadLibraryA(name);
-  }
-  return module;
-}
-
-// void (*)() converts to and from every function pointer type without a
-// -Wcast-function-type warning.
-template <typename Fn>
-Fn Resolve(HMODULE module, const char* name) {
-  using AnyFunction = void (*)();
-  return reinterpret_cast<Fn>(
-      reinterpret_cast<AnyFunction>(GetProcAddress(module, name)));
-}
-
 std::string FileNamePart(const std::string& path) {
   const size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -83,10 +60,10 @@ std::string WindowsInfDirectory() {
 }  // namespace
 
 Win32DriverStore::Win32DriverStore() {
-  difx_.reset(LoadLibraryRestricted(kDifxLibrary));
+  difx_ = LoadSystemLibrary(kDifxLibrary);
   if (difx_) {
-    difxGetPath_ = Resolve<GetPathFn>(difx_.get(), kDifxGetPath);
-    difxUninstall_ = Resolve<UninstallFn>(difx_.get(), kDifxUninstall);
+    difxGetPath_ = ResolveExport<GetPathFn>(difx_.get(), kDifxGetPath);
+    difxUninstall_ = ResolveExport<UninstallFn>(difx_.get(), kDifxUninstall);
     if (difxGetPath_ == nullptr || difxUninstall_ == nullptr) {
       difxGetPath_ = nullptr;
       difxUninstall_ = nullptr;
@@ -97,7 +74,7 @@ Win32DriverStore::Win32DriverStore() {
   // Wine's setupapi does not export the store-location call; a static
   // import of it would keep the program from starting there.
   if (HMODULE setupApi = GetModuleHandleA(kSetupApiLibrary)) {
-    storeLocation_ = Resolve<StoreLocationFn>(setupApi, kStoreLocation);
+    storeLocation_ = ResolveExport<StoreLocationFn>(setupApi, kStoreLocation);
   }
 }
 

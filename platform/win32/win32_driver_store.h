@@ -11,7 +11,9 @@
 namespace win32 {
 
 // DIFxAPI is a redistributable that installers ship next to themselves; it is
-// not part of Windows 10/11 and may be missing anywhere. SetupAPI has the
+// not part of Windows 10/11 and may be missing anywhere. Only the system
+// directory's copy is used: one next to this elevated program could have
+// been put there by anybody who can write to that folder. SetupAPI has the
 // same two operations on every system from Vista on, so it stands in when the
 // library (or one of its two entry points) cannot be found.
 class Win32DriverStore : public IDriverStore {

@@ -1,6 +1,10 @@
 #include "platform/win32/win32_files.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/win32/last_error.h"
+#include "platform/win32/system_library.h"
 
 namespace win32 {
 namespace {
@@ -29,6 +33,8 @@ DWORD Disposition(FileCreation creation) {
       return OPEN_ALWAYS;
     case FileCreation::CreateAlways:
       return CREATE_ALWAYS;
+    case FileCreation::CreateNew:
+      return CREATE_NEW;
     case FileCreation::OpenExisting:
       break;
   }
@@ -38,6 +44,56 @@ DWORD Disposition(FileCreation creation) {
 DWORD DesiredAccess(FileAccess access) {
   return access == FileAccess::ReadWrite ? GENERIC_READ | GENERIC_WRITE
                                          : GENERIC_READ;
+}
+
+constexpr char kKernelLibrary[] = "kernel32.dll";
+constexpr char kNtLibrary[] = "ntdll.dll";
+constexpr char kGetFinalPath[] = "GetFinalPathNameByHandleA";
+constexpr char kQueryFile[] = "NtQueryInformationFile";
+constexpr DWORD kFinalPathNormalizedDos = 0;  // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS
+constexpr ULONG kFileNameInformation = 9;
+constexpr size_t kNameInfoBytes = 4096;
+
+using GetFinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+struct IoStatus {
+  union {
+    LONG status;
+    void* pointer;
+  };
+  ULONG_PTR information;
+};
+using QueryFileFn = LONG(WINAPI*)(HANDLE, IoStatus*, void*, ULONG, ULONG);
+
+// Windows before Vista has no GetFinalPathNameByHandleA: the file system's
+// own name of the open file (links resolved, relative to its volume), after
+// the volume's serial number. Only compared with another path made the same
+// way.
+Outcome VolumeRelativePath(HANDLE handle, std::string& out) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) {
+    return Outcome::Failure(GetLastError());
+  }
+  auto query = ResolveExport<QueryFileFn>(GetModuleHandleA(kNtLibrary), kQueryFile);
+  if (query == nullptr) return Outcome::Failure(ERROR_PROC_NOT_FOUND);
+  std::vector<ULONG> buffer(kNameInfoBytes / sizeof(ULONG), 0);
+  IoStatus status{};
+  if (query(handle, &status, buffer.data(), kNameInfoBytes, kFileNameInformation) < 0) {
+    return Outcome::Failure(ERROR_INVALID_FUNCTION);
+  }
+  const ULONG nameBytes = buffer[0];
+  const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
+  const int characters = static_cast<int>(
+      std::min<size_t>(nameBytes, kNameInfoBytes - sizeof(ULONG)) / sizeof(wchar_t));
+  const int size = WideCharToMultiByte(CP_ACP, 0, name, characters, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(size), '\0');
+  if (size > 0) {
+    WideCharToMultiByte(CP_ACP, 0, name, characters, text.data(), size, nullptr, nullptr);
+  }
+  char serial[16] = {};
+  wsprintfA(serial, "%08lX:", static_cast<unsigned long>(info.dwVolumeSerialNumber));
+  out = serial + text;
+  return Outcome::Success();
 }
 
 }  // namespace
@@ -81,6 +137,48 @@ Outcome Win32File::GetSize(uint64_t& size) {
       CallWithLastError([&] { return GetFileSizeEx(file_.get(), &fileSize); });
   if (result) size = static_cast<uint64_t>(fileSize.QuadPart);
   return result;
+}
+
+Outcome Win32File::GetInformation(FileInformation& out) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  const Outcome result = CallWithLastError(
+      [&] { return GetFileInformationByHandle(file_.get(), &info); });
+  if (result) {
+    out.attributes = info.dwFileAttributes;
+    out.linkCount = info.nNumberOfLinks;
+  }
+  return result;
+}
+
+Outcome Win32File::GetFinalPath(std::string& out) {
+  auto finalPath =
+      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
+  if (finalPath == nullptr) return VolumeRelativePath(file_.get(), out);
+  std::vector<char> buffer(MAX_PATH, '\0');
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = finalPath(file_.get(), buffer.data(),
+                                   static_cast<DWORD>(buffer.size()), kFinalPathNormalizedDos);
+    if (length == 0) {
+      const DWORD error = GetLastError();
+      return Outcome::Failure(error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION);
+    }
+    // Too small: the length asked for counts the terminator.
+    if (length >= buffer.size()) {
+      buffer.assign(static_cast<size_t>(length) + 1, '\0');
+      continue;
+    }
+    out.assign(buffer.data(), length);
+    return Outcome::Success();
+  }
+}
+
+Outcome Win32File::Truncate() {
+  const LARGE_INTEGER start{};
+  return CallWithLastError([&] {
+    return SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) &&
+           SetEndOfFile(file_.get());
+  });
 }
 
 Outcome Win32FileSystem::FindFirst(const std::string& pattern,
@@ -141,6 +239,36 @@ Outcome Win32FileSystem::Open(const std::string& path, FileAccess access,
     return file != INVALID_HANDLE_VALUE;
   });
   if (result) out = std::make_unique<Win32File>(file);
+  return result;
+}
+
+Outcome Win32FileSystem::OpenNoFollow(const std::string& path, FileAccess access,
+                                      FileCreation creation, File& out) {
+  out.reset();
+  HANDLE file = INVALID_HANDLE_VALUE;
+  const Outcome result = CallWithLastError([&] {
+    file = CreateFileA(path.c_str(), DesiredAccess(access), 0, nullptr,
+                       Disposition(creation),
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (result) out = std::make_unique<Win32File>(file);
+  return result;
+}
+
+Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLink,
+                                       File& out) {
+  out.reset();
+  HANDLE directory = INVALID_HANDLE_VALUE;
+  const Outcome result = CallWithLastError([&] {
+    directory = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS |
+                                (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                            nullptr);
+    return directory != INVALID_HANDLE_VALUE;
+  });
+  if (result) out = std::make_unique<Win32File>(directory);
   return result;
 }
 

@@ -23,6 +23,9 @@ class Win32File : public IFile {
   Outcome Write(const void* data, uint32_t size) override;
   Outcome SeekToEnd() override;
   Outcome GetSize(uint64_t& size) override;
+  Outcome GetInformation(FileInformation& out) override;
+  Outcome GetFinalPath(std::string& out) override;
+  Outcome Truncate() override;
 
  private:
   UniqueKernelHandle file_;
@@ -41,6 +44,10 @@ class Win32FileSystem : public IFileSystem {
                         uint32_t attributes) override;
   Outcome Open(const std::string& path, FileAccess access,
                FileCreation creation, bool share, File& out) override;
+  Outcome OpenNoFollow(const std::string& path, FileAccess access,
+                       FileCreation creation, File& out) override;
+  Outcome OpenDirectory(const std::string& path, bool followLink,
+                        File& out) override;
 };
 
 }  // namespace win32

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/last_error.h"
+#include "platform/win32/system_library.h"
 
 namespace win32 {
 namespace {
@@ -43,7 +44,7 @@ Outcome Win32PrinterHandle::GetPrinter2Size(uint32_t& needed) {
   if (!printer_) return InvalidHandle();
   DWORD size = 0;
   const Outcome result = CallWithLastError([&] {
-    return GetPrinterA(printer_.get(), kPrinterInfoLevel, nullptr, 0, &size);
+    return CallExport(Winspool().getPrinter, printer_.get(), kPrinterInfoLevel, nullptr, 0, &size);
   });
   needed = size;
   return result;
@@ -55,7 +56,7 @@ Outcome Win32PrinterHandle::GetPrinter2(uint32_t bufferSize,
   std::vector<BYTE> buffer = RecordBuffer(bufferSize);
   DWORD needed = 0;
   const Outcome result = CallWithLastError([&] {
-    return GetPrinterA(printer_.get(), kPrinterInfoLevel, buffer.data(),
+    return CallExport(Winspool().getPrinter, printer_.get(), kPrinterInfoLevel, buffer.data(),
                        bufferSize, &needed);
   });
   if (result) {
@@ -68,7 +69,7 @@ Outcome Win32PrinterHandle::GetDriver6Size(uint32_t& needed) {
   if (!printer_) return InvalidHandle();
   DWORD size = 0;
   const Outcome result = CallWithLastError([&] {
-    return GetPrinterDriverA(printer_.get(), nullptr, kDriverInfoLevel,
+    return CallExport(Winspool().getPrinterDriver, printer_.get(), nullptr, kDriverInfoLevel,
                              nullptr, 0, &size);
   });
   needed = size;
@@ -81,7 +82,7 @@ Outcome Win32PrinterHandle::GetDriver6(uint32_t bufferSize,
   std::vector<BYTE> buffer = RecordBuffer(bufferSize);
   DWORD needed = 0;
   const Outcome result = CallWithLastError([&] {
-    return GetPrinterDriverA(printer_.get(), nullptr, kDriverInfoLevel,
+    return CallExport(Winspool().getPrinterDriver, printer_.get(), nullptr, kDriverInfoLevel,
                              buffer.data(), bufferSize, &needed);
   });
   if (result) {
@@ -99,25 +100,25 @@ Outcome Win32PrinterHandle::RemoveForm(const std::string& form) {
   if (!printer_) return InvalidHandle();
   std::vector<char> name = Mutable(form);
   return CallWithLastError(
-      [&] { return DeleteFormA(printer_.get(), name.data()); });
+      [&] { return CallExport(Winspool().deleteForm, printer_.get(), name.data()); });
 }
 
 Outcome Win32PrinterHandle::RemovePrinter() {
   if (!printer_) return InvalidHandle();
-  return CallWithLastError([&] { return DeletePrinter(printer_.get()); });
+  return CallWithLastError([&] { return CallExport(Winspool().deletePrinter, printer_.get()); });
 }
 
 Outcome Win32PrinterHandle::Close() {
   if (!printer_) return InvalidHandle();
   HANDLE printer = printer_.release();
-  return CallWithLastError([&] { return ClosePrinter(printer); });
+  return CallWithLastError([&] { return CallExport(Winspool().closePrinter, printer); });
 }
 
 Outcome Win32Spooler::EnumPrinters2Size(uint32_t& needed) {
   DWORD size = 0;
   DWORD returned = 0;
   const Outcome result = CallWithLastError([&] {
-    return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
+    return CallExport(Winspool().enumPrinters, PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
                          nullptr, 0, &size, &returned);
   });
   needed = size;
@@ -131,7 +132,7 @@ Outcome Win32Spooler::EnumPrinters2(uint32_t bufferSize,
   DWORD needed = 0;
   DWORD returned = 0;
   const Outcome result = CallWithLastError([&] {
-    return EnumPrintersA(PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
+    return CallExport(Winspool().enumPrinters, PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
                          buffer.data(), bufferSize, &needed, &returned);
   });
   if (result) {
@@ -151,7 +152,7 @@ Outcome Win32Spooler::Open(const std::string& name, uint32_t desiredAccess,
   defaults.DesiredAccess = desiredAccess;
   HANDLE printer = nullptr;
   const Outcome result = CallWithLastError([&] {
-    return OpenPrinterA(printerName.data(), &printer,
+    return CallExport(Winspool().openPrinter, printerName.data(), &printer,
                         desiredAccess != 0 ? &defaults : nullptr);
   });
   if (result) out = std::make_unique<Win32PrinterHandle>(printer);

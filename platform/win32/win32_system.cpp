@@ -6,6 +6,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/last_error.h"
+#include "platform/win32/system_library.h"
 
 namespace win32 {
 namespace {
@@ -108,7 +109,8 @@ uint16_t Win32System::UserDefaultLangId() { return GetUserDefaultLangID(); }
 
 uint32_t Win32System::FileVersionInfoSize(const std::string& path) {
   DWORD ignored = 0;
-  return GetFileVersionInfoSizeA(path.c_str(), &ignored);
+  const auto size = VersionInfo().getFileVersionInfoSize;
+  return size != nullptr ? size(path.c_str(), &ignored) : 0;
 }
 
 Outcome Win32System::FileVersionInfo(const std::string& path, uint32_t size,
@@ -116,7 +118,7 @@ Outcome Win32System::FileVersionInfo(const std::string& path, uint32_t size,
   block.assign(size, 0);
   if (size == 0) return Outcome::Failure(ERROR_INSUFFICIENT_BUFFER);
   const Outcome result = CallWithLastError([&] {
-    return GetFileVersionInfoA(path.c_str(), 0, size, block.data());
+    return CallExport(VersionInfo().getFileVersionInfo, path.c_str(), 0, size, block.data());
   });
   if (!result) block.clear();
   return result;
@@ -129,7 +131,7 @@ bool Win32System::QueryVersionValue(const std::vector<uint8_t>& block,
   if (block.empty()) return false;
   void* data = nullptr;
   UINT length = 0;
-  if (!VerQueryValueA(block.data(), subBlock.c_str(), &data, &length) ||
+  if (!CallExport(VersionInfo().verQueryValue, block.data(), subBlock.c_str(), &data, &length) ||
       data == nullptr) {
     return false;
   }

@@ -71,6 +71,8 @@ class ContractEnvironment {
   virtual ContractHold HoldOpen(const std::string& path) = 0;
   // A directory junction at path pointing at target; false when unsupported.
   virtual bool CreateJunction(const std::string& path, const std::string& target) = 0;
+  // A second name of an existing file; false when unsupported.
+  virtual bool MakeHardLink(const std::string& path, const std::string& existing) = 0;
 
   // ---- services ----
   // Creates a stopped, demand-start service of that name; false when

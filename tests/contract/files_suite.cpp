@@ -3,6 +3,7 @@
 // calls and CreateFileA.
 #include <algorithm>
 
+#include "platform/text.h"
 #include "platform/win_constants.h"
 #include "tests/contract/contract_fixture.h"
 
@@ -268,6 +269,96 @@ TEST_F(ContractJunction, RemoveDirRemovesOnlyTheLink) {
 TEST_F(ContractJunction, DeletingThroughTheLinkDeletesTheTargetsFile) {
   EXPECT_TRUE(P().files.RemoveFile(Path("Link\\inside.txt")).ok);
   EXPECT_FALSE(Env().PathExists(Path("Target\\inside.txt")));
+}
+
+// What the log relies on to tell a plain file of its directory from a link.
+class ContractNoFollow : public ContractFiles {
+ protected:
+  static std::string FinalPathOf(File& file) {
+    std::string path;
+    Outcome got = file->GetFinalPath(path);
+    EXPECT_TRUE(got.ok) << got.error;
+    return path;
+  }
+
+  static FileInformation InformationOf(File& file) {
+    FileInformation info;
+    Outcome got = file->GetInformation(info);
+    EXPECT_TRUE(got.ok) << got.error;
+    return info;
+  }
+};
+
+TEST_F(ContractNoFollow, CreateNewNeverOpensAnExistingNameAndCreatesAMissingOne) {
+  ASSERT_TRUE(Env().PutFile(Path("old.log"), "keep", kArchive));
+  File file;
+  Outcome existing =
+      P().files.OpenNoFollow(Path("old.log"), FileAccess::ReadWrite, FileCreation::CreateNew, file);
+  EXPECT_FALSE(existing.ok);
+  EXPECT_EQ(existing.error, win::kErrorFileExists);
+  EXPECT_EQ(P().files.OpenNoFollow(Path("new.log"), FileAccess::ReadWrite,
+                                   FileCreation::OpenExisting, file).error,
+            win::kErrorFileNotFound);
+  ASSERT_TRUE(P().files.OpenNoFollow(Path("new.log"), FileAccess::ReadWrite,
+                                     FileCreation::CreateNew, file).ok);
+  EXPECT_TRUE(Env().PathExists(Path("new.log")));
+}
+
+TEST_F(ContractNoFollow, FileFinalPathIsItsDirectorysFinalPathAndName) {
+  ASSERT_TRUE(Env().PutFile(Path("Sub\\plain.log"), "x", kArchive));
+  File directory;
+  ASSERT_TRUE(P().files.OpenDirectory(Path("sub"), false, directory).ok);
+  const FileInformation dirInfo = InformationOf(directory);
+  EXPECT_NE(dirInfo.attributes & win::kFileAttributeDirectory, 0u);
+  EXPECT_EQ(dirInfo.attributes & win::kFileAttributeReparsePoint, 0u);
+  File file;
+  ASSERT_TRUE(P().files.OpenNoFollow(Path("Sub\\PLAIN.log"), FileAccess::ReadWrite,
+                                     FileCreation::OpenExisting, file).ok);
+  const FileInformation info = InformationOf(file);
+  EXPECT_EQ(info.linkCount, 1u);
+  EXPECT_EQ(info.attributes & (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint), 0u);
+  const std::string dirPath = FinalPathOf(directory);
+  EXPECT_EQ(text::Upper(FinalPathOf(file)), text::Upper(dirPath + "\\plain.log"));
+}
+
+TEST_F(ContractNoFollow, TruncateEmptiesThroughTheHandle) {
+  ASSERT_TRUE(Env().PutFile(Path("big.log"), "0123456789", kArchive));
+  File file;
+  ASSERT_TRUE(P().files.OpenNoFollow(Path("big.log"), FileAccess::ReadWrite,
+                                     FileCreation::OpenExisting, file).ok);
+  ASSERT_TRUE(file->Truncate().ok);
+  uint64_t size = 1;
+  ASSERT_TRUE(file->GetSize(size).ok);
+  EXPECT_EQ(size, 0u);
+}
+
+TEST_F(ContractNoFollow, ASecondNameCountsAsALink) {
+  ASSERT_TRUE(Env().PutFile(Path("first.txt"), "x", kArchive));
+  if (!Env().MakeHardLink(Path("second.log"), Path("first.txt"))) {
+    GTEST_SKIP() << "hard links are not supported here";
+  }
+  File file;
+  ASSERT_TRUE(P().files.OpenNoFollow(Path("second.log"), FileAccess::ReadWrite,
+                                     FileCreation::OpenExisting, file).ok);
+  EXPECT_EQ(InformationOf(file).linkCount, 2u);
+}
+
+TEST_F(ContractJunction, OpenedWithoutFollowingItIsAReparsePointElsewhere) {
+  File link;
+  ASSERT_TRUE(P().files.OpenDirectory(Path("Link"), false, link).ok);
+  FileInformation info;
+  ASSERT_TRUE(link->GetInformation(info).ok);
+  EXPECT_NE(info.attributes & win::kFileAttributeReparsePoint, 0u);
+  File target;
+  ASSERT_TRUE(P().files.OpenDirectory(Path("Target"), false, target).ok);
+  File followed;
+  ASSERT_TRUE(P().files.OpenDirectory(Path("Link"), true, followed).ok);
+  std::string linkPath, targetPath, followedPath;
+  ASSERT_TRUE(link->GetFinalPath(linkPath).ok);
+  ASSERT_TRUE(target->GetFinalPath(targetPath).ok);
+  ASSERT_TRUE(followed->GetFinalPath(followedPath).ok);
+  EXPECT_NE(text::Upper(linkPath), text::Upper(targetPath));
+  EXPECT_EQ(text::Upper(followedPath), text::Upper(targetPath));
 }
 
 }  // namespace

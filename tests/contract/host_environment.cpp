@@ -97,6 +97,11 @@ class HostEnvironment : public ContractEnvironment {
     return true;
   }
 
+  bool MakeHardLink(const std::string& path, const std::string& existing) override {
+    sim_->AddHardLink(path, existing);
+    return true;
+  }
+
   bool CreateStoppedService(const std::string& name) override {
     sim_->AddService(name, false, false);
     return true;

@@ -309,6 +309,11 @@ class Win32ContractEnvironment : public ContractEnvironment {
     return std::make_unique<HeldHandle>(handle);
   }
 
+  bool MakeHardLink(const std::string& path,
+                      const std::string& existing) override {
+    return ::CreateHardLinkA(path.c_str(), existing.c_str(), nullptr) != FALSE;
+  }
+
   bool CreateJunction(const std::string& path,
                       const std::string& target) override {
     if (!CreateDirectoryA(path.c_str(), nullptr)) return false;

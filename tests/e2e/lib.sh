@@ -187,14 +187,15 @@ e2e_release_prefix() {
 # complete USB printer installation of the maker, "canary" unrelated things
 # that must survive). Also installs the stand-ins of the platform parts Wine
 # lacks: the printer-UI command over Wine's printui.dll, and the driver-install
-# framework DIFXAPI.dll next to the program, where it ships on Windows.
+# framework over Wine's DIFXAPI.dll stub in the system directory, the only
+# place the program loads it from (Wine's own file there is lower-case).
 e2e_seed() {
   if [[ ! -f $E2E_SEED ]]; then
     e2e_note "seed.exe is not built: nothing seeded"
     return 2
   fi
   cp "$E2E_TOOLS_DIR/printui.dll" "$WINEPREFIX/drive_c/windows/system32/printui.dll" || return 1
-  cp "$E2E_TOOLS_DIR/DIFXAPI.dll" "$E2E_APP_DIR/DIFXAPI.dll" || return 1
+  cp "$E2E_TOOLS_DIR/DIFXAPI.dll" "$WINEPREFIX/drive_c/windows/system32/difxapi.dll" || return 1
   local out=$E2E_SCENARIO_DIR/seed.out profile rc=0
   for profile in "$@"; do
     (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" "$E2E_SEED" install "$profile") >>"$out" 2>&1 || rc=1

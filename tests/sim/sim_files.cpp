@@ -171,6 +171,36 @@ std::shared_ptr<FileNode> FileStore::MakeDirs(const std::string& path) {
   return dir;
 }
 
+std::string FileStore::Canonical(const std::string& path, bool followFinal, int depth) const {
+  if (depth >= kMaxJunctionDepth) return std::string();
+  std::vector<std::string> parts = SplitPath(Absolute(path));
+  if (parts.empty() || !IsDriveSpec(parts[0])) return std::string();
+  std::shared_ptr<FileNode> dir = Drive(parts[0][0], false);
+  if (!dir) return std::string();
+  std::string result = dir->name;
+  for (size_t i = 1; i < parts.size(); ++i) {
+    if (!dir || !dir->isDir) return std::string();
+    auto it = dir->children.find(Upper(parts[i]));
+    if (it == dir->children.end()) return std::string();
+    const std::shared_ptr<FileNode>& child = it->second;
+    const bool last = i + 1 == parts.size();
+    if (!child->junctionTarget.empty() && (!last || followFinal)) {
+      result = Canonical(child->junctionTarget, true, depth + 1);
+      if (result.empty()) return result;
+      dir = Resolve(child, 0);
+    } else {
+      result += "\\" + child->name;
+      dir = child;
+    }
+  }
+  return result;
+}
+
+std::string FileStore::FinalPath(const std::string& path, bool followFinal) const {
+  const std::string canonical = Canonical(path, followFinal, 0);
+  return canonical.empty() ? canonical : "\\\\?\\" + canonical;
+}
+
 std::shared_ptr<FileNode> FileStore::Put(const std::string& path, const Bytes& content,
                                          uint32_t attributes, uint64_t time) {
   std::vector<std::string> parts = SplitPath(Absolute(path));
@@ -256,9 +286,9 @@ class SimFindHandle : public IFindHandle {
 class SimFile : public IFile {
  public:
   SimFile(SimWindows::Impl& impl, std::shared_ptr<FileNode> node, std::string path,
-          bool write, bool exclusive)
+          bool write, bool exclusive, std::string finalPath)
       : impl_(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
-        exclusive_(exclusive) {}
+        exclusive_(exclusive), finalPath_(std::move(finalPath)) {}
 
   ~SimFile() override {
     auto lock = impl_.Lock();
@@ -302,12 +332,38 @@ class SimFile : public IFile {
     return Outcome::Success();
   }
 
+  Outcome GetInformation(FileInformation& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("GetFileInformation", path_)) return Fail(*code);
+    out.attributes = ReportedAttributes(*node_);
+    out.linkCount = node_->links;
+    return Outcome::Success();
+  }
+
+  Outcome GetFinalPath(std::string& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("GetFinalPath", path_)) return Fail(*code);
+    out = finalPath_;
+    return Outcome::Success();
+  }
+
+  Outcome Truncate() override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("Truncate", path_)) return Fail(*code);
+    if (!write_) return Fail(win::kErrorAccessDenied);
+    node_->content.clear();
+    position_ = 0;
+    node_->lastWriteTime = impl_.FileTimeNow();
+    return Outcome::Success();
+  }
+
  private:
   SimWindows::Impl& impl_;
   std::shared_ptr<FileNode> node_;
   std::string path_;
   bool write_;
   bool exclusive_;
+  std::string finalPath_;
   size_t position_ = 0;
 };
 
@@ -358,6 +414,7 @@ class SimFileSystem : public IFileSystem {
       return Fail(win::kErrorSharingViolation);
     }
     if (node.openCount > 0) return Fail(win::kErrorSharingViolation);
+    if (node.links > 1) --node.links;
     found.parent->children.erase(Upper(found.name));
     return Outcome::Success();
   }
@@ -454,7 +511,55 @@ class SimFileSystem : public IFileSystem {
     }
     ++found.node->openCount;
     if (!share) found.node->exclusiveOpen = true;
-    out = std::make_unique<SimFile>(impl_, found.node, path, write, !share);
+    out = std::make_unique<SimFile>(impl_, found.node, path, write, !share,
+                                    impl_.files.FinalPath(path, true));
+    return Outcome::Success();
+  }
+
+  Outcome OpenNoFollow(const std::string& path, FileAccess access, FileCreation creation,
+                       File& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("OpenFile", path)) return Fail(*code);
+    FileLookup found = impl_.files.Lookup(path, false);
+    const bool write = access == FileAccess::ReadWrite;
+    if (!found.node) {
+      if (!found.parent) return Fail(win::kErrorPathNotFound);
+      if (creation == FileCreation::OpenExisting) return Fail(win::kErrorFileNotFound);
+      auto node = std::make_shared<FileNode>();
+      node->name = found.name;
+      node->attributes = win::kFileAttributeArchive;
+      node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
+      found.parent->children[Upper(found.name)] = node;
+      found.node = node;
+    } else {
+      FileNode& node = *found.node;
+      if (creation == FileCreation::CreateNew) return Fail(win::kErrorFileExists);
+      if (node.denied) return Fail(win::kErrorAccessDenied);
+      if (node.isDir && node.junctionTarget.empty()) return Fail(win::kErrorAccessDenied);
+      if (write && (node.attributes & win::kFileAttributeReadOnly)) {
+        return Fail(win::kErrorAccessDenied);
+      }
+      if (node.exclusiveOpen || node.openCount > 0 || node.inUseAttempts != 0) {
+        return Fail(win::kErrorSharingViolation);
+      }
+      if (creation == FileCreation::CreateAlways) node.content.clear();
+    }
+    ++found.node->openCount;
+    found.node->exclusiveOpen = true;
+    out = std::make_unique<SimFile>(impl_, found.node, path, write, true,
+                                    impl_.files.FinalPath(path, false));
+    return Outcome::Success();
+  }
+
+  Outcome OpenDirectory(const std::string& path, bool followLink, File& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
+    FileLookup found = impl_.files.Lookup(path, followLink);
+    if (!found.node) return Fail(found.error);
+    if (found.node->denied) return Fail(win::kErrorAccessDenied);
+    ++found.node->openCount;
+    out = std::make_unique<SimFile>(impl_, found.node, path, false, false,
+                                    impl_.files.FinalPath(path, followLink));
     return Outcome::Success();
   }
 
@@ -508,6 +613,34 @@ void SimWindows::AddJunction(const std::string& path, const std::string& targetD
   node->junctionTarget = impl_->files.Absolute(targetDir);
   node->creationTime = node->lastWriteTime = impl_->FileTimeNow();
   parent->children[detail::Upper(parts.back())] = node;
+}
+
+void SimWindows::AddFileLink(const std::string& path, const std::string& target) {
+  auto lock = impl_->Lock();
+  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
+  if (parts.size() < 2) return;
+  std::shared_ptr<detail::FileNode> parent =
+      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
+  if (!parent) return;
+  auto node = std::make_shared<detail::FileNode>();
+  node->name = parts.back();
+  node->attributes = win::kFileAttributeArchive | win::kFileAttributeReparsePoint;
+  node->junctionTarget = impl_->files.Absolute(target);
+  node->creationTime = node->lastWriteTime = impl_->FileTimeNow();
+  parent->children[detail::Upper(parts.back())] = node;
+}
+
+void SimWindows::AddHardLink(const std::string& path, const std::string& existing) {
+  auto lock = impl_->Lock();
+  detail::FileLookup found = impl_->files.Lookup(existing, false);
+  if (!found.node || found.node->isDir) return;
+  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
+  if (parts.size() < 2) return;
+  std::shared_ptr<detail::FileNode> parent =
+      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
+  if (!parent) return;
+  ++found.node->links;
+  parent->children[detail::Upper(parts.back())] = found.node;
 }
 
 void SimWindows::SetFileTimes(const std::string& path, uint64_t creation, uint64_t lastWrite) {

@@ -115,7 +115,8 @@ struct FileNode {
   uint64_t creationTime = 0;
   uint64_t lastWriteTime = 0;
   std::map<std::string, std::shared_ptr<FileNode>> children;  // by upper name
-  std::string junctionTarget;  // set for a junction
+  std::string junctionTarget;  // set for a junction or a file link
+  uint32_t links = 1;          // names of the node (hard links)
   int inUseAttempts = 0;       // RemoveFile fails 32 while non-zero (-1: always)
   bool denied = false;
   int openCount = 0;
@@ -137,6 +138,10 @@ class FileStore {
   explicit FileStore(std::function<std::string()> currentDir);
   // followFinal: a junction at the end of the path stands for its target.
   FileLookup Lookup(const std::string& path, bool followFinal) const;
+  // The path GetFinalPathNameByHandleA gives for what `path` reaches
+  // ("\\?\C:\..."), links resolved (the last one only when followFinal);
+  // empty when something on the way is missing.
+  std::string FinalPath(const std::string& path, bool followFinal) const;
   std::shared_ptr<FileNode> MakeDirs(const std::string& path);
   std::shared_ptr<FileNode> Put(const std::string& path, const Bytes& content,
                                 uint32_t attributes, uint64_t time);
@@ -148,6 +153,7 @@ class FileStore {
 
  private:
   std::shared_ptr<FileNode> Resolve(const std::shared_ptr<FileNode>& node, int depth) const;
+  std::string Canonical(const std::string& path, bool followFinal, int depth) const;
   std::shared_ptr<FileNode> Drive(char letter, bool create) const;
   std::function<std::string()> currentDir_;
   mutable std::map<char, std::shared_ptr<FileNode>> drives_;

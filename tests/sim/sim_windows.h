@@ -205,6 +205,10 @@ class SimWindows {
   void AddDir(const std::string& path, uint32_t attributes = win::kFileAttributeDirectory);
   // A junction (directory reparse point) whose contents are targetDir's.
   void AddJunction(const std::string& path, const std::string& targetDir);
+  // A symbolic link to a file (the target need not exist), and a second
+  // name of an existing file.
+  void AddFileLink(const std::string& path, const std::string& target);
+  void AddHardLink(const std::string& path, const std::string& existing);
   void SetFileTimes(const std::string& path, uint64_t creation, uint64_t lastWrite);
   bool Exists(const std::string& path) const;
   bool IsDirectory(const std::string& path) const;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "support/log_file_manager.h"
@@ -108,3 +109,72 @@ TEST_F(LogFileTest, FormattedLinesAreCutToTheFormatBuffer) {
 }
 
 }  // namespace
+
+// Another file that a link in the log's place would reach.
+constexpr const char* kVictimPath = "C:\\Target\\victim.txt";
+constexpr const char* kLogDir = "C:\\Work\\log";
+
+struct LinkCase {
+  const char* name;
+  std::function<void(sim::SimWindows&)> plant;
+};
+
+class LogLinkTest : public LogFileTest, public ::testing::WithParamInterface<LinkCase> {
+ protected:
+  // Larger than the size rule, so that emptying it would show too.
+  const std::string victim = std::string(CLogFileManager::kMaxKeptSize + 1, 'v');
+};
+
+TEST_P(LogLinkTest, NothingIsWrittenThroughTheLinkAndTheProgramRunsWithoutLog) {
+  sim.AddFile(kVictimPath, victim);
+  GetParam().plant(sim);
+  EXPECT_FALSE(log.OpenLog(kLogName));
+  EXPECT_FALSE(log.WriteRaw("", false));
+  EXPECT_FALSE(log.WriteLine("a line"));
+  EXPECT_EQ(sim.ReadFile(kVictimPath), victim);
+  EXPECT_FALSE(sim.Exists("C:\\Target\\created.log"));
+  EXPECT_EQ(sim.ReadFile("C:\\Target\\purvex.log").value_or(""), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, LogLinkTest,
+    ::testing::Values(
+        LinkCase{"FileLinkToAnotherFile",
+                 [](sim::SimWindows& s) { s.AddFileLink(kLogPath, kVictimPath); }},
+        LinkCase{"DanglingFileLink",
+                 [](sim::SimWindows& s) { s.AddFileLink(kLogPath, "C:\\Target\\created.log"); }},
+        LinkCase{"SecondNameOfAnotherFile",
+                 [](sim::SimWindows& s) { s.AddHardLink(kLogPath, kVictimPath); }},
+        LinkCase{"LogDirectoryIsAJunction",
+                 [](sim::SimWindows& s) { s.AddJunction(kLogDir, "C:\\Target"); }},
+        LinkCase{"LogDirectoryIsAJunctionHoldingALog",
+                 [](sim::SimWindows& s) {
+                   s.AddFile("C:\\Target\\purvex.log", "");
+                   s.AddJunction(kLogDir, "C:\\Target");
+                 }}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+
+// The log directory's own place may be reached through a junction higher up
+// (a current directory on a mounted folder): the file is still the one in
+// the directory that was opened.
+TEST_F(LogFileTest, CurrentDirectoryReachedThroughAJunctionStillLogs) {
+  sim.AddDir("D:\\Real");
+  sim.AddJunction("C:\\Work", "D:\\Real");
+  ASSERT_TRUE(log.OpenLog(kLogName));
+  ASSERT_TRUE(log.WriteLine("kept"));
+  EXPECT_EQ(testlog::Messages(sim, "D:\\Real\\log\\purvex.log"), std::vector<std::string>{"kept"});
+}
+
+TEST_F(LogFileTest, ALinkPutInTheLogsPlaceDuringTheRunDropsTheLines) {
+  sim.AddFile(kVictimPath, "keep");
+  ASSERT_TRUE(log.OpenLog(kLogName));
+  ASSERT_TRUE(log.WriteLine("before"));
+  ASSERT_TRUE(sim.platform().files.RemoveFile(kLogPath).ok);
+  sim.AddFileLink(kLogPath, kVictimPath);
+  EXPECT_FALSE(log.WriteLine("through the link"));
+  EXPECT_EQ(sim.ReadFile(kVictimPath), "keep");
+  // A line never creates the file: a dangling link would create its target.
+  ASSERT_TRUE(sim.platform().files.RemoveFile(kLogPath).ok);
+  EXPECT_FALSE(log.WriteLine("after"));
+  EXPECT_FALSE(sim.Exists(kLogPath));
+}

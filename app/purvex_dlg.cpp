@@ -249,17 +249,27 @@ void CPurvexDlg::ShowResultMessage(int code) {
 
 void CPurvexDlg::ShowDeletionReport(int code) {
   // Some steps count a tree they could only partly delete as done; the files
-  // left behind still make it no success, so they are listed instead.
-  if (code == kResultOk && NotDeletedFiles.empty()) {
+  // left behind still make it no success, so they are listed instead. A
+  // spooler that the operation stopped and could not start again is no
+  // success either: printing stays off until the user starts it.
+  const bool spoolerStopped = PrinterPage.SpoolerStoppedBySequence;
+  if (code == kResultOk && NotDeletedFiles.empty() && !spoolerStopped) {
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog,
                                      LoadText(IDS_UNINSTALL_COMPLETED),
                                      ApplicationName(),
                                      win::kMbOk | win::kMbIconInformation);
     return;
   }
-  if (NotDeletedFiles.empty()) return;
-  std::string report = LoadText(IDS_REPORT_HEADING);
-  for (const std::string& path : NotDeletedFiles) report += path + "\r\n";
+  if (NotDeletedFiles.empty() && !spoolerStopped) return;
+  std::string report;
+  if (!NotDeletedFiles.empty()) {
+    report = LoadText(IDS_REPORT_HEADING);
+    for (const std::string& path : NotDeletedFiles) report += path + "\r\n";
+  }
+  if (spoolerStopped) {
+    if (!report.empty()) report += "\r\n";
+    report += LoadText(IDS_SPOOLER_NOT_STARTED);
+  }
   (void)platform.messageBoxes.Show(BoxOwner::MainDialog, report,
                                    ApplicationName(),
                                    win::kMbOk | win::kMbIconExclamation);

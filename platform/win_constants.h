@@ -62,6 +62,14 @@ constexpr uint32_t kServiceAllAccess = 0xF01FF;
 constexpr uint32_t kServiceStop = 0x0020;
 constexpr uint32_t kDelete = 0x10000;
 constexpr uint32_t kServiceControlStop = 1;
+// SERVICE_STATUS dwCurrentState.
+constexpr uint32_t kServiceStopped = 1;
+constexpr uint32_t kServiceStartPending = 2;
+constexpr uint32_t kServiceStopPending = 3;
+constexpr uint32_t kServiceRunning = 4;
+constexpr uint32_t kServiceContinuePending = 5;
+constexpr uint32_t kServicePausePending = 6;
+constexpr uint32_t kServicePaused = 7;
 
 // SetupAPI
 constexpr uint32_t kDigcfAllClasses = 4;

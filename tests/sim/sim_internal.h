@@ -159,7 +159,14 @@ struct ServiceState {
   bool disabled = false;
   bool markedForDelete = false;
   int handles = 0;
+  // A stop request leaves the service STOP_PENDING for this long (virtual
+  // ms; kNeverMs: for ever).
+  uint64_t stopDelayMs = 0;
+  bool stopPending = false;
+  uint64_t stoppedAtMs = 0;
 };
+
+inline constexpr uint64_t kNeverMs = ~uint64_t{0};
 
 struct DeviceElement {
   std::string instanceId;

@@ -21,7 +21,8 @@
 //              GetPrinter2Size, GetPrinter2, GetDriver6Size, GetDriver6,
 //              RemovePrinter, ClosePrinter (printer); RemoveForm (form)
 //   services   OpenManager (access); OpenService (name); StartService,
-//              DeleteService (upper name); ControlService ("<NAME>#<control>")
+//              DeleteService, QueryServiceStatus (upper name); ControlService
+//              ("<NAME>#<control>")
 //   devices    GetClassDevs (flags); EnumDevice (index); GetRegistryProperty
 //              ("<id>#<property>"); OpenDevRegKey (id); CallClassInstaller
 //              ("<id>#<function>")
@@ -51,6 +52,7 @@ using Bytes = std::vector<uint8_t>;
 
 // Repeat counts of faults: for ever.
 inline constexpr int kUnlimited = -1;
+inline constexpr uint64_t kStopsForEver = ~uint64_t{0};
 
 inline constexpr const char* kDefaultWindowsDir = "C:\\Windows";
 inline constexpr const char* kDefaultModuleFileName =
@@ -273,6 +275,9 @@ class SimWindows {
   // a marked service fails with 1072, as on Windows.
   void AddService(const std::string& name, bool running = false, bool disabled = false);
   void RemoveService(const std::string& name);
+  // Each later stop leaves the service STOP_PENDING for ms of virtual time
+  // (kStopsForEver: it never ends); a start meanwhile fails with 1056.
+  void SetStopDelay(const std::string& name, uint64_t ms);
   void SetServiceRunning(const std::string& name, bool running);
   bool ServiceExists(const std::string& name) const;
   bool IsRunning(const std::string& name) const;

@@ -10,6 +10,14 @@
 namespace {
 
 constexpr const char* kLogExtension = ".log";
+constexpr const char* kWorkerLeftLine =
+    "The uninstall operation did not stop in time: the program ends without waiting for it.";
+constexpr const char* kEndSessionRefusedLine =
+    "Windows asked to end the session while an uninstall operation runs: refused.";
+constexpr const char* kSessionEndsLine =
+    "The session ends while an uninstall operation runs: stopping it.";
+// Nobody reads it; it tells a process that ended this way from a normal end.
+constexpr uint32_t kWorkerLeftExitCode = 1;
 constexpr const char* kExeExtension = ".exe";
 constexpr const char* kOpenVerb = "open";
 
@@ -230,11 +238,33 @@ bool CPurvexDlg::OnHelpKey(bool shiftDown) {
   return true;
 }
 
-void CPurvexDlg::OnClose() {
-  // A running worker still appends to these lists: stop it before emptying them.
-  if (PrinterPage.Worker.IsRunning()) PrinterPage.ShutdownWorker();
+bool CPurvexDlg::OnClose() { return Close(true); }
+
+bool CPurvexDlg::OnQueryEndSession() {
+  if (!PrinterPage.Worker.IsRunning()) return true;
+  (void)Log.WriteLine(kEndSessionRefusedLine);
+  return false;
+}
+
+bool CPurvexDlg::OnEndSession() {
+  if (PrinterPage.Worker.IsRunning()) (void)Log.WriteLine(kSessionEndsLine);
+  return Close(false);
+}
+
+bool CPurvexDlg::Close(bool notify) {
+  // A running worker still appends to these lists: stop it before emptying
+  // them. One it could not stop keeps using them, so the process ends as it
+  // is, the spooler already started again.
+  if (PrinterPage.Worker.IsRunning() && !PrinterPage.ShutdownWorker(notify)) {
+    if (PrinterPage.Worker.IsAbandoned()) {
+      (void)Log.WriteLine(kWorkerLeftLine);
+      platform.shell.EndProcessNow(kWorkerLeftExitCode);
+    }
+    return false;
+  }
   DeletedFiles.clear();
   NotDeletedFiles.clear();
+  return true;
 }
 
 void CPurvexDlg::ShowResultMessage(int code) {

@@ -103,8 +103,9 @@ class CRemoveDrvPrn {
   bool OnPageMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // Tear-down when the main window closes during an operation: stop notice,
   // cooperative stop, and the spooler started again if a sequence left it
-  // stopped.
-  void ShutdownWorker();
+  // stopped. False when the worker still runs afterwards (left behind, or
+  // an earlier call is still waiting for it): nothing it uses may go then.
+  bool ShutdownWorker(bool notify = true);
 
   // --- page window logic ---
   void InitControls();

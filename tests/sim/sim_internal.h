@@ -226,6 +226,7 @@ struct SimWindows::Impl {
   // clock
   uint64_t nowMs = 0;
   std::vector<uint32_t> sleeps;
+  bool realSleeps = false;
   uint64_t actionSequence = 0;
   std::map<std::pair<uint64_t, uint64_t>, std::function<void()>> actions;
   int hour = 12, minute = 0, second = 0;
@@ -266,6 +267,7 @@ struct SimWindows::Impl {
   uint32_t processExit = 0;
   uint32_t processError = 0;
   std::function<void(const ProcessRecord&)> processHook;
+  std::optional<uint32_t> endedWith;
 
   // message boxes
   std::vector<MessageBoxRecord> boxes;

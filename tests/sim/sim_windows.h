@@ -27,7 +27,8 @@
 //              ("<id>#<property>"); OpenDevRegKey (id); CallClassInstaller
 //              ("<id>#<function>")
 //   store      DriverPackageGetPath (inf); DriverPackageUninstall ("<inf>#<flags>")
-//   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe)
+//   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe);
+//              EndProcess (exit code; cannot fail)
 //   system     ModuleFileName, CurrentDirectory, WindowsDirectory,
 //              SystemDirectory, Version ("extended"/"basic"), UserName,
 //              FileVersionInfoSize, FileVersionInfo (path), QueryVersionValue
@@ -243,6 +244,9 @@ class SimWindows {
 
   // ---- clock ----
   uint64_t NowMs() const;
+  // Sleeps also wait in real time (a stop-aware one until its signal is
+  // raised), for tests with real threads.
+  void SetRealSleeps(bool real);
   // Every Sleep, in order.
   std::vector<uint32_t> Sleeps() const;
   uint64_t TotalSleptMs() const;
@@ -316,6 +320,8 @@ class SimWindows {
   std::vector<ProcessRecord> Processes() const;
   void SetProcessResult(bool started, uint32_t exitCode = 0, uint32_t error = 2);
   void SetProcessHook(std::function<void(const ProcessRecord&)> hook);
+  // The exit code given to EndProcessNow (the simulation goes on running).
+  std::optional<uint32_t> ProcessEndedWith() const;
 
   // ---- message boxes ----
   std::vector<MessageBoxRecord> MessageBoxes() const;

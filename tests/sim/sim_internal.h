@@ -118,6 +118,11 @@ struct FileNode {
   std::string junctionTarget;  // set for a junction
   int inUseAttempts = 0;       // RemoveFile fails 32 while non-zero (-1: always)
   bool denied = false;
+  // Owned by another account, with no access for the running user until
+  // that user owns it and has full control of it.
+  bool foreign = false;
+  Bytes owner;
+  std::vector<Bytes> fullControl;
   int openCount = 0;
   bool exclusiveOpen = false;
 };
@@ -269,6 +274,11 @@ struct SimWindows::Impl {
   std::function<void(const ProcessRecord&)> processHook;
   std::optional<uint32_t> endedWith;
 
+  // security
+  Bytes userSid;
+  std::vector<std::string> enabledPrivileges;
+  bool Locked(const detail::FileNode& node) const;
+
   // message boxes
   std::vector<MessageBoxRecord> boxes;
   std::vector<int> answers;
@@ -286,6 +296,7 @@ struct SimWindows::Impl {
   std::unique_ptr<IClock> clockFacility;
   std::unique_ptr<IMessageBoxes> boxesFacility;
   std::unique_ptr<IStringTable> stringsFacility;
+  std::unique_ptr<ISecurity> securityFacility;
   std::unique_ptr<Platform> platform;
 };
 
@@ -302,6 +313,7 @@ std::unique_ptr<ISystem> MakeSystem(SimWindows::Impl& impl);
 std::unique_ptr<IClock> MakeClock(SimWindows::Impl& impl);
 std::unique_ptr<IMessageBoxes> MakeMessageBoxes(SimWindows::Impl& impl);
 std::unique_ptr<IStringTable> MakeStrings();
+std::unique_ptr<ISecurity> MakeSecurity(SimWindows::Impl& impl);
 // An open registry key over a node (used by the devices facility too).
 RegistryKey MakeKeyHandle(SimWindows::Impl& impl, std::shared_ptr<RegNode> node,
                           std::string path);

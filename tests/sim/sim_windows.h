@@ -36,6 +36,8 @@
 //              FormatSystemMessage (code) are recorded but cannot fail
 //   clock      Sleep (ms; cannot fail), LocalTime
 //   boxes      MessageBox (text; a failure returns 0)
+//   security   CurrentUserSid; EnablePrivilege (name); TakeOwnership,
+//              GrantFullControl (path)
 // A string-returning call that fails returns "" and sets the last error.
 #include <cstdint>
 #include <functional>
@@ -223,6 +225,15 @@ class SimWindows {
   void ClearInUse(const std::string& path);
   // RemoveFile, RemoveDir and Open of this entry fail with 5.
   void SetDenied(const std::string& path, bool denied = true);
+
+  // ---- security ----
+  // Owned by the system account, no access for the running user: listing it
+  // and deleting it fail with 5 until that user owns it and has full
+  // control of it.
+  void SetOwnedByOther(const std::string& path);
+  Sid UserSid() const;
+  std::optional<Sid> OwnerOf(const std::string& path) const;  // none: never set
+  bool HasFullControl(const std::string& path, const Sid& account) const;
 
   // ---- system ----
   void SetProcessorArchitecture(uint16_t arch);

@@ -1,5 +1,5 @@
-#include "platform/text.h"
 #include "printer_page/remove_drv_prn.h"
+#include "platform/text.h"
 #include "platform/win_constants.h"
 #include "resources/resource_ids.h"
 #include "support/service_helper.h"

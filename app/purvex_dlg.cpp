@@ -252,6 +252,9 @@ bool CPurvexDlg::OnEndSession() {
 }
 
 bool CPurvexDlg::Close(bool notify) {
+  // A close that arrives while an earlier one waits for the worker (from the
+  // notice's or the wait's message handling): that one finishes the job.
+  if (PrinterPage.Worker.IsStopping()) return false;
   // A running worker still appends to these lists: stop it before emptying
   // them. One it could not stop keeps using them, so the process ends as it
   // is, the spooler already started again.

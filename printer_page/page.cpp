@@ -374,7 +374,7 @@ bool CRemoveDrvPrn::OnPageMessage(uint32_t message, uintptr_t /*wParam*/,
 void CRemoveDrvPrn::OnClose() {
   // The worker walks these lists: stop it before freeing them, and never
   // free them under a worker that could not be stopped.
-  if (Worker.IsRunning() && !ShutdownWorker()) return;
+  if (Worker.IsStopping() || (Worker.IsRunning() && !ShutdownWorker())) return;
   InfFiles.clear();
   CPurvexDlg::FreeItemList(Printers);
 }

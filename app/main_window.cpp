@@ -21,6 +21,22 @@ void PumpPendingMessages() {
   }
 }
 
+// Shown by Windows (Vista on) beside the program while an operation refuses
+// to let the session end.
+constexpr wchar_t kShutdownBlockReason[] =
+    L"A printer is being uninstalled. Ending the session now could leave the print "
+    L"spooler stopped and the printer half removed.";
+
+using ShutdownBlockReasonCreateFn = BOOL(WINAPI*)(HWND, LPCWSTR);
+using ShutdownBlockReasonDestroyFn = BOOL(WINAPI*)(HWND);
+
+// user32 is loaded by the time a window exists; the functions are missing
+// before Vista (and Wine's create always fails).
+FARPROC User32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleA("user32.dll");
+  return user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
+}
+
 BOOL CALLBACK ForwardSysColorChange(HWND child, LPARAM) {
   SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
   return TRUE;
@@ -44,6 +60,7 @@ INT_PTR CMainWindow::OnInitDialog() {
 
   dlg_.InitializeState();
   dlg_.PrinterPage.Worker.PumpWhileWaiting = PumpPendingMessages;
+  pageWindow_.SetOperationEndedHandler([this] { SetShutdownBlockReason(false); });
 
   (void)sheet_.Create(Handle(), {&pageWindow_});
   ui::CenterWindow(Handle(), nullptr);
@@ -110,9 +127,41 @@ INT_PTR CMainWindow::OnPaint() {
 INT_PTR CMainWindow::OnQueryDragIcon() { return reinterpret_cast<INT_PTR>(bigIcon_.get()); }
 
 INT_PTR CMainWindow::OnClose() {
-  dlg_.OnClose();
   EndMainDialog(IDCANCEL);
   return TRUE;
+}
+
+INT_PTR CMainWindow::OnOtherMessage(UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_QUERYENDSESSION) {
+    const bool allow = dlg_.OnQueryEndSession();
+    SetShutdownBlockReason(!allow);
+    SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, allow ? TRUE : FALSE);
+    return TRUE;
+  }
+  if (message == WM_ENDSESSION) {
+    SetShutdownBlockReason(false);
+    // The session really ends: the process may be ended as soon as this
+    // returns, so the worker is stopped and the spooler started here.
+    if (wParam != FALSE && dlg_.OnEndSession()) EndDialog(IDCANCEL);
+    SetWindowLongPtrA(Handle(), DWLP_MSGRESULT, 0);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void CMainWindow::SetShutdownBlockReason(bool blocking) {
+  if (blocking == blockReasonSet_) return;
+  if (blocking) {
+    auto create = reinterpret_cast<ShutdownBlockReasonCreateFn>(
+        reinterpret_cast<void*>(User32Function("ShutdownBlockReasonCreate")));
+    // Without a reason Windows still shows the program as refusing.
+    blockReasonSet_ = create != nullptr && create(Handle(), kShutdownBlockReason) != FALSE;
+    return;
+  }
+  auto destroy = reinterpret_cast<ShutdownBlockReasonDestroyFn>(
+      reinterpret_cast<void*>(User32Function("ShutdownBlockReasonDestroy")));
+  if (destroy != nullptr) destroy(Handle());
+  blockReasonSet_ = false;
 }
 
 INT_PTR CMainWindow::OnSysColorChange() {
@@ -127,7 +176,9 @@ INT_PTR CMainWindow::OnDestroy() {
 
 void CMainWindow::EndMainDialog(INT_PTR result) {
   // The worker may be inside a sequence; it is stopped cooperatively while
-  // its windows still exist.
-  if (dlg_.PrinterPage.Worker.IsRunning()) dlg_.PrinterPage.ShutdownWorker();
+  // its windows still exist. A close that arrives while an earlier one
+  // waits for it does nothing more.
+  if (!dlg_.OnClose()) return;
+  SetShutdownBlockReason(false);
   EndDialog(result);
 }

@@ -26,12 +26,16 @@ class CMainWindow : public ui::ModalDialog {
   INT_PTR OnClose() override;
   INT_PTR OnSysColorChange() override;
   INT_PTR OnDestroy() override;
+  INT_PTR OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void AddSystemMenuEntries();
   void ShowAbout();
   bool OnHelpKey();
   void EndMainDialog(INT_PTR result);
+  // The text Windows shows for this program while it refuses to let the
+  // session end; from Vista on, resolved at run time.
+  void SetShutdownBlockReason(bool blocking);
 
   CPurvexDlg& dlg_;
   OwnerRegistrar registerOwner_;
@@ -39,4 +43,5 @@ class CMainWindow : public ui::ModalDialog {
   ui::UniqueIcon smallIcon_;
   CPageWindow pageWindow_;
   ui::ChildPropertySheet sheet_;
+  bool blockReasonSet_ = false;
 };

@@ -10,6 +10,14 @@
 namespace {
 
 constexpr const char* kLogExtension = ".log";
+constexpr const char* kWorkerLeftLine =
+    "The uninstall operation did not stop in time: the program ends without waiting for it.";
+constexpr const char* kEndSessionRefusedLine =
+    "Windows asked to end the session while an uninstall operation runs: refused.";
+constexpr const char* kSessionEndsLine =
+    "The session ends while an uninstall operation runs: stopping it.";
+// Nobody reads it; it tells a process that ended this way from a normal end.
+constexpr uint32_t kWorkerLeftExitCode = 1;
 constexpr const char* kExeExtension = ".exe";
 constexpr const char* kOpenVerb = "open";
 
@@ -230,11 +238,36 @@ bool CPurvexDlg::OnHelpKey(bool shiftDown) {
   return true;
 }
 
-void CPurvexDlg::OnClose() {
-  // A running worker still appends to these lists: stop it before emptying them.
-  if (PrinterPage.Worker.IsRunning()) PrinterPage.ShutdownWorker();
+bool CPurvexDlg::OnClose() { return Close(true); }
+
+bool CPurvexDlg::OnQueryEndSession() {
+  if (!PrinterPage.Worker.IsRunning()) return true;
+  (void)Log.WriteLine(kEndSessionRefusedLine);
+  return false;
+}
+
+bool CPurvexDlg::OnEndSession() {
+  if (PrinterPage.Worker.IsRunning()) (void)Log.WriteLine(kSessionEndsLine);
+  return Close(false);
+}
+
+bool CPurvexDlg::Close(bool notify) {
+  // A close that arrives while an earlier one waits for the worker (from the
+  // notice's or the wait's message handling): that one finishes the job.
+  if (PrinterPage.Worker.IsStopping()) return false;
+  // A running worker still appends to these lists: stop it before emptying
+  // them. One it could not stop keeps using them, so the process ends as it
+  // is, the spooler already started again.
+  if (PrinterPage.Worker.IsRunning() && !PrinterPage.ShutdownWorker(notify)) {
+    if (PrinterPage.Worker.IsAbandoned()) {
+      (void)Log.WriteLine(kWorkerLeftLine);
+      platform.shell.EndProcessNow(kWorkerLeftExitCode);
+    }
+    return false;
+  }
   DeletedFiles.clear();
   NotDeletedFiles.clear();
+  return true;
 }
 
 void CPurvexDlg::ShowResultMessage(int code) {
@@ -249,17 +282,27 @@ void CPurvexDlg::ShowResultMessage(int code) {
 
 void CPurvexDlg::ShowDeletionReport(int code) {
   // Some steps count a tree they could only partly delete as done; the files
-  // left behind still make it no success, so they are listed instead.
-  if (code == kResultOk && NotDeletedFiles.empty()) {
+  // left behind still make it no success, so they are listed instead. A
+  // spooler that the operation stopped and could not start again is no
+  // success either: printing stays off until the user starts it.
+  const bool spoolerStopped = PrinterPage.SpoolerStoppedBySequence;
+  if (code == kResultOk && NotDeletedFiles.empty() && !spoolerStopped) {
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog,
                                      LoadText(IDS_UNINSTALL_COMPLETED),
                                      ApplicationName(),
                                      win::kMbOk | win::kMbIconInformation);
     return;
   }
-  if (NotDeletedFiles.empty()) return;
-  std::string report = LoadText(IDS_REPORT_HEADING);
-  for (const std::string& path : NotDeletedFiles) report += path + "\r\n";
+  if (NotDeletedFiles.empty() && !spoolerStopped) return;
+  std::string report;
+  if (!NotDeletedFiles.empty()) {
+    report = LoadText(IDS_REPORT_HEADING);
+    for (const std::string& path : NotDeletedFiles) report += path + "\r\n";
+  }
+  if (spoolerStopped) {
+    if (!report.empty()) report += "\r\n";
+    report += LoadText(IDS_SPOOLER_NOT_STARTED);
+  }
   (void)platform.messageBoxes.Show(BoxOwner::MainDialog, report,
                                    ApplicationName(),
                                    win::kMbOk | win::kMbIconExclamation);

@@ -45,7 +45,13 @@ class CPurvexDlg {
   static SysCommand ClassifySysCommand(uint32_t id);
   // F1 (WM_HELP via PreTranslateMessage): true when handled.
   bool OnHelpKey(bool shiftDown);
-  void OnClose();
+  // False when the close cannot finish: an earlier close still waits for the
+  // worker, or the worker could not be stopped and the process was ended.
+  bool OnClose();
+  // WM_QUERYENDSESSION: false (refuse) while an operation runs.
+  bool OnQueryEndSession();
+  // WM_ENDSESSION of a session that ends: the close without the stop notice.
+  bool OnEndSession();
 
   void ShowResultMessage(int code);
   void ShowDeletionReport(int code);
@@ -79,4 +85,7 @@ class CPurvexDlg {
   std::string EnvDriversKey;
   std::string SpoolPccDir;
   std::string SpoolDriversDir;
+
+ private:
+  bool Close(bool notify);
 };

@@ -14,7 +14,6 @@ using FileList = std::vector<std::string>;
 class CDeviceService {
  public:
   static constexpr uint32_t kMaxPath = 260;
-  static constexpr uint32_t kExternalToolTimeoutMs = 120000;
 
   explicit CDeviceService(Platform& platform);
   virtual ~CDeviceService();
@@ -56,6 +55,9 @@ class CDeviceService {
   // entered: what it points to is not part of the tree.
   bool RemoveLink(const std::string& path, FileList* deletedList,
                   FileList* notDeletedList);
+  // Ownership and full control of every entry below a directory already
+  // taken, links taken as themselves and never entered.
+  void TakeTreeBelow(const std::string& directory, const Sid& user);
 
   Platform& platform_;
   CPurvexDlg* mainDialog_ = nullptr;

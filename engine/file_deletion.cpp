@@ -9,18 +9,10 @@ constexpr const char* kPnfExtension = "pnf";
 constexpr size_t kInfExtensionLength = 3;
 constexpr const char* kAllEntriesPattern = "*";
 
-// The system's own tools, never a copy that happens to lie in the current or
-// the program directory.
-constexpr const char* kTakeownExe = "\\takeown.exe";
-constexpr const char* kIcaclsExe = "\\icacls.exe";
-// takeown: recurse, answer its "take ownership of unlisted directories?"
-// question with yes instead of waiting for input, on this path.
-constexpr const char* kTakeownRecurse = "/r";
-constexpr const char* kTakeownDefaultAnswer = "/d";
-constexpr const char* kTakeownYes = "Y";
-constexpr const char* kTakeownPath = "/f";
-constexpr const char* kIcaclsGrant = "/grant";
-constexpr const char* kFullControlSuffix = ":F";
+// Taking ownership needs the first privilege; the second lets the access
+// list of an entry be written while someone else still owns it.
+constexpr const char* kTakeOwnershipPrivilege = "SeTakeOwnershipPrivilege";
+constexpr const char* kRestorePrivilege = "SeRestorePrivilege";
 
 bool IsDirectoryLink(uint32_t attributes) {
   constexpr uint32_t kLinkBits =
@@ -138,48 +130,58 @@ bool CDeviceService::DeleteDirectory(const std::string& path,
 }
 
 bool CDeviceService::SetRightToDelDir(const std::string& directory) {
-  std::string userName;
-  if (!GetCurrentUserName(userName)) {
+  Sid user;
+  if (!platform_.security.CurrentUserSid(user)) {
     Log(text::Format(
         "An error occurred getting User Name in SetRightToDelDir(). Impossible "
         "to get ownership of directory [%s].",
         directory));
     return false;
   }
-  const std::string systemDirectory =
-      TrimTrailingChar(platform_.system.SystemDirectory(), '\\');
-  uint32_t exitCode = 0;
-  // Without a system directory there is no trusted place to start the
-  // tools from, which counts as not being able to start them.
-  const bool takeownStarted =
-      !systemDirectory.empty() &&
-      platform_.shell
-          .RunProcess(systemDirectory + kTakeownExe,
-                      {kTakeownRecurse, kTakeownDefaultAnswer, kTakeownYes,
-                       kTakeownPath, directory},
-                      kExternalToolTimeoutMs, exitCode)
-          .ok;
-  if (!takeownStarted) {
+  uint32_t attributes = 0;
+  // Nothing to take: the deletion that follows reports the missing path.
+  if (directory.empty() || !platform_.files.GetAttributes(directory, attributes)) return false;
+  // A token without them still owns what it created; each entry tells.
+  (void)platform_.security.EnablePrivilege(kTakeOwnershipPrivilege);
+  (void)platform_.security.EnablePrivilege(kRestorePrivilege);
+
+  if (!platform_.security.TakeOwnership(directory, user)) {
     Log(text::Format(
         "An error occurred in SetRightToDelDir(), taking ownership of "
         "directory [%s].",
         directory));
     return false;
   }
-  // The tools' exit codes are not looked at: a tree that takeown cannot fully
-  // take still gets the grant attempt, and the deletion finds out the rest.
-  const bool icaclsStarted =
-      platform_.shell
-          .RunProcess(systemDirectory + kIcaclsExe,
-                      {directory, kIcaclsGrant, userName + kFullControlSuffix},
-                      kExternalToolTimeoutMs, exitCode)
-          .ok;
-  if (!icaclsStarted) {
+  if (!platform_.security.GrantFullControl(directory, user)) {
     Log(text::Format(
         "An error occurred in SetRightToDelDir(), modifying access control "
         "of directory [%s].",
         directory));
     return false;
   }
+  // A link is taken as itself and never entered: what it points to is not
+  // part of the tree.
+  if (!IsDirectoryLink(attributes) && (attributes & win::kFileAttributeDirectory) != 0) {
+    TakeTreeBelow(directory, user);
+  }
   return true;
+}
+
+// Entries that cannot be taken are passed over: the deletion that follows
+// finds out what is left, as it did when an external tool did this.
+void CDeviceService::TakeTreeBelow(const std::string& directory, const Sid& user) {
+  const std::string prefix = directory + "\\";
+  FindData entry;
+  FindHandle search;
+  if (!platform_.files.FindFirst(prefix + kAllEntriesPattern, entry, search)) return;
+  for (bool more = true; more; more = search->Next(entry).ok) {
+    if (CPurvexDlg::IsDotOrDotDot(entry.name)) continue;
+    const std::string path = prefix + entry.name;
+    const bool taken = platform_.security.TakeOwnership(path, user).ok &&
+                       platform_.security.GrantFullControl(path, user).ok;
+    if (taken && !IsDirectoryLink(entry.attributes) &&
+        (entry.attributes & win::kFileAttributeDirectory) != 0) {
+      TakeTreeBelow(path, user);
+    }
+  }
 }

@@ -5,6 +5,7 @@
 #include "platform/driver_store.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/security.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "platform/spooler.h"
@@ -23,4 +24,5 @@ struct Platform {
   IClock& clock;
   IMessageBoxes& messageBoxes;
   IStringTable& strings;
+  ISecurity& security;
 };

@@ -11,6 +11,8 @@ class IServiceHandle {
   virtual Outcome Start() = 0;                      // StartServiceA, no args
   virtual Outcome Control(uint32_t control) = 0;    // ControlService
   virtual Outcome Delete() = 0;                     // DeleteService
+  // QueryServiceStatus: dwCurrentState (win::kServiceStopped...).
+  virtual Outcome QueryState(uint32_t& state) = 0;
 };
 
 using ServiceHandle = std::unique_ptr<IServiceHandle>;

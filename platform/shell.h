@@ -19,4 +19,8 @@ class IShell {
   virtual Outcome RunProcess(const std::string& exePath,
                              const std::vector<std::string>& arguments,
                              uint32_t timeoutMs, uint32_t& exitCode) = 0;
+  // Ends this process at once (TerminateProcess of itself): no other thread
+  // runs on, no destructor and no library clean-up runs. For a worker that
+  // could not be stopped and still uses the program's objects.
+  virtual void EndProcessNow(uint32_t exitCode) = 0;
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/outcome.h"
+#include "platform/stop_signal.h"
 
 struct OsVersion {
   uint32_t major = 0;
@@ -45,6 +46,8 @@ class IClock {
  public:
   virtual ~IClock() = default;
   virtual void Sleep(uint32_t ms) = 0;
+  // As Sleep, but returns as soon as `stop` is raised.
+  virtual void SleepUnlessStopped(uint32_t ms, const StopSignal& stop) = 0;
   // Current local time; false when the conversion failed.
   virtual bool LocalTime(int& hour, int& minute, int& second) = 0;
 };

@@ -34,6 +34,8 @@ constexpr uint32_t kErrorInstallFailure = 1603;
 constexpr uint32_t kErrorUnsupportedType = 1630;
 constexpr uint32_t kErrorInvalidPrinterName = 1801;
 constexpr uint32_t kErrorCantAccessFile = 1920;
+constexpr uint32_t kErrorCantResolveFilename = 1921;
+constexpr uint32_t kErrorNotAllAssigned = 1300;
 constexpr uint32_t kCryptEFileError = 0x80092003u;
 constexpr uint32_t kErrorInWow64 = 0xE0000235u;
 constexpr uint32_t kErrorDependentApplicationsExist = 0xE0000300u;
@@ -63,6 +65,14 @@ constexpr uint32_t kServiceAllAccess = 0xF01FF;
 constexpr uint32_t kServiceStop = 0x0020;
 constexpr uint32_t kDelete = 0x10000;
 constexpr uint32_t kServiceControlStop = 1;
+// SERVICE_STATUS dwCurrentState.
+constexpr uint32_t kServiceStopped = 1;
+constexpr uint32_t kServiceStartPending = 2;
+constexpr uint32_t kServiceStopPending = 3;
+constexpr uint32_t kServiceRunning = 4;
+constexpr uint32_t kServiceContinuePending = 5;
+constexpr uint32_t kServicePausePending = 6;
+constexpr uint32_t kServicePaused = 7;
 
 // SetupAPI
 constexpr uint32_t kDigcfAllClasses = 4;

@@ -11,6 +11,8 @@ namespace {
 
 constexpr RegRoot kMachine = RegRoot::LocalMachine;
 constexpr uint32_t kConfirmStyle = win::kMbOkCancel | win::kMbIconQuestion;
+constexpr const char* kCleanRefusedLine =
+    "An uninstall operation is still running: Clean system was not started.";
 constexpr const char* kProductIdTag = "PID";
 constexpr size_t kProductIdLength = 8;  // "PID_" and four hexadecimal digits
 constexpr const char* kPrinterProductTag = "PID_01";
@@ -53,6 +55,12 @@ std::string InstancePathOfSymbolicName(const std::string& upperName) {
 
 void CRemoveDrvPrn::OnCleanSystemClicked() {
   if (Controls == nullptr) return;
+  // It runs on this thread; the devices it removes and the printer list it
+  // reads are the worker's to change until its end.
+  if (Worker.IsRunning()) {
+    Log(kCleanRefusedLine);
+    return;
+  }
   const std::string caption =
       MainDialog != nullptr ? MainDialog->ApplicationName() : std::string();
   if (platform.messageBoxes.Show(BoxOwner::Page, LoadText(IDS_CLEAN_SYSTEM_CONFIRM),

@@ -372,14 +372,20 @@ bool CRemoveDrvPrn::OnPageMessage(uint32_t message, uintptr_t /*wParam*/,
 }
 
 void CRemoveDrvPrn::OnClose() {
-  // The worker walks these lists: stop it before freeing them.
-  if (Worker.IsRunning()) ShutdownWorker();
+  // The worker walks these lists: stop it before freeing them, and never
+  // free them under a worker that could not be stopped.
+  if (Worker.IsStopping() || (Worker.IsRunning() && !ShutdownWorker())) return;
   InfFiles.clear();
   CPurvexDlg::FreeItemList(Printers);
 }
 
-void CRemoveDrvPrn::ShutdownWorker() {
-  Worker.Stop();
-  // The sequence may have been stopped between a spooler stop and its start.
+bool CRemoveDrvPrn::ShutdownWorker(bool notify) {
+  // A close that arrives while an earlier one waits for the worker: that
+  // one finishes the job.
+  if (Worker.IsStopping()) return false;
+  const bool stopped = Worker.Stop(notify);
+  // The sequence may have been stopped between a spooler stop and its start,
+  // or may still be inside it.
   EnsureSpoolerRunning();
+  return stopped;
 }

@@ -37,7 +37,13 @@ void CRemoveDrvPrn::Step() {
 }
 
 void CRemoveDrvPrn::Wait(uint32_t ms) {
-  platform.clock.Sleep(ms);
+  // On a worker the wait ends with a stop request, so that closing the
+  // window never waits for the rest of a fixed sleep.
+  if (const StopSignal* stop = CCGenericThread::CurrentStopSignal()) {
+    platform.clock.SleepUnlessStopped(ms, *stop);
+  } else {
+    platform.clock.Sleep(ms);
+  }
   CCGenericThread::CheckStopPoint();
 }
 

@@ -132,7 +132,11 @@ INT_PTR CPageWindow::OnOtherMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     (*reinterpret_cast<const std::function<void()>*>(lParam))();
     return TRUE;
   }
-  return page_.OnPageMessage(message, wParam, lParam) ? TRUE : FALSE;
+  const bool handled = page_.OnPageMessage(message, wParam, lParam);
+  if (message == WM_PROGRESS_STEP && lParam == kProgressEnd && onOperationEnded_) {
+    onOperationEnded_();
+  }
+  return handled ? TRUE : FALSE;
 }
 
 void CPageWindow::DrawInfListItem(const DRAWITEMSTRUCT& item) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "controls/theme_helper.h"
 #include "controls/xp_style_button.h"
@@ -24,6 +25,11 @@ class CPageWindow : public ui::PropertyPageWindow, public IWindowControls {
   CPageWindow(CRemoveDrvPrn& page, HINSTANCE instance, OwnerRegistrar registerOwner,
               HelpHandler onHelp);
   ~CPageWindow() override;
+
+  // Called on the user-interface thread after each operation's end message.
+  void SetOperationEndedHandler(std::function<void()> handler) {
+    onOperationEnded_ = std::move(handler);
+  }
 
   // IWindowControls. Safe from the worker thread: each call is a window
   // message that the user-interface thread handles.
@@ -78,6 +84,7 @@ class CPageWindow : public ui::PropertyPageWindow, public IWindowControls {
   CRemoveDrvPrn& page_;
   OwnerRegistrar registerOwner_;
   HelpHandler onHelp_;
+  std::function<void()> onOperationEnded_;
   DWORD windowThread_ = 0;
   CThemeHelper theme_;
   std::array<ThemedButton, 6> buttons_;

@@ -17,6 +17,7 @@
 #include "support/qd_registry.h"
 
 class CPurvexDlg;
+class CServiceHelper;
 
 // Window messages between the worker and the page.
 inline constexpr uint32_t WM_PROGRESS_STEP = 0x8000 + 3000;   // WM_APP + 3000
@@ -102,8 +103,9 @@ class CRemoveDrvPrn {
   bool OnPageMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
   // Tear-down when the main window closes during an operation: stop notice,
   // cooperative stop, and the spooler started again if a sequence left it
-  // stopped.
-  void ShutdownWorker();
+  // stopped. False when the worker still runs afterwards (left behind, or
+  // an earlier call is still waiting for it): nothing it uses may go then.
+  bool ShutdownWorker(bool notify = true);
 
   // --- page window logic ---
   void InitControls();
@@ -150,6 +152,10 @@ class CRemoveDrvPrn {
   void RestartSpooler();
   // Starts the spooler when a sequence stopped it and did not start it again.
   void EnsureSpoolerRunning();
+  enum class SpoolerStart { Started, AlreadyRunning, NotStarted };
+  // After a start answered "already running": waits out a pending stop
+  // (polling, at safe points when asked) and starts again.
+  SpoolerStart StartAfterRefusal(CServiceHelper& helper, bool atSafePoints);
 
   // --- removal steps ---
   int DeleteSelPrinter();

@@ -1,4 +1,5 @@
 #include "printer_page/remove_drv_prn.h"
+#include "platform/text.h"
 #include "platform/win_constants.h"
 #include "resources/resource_ids.h"
 #include "support/service_helper.h"
@@ -17,8 +18,66 @@ constexpr const char* kStartLine = "Start Spooler Service...";
 constexpr const char* kStartOkLine = "Start Spooler Service OK";
 constexpr const char* kRecoverLine =
     "Spooler Service left stopped by an interrupted operation: starting it again...";
+constexpr const char* kStopPendingLine =
+    "Spooler Service is still stopping: waiting for it to stop before starting it again...";
+constexpr const char* kStillStoppingLine =
+    "Spooler Service not started: after %d seconds it is still in state %s (%d).";
+constexpr const char* kStateUnreadableLine =
+    "Spooler Service state could not be read after its start was refused: error %d.";
+
+// A stop can take long (a driver that is slow to unload); its end is
+// polled rather than waited for in one block, so that a stop request of
+// the worker is seen.
+constexpr uint32_t kPendingStopPollMs = 500;
+constexpr uint32_t kPendingStopLimitMs = 30000;
+constexpr uint32_t kMsPerSecond = 1000;
+
+const char* StateName(uint32_t state) {
+  switch (state) {
+    case win::kServiceStopped: return "STOPPED";
+    case win::kServiceStartPending: return "START_PENDING";
+    case win::kServiceStopPending: return "STOP_PENDING";
+    case win::kServiceRunning: return "RUNNING";
+    case win::kServiceContinuePending: return "CONTINUE_PENDING";
+    case win::kServicePausePending: return "PAUSE_PENDING";
+    case win::kServicePaused: return "PAUSED";
+    default: return "UNKNOWN";
+  }
+}
 
 }  // namespace
+
+// "Already running" (1056) is also the answer to a start while the service
+// is still stopping, which would leave it stopped for good once the stop
+// ends. Reads the state, waits for a pending stop to end and starts again.
+CRemoveDrvPrn::SpoolerStart CRemoveDrvPrn::StartAfterRefusal(CServiceHelper& helper,
+                                                             bool atSafePoints) {
+  uint32_t state = 0;
+  if (!helper.QueryNamedServiceState(state)) {
+    // Nothing tells it apart from a running spooler, as before.
+    Log(text::Format(kStateUnreadableLine, static_cast<int>(helper.LastErrorCode())));
+    return SpoolerStart::AlreadyRunning;
+  }
+  if (state == win::kServiceStopPending) {
+    Log(kStopPendingLine);
+    for (uint32_t waited = 0; waited < kPendingStopLimitMs; waited += kPendingStopPollMs) {
+      if (atSafePoints) {
+        Wait(kPendingStopPollMs);
+      } else {
+        platform.clock.Sleep(kPendingStopPollMs);
+      }
+      if (!helper.QueryNamedServiceState(state)) state = win::kServiceStopPending;
+      if (state != win::kServiceStopPending) break;
+    }
+    if (state == win::kServiceStopPending) {
+      Log(text::Format(kStillStoppingLine, static_cast<int>(kPendingStopLimitMs / kMsPerSecond),
+                       StateName(state), static_cast<int>(state)));
+      return SpoolerStart::NotStarted;
+    }
+  }
+  if (state != win::kServiceStopped) return SpoolerStart::AlreadyRunning;
+  return helper.StartNamedService() ? SpoolerStart::Started : SpoolerStart::NotStarted;
+}
 
 void CRemoveDrvPrn::StopSpooler() {
   CServiceHelper helper(platform.services);
@@ -36,13 +95,17 @@ void CRemoveDrvPrn::StopSpooler() {
 void CRemoveDrvPrn::StartSpooler() {
   CServiceHelper helper(platform.services);
   helper.SetServiceName(kSpoolerServiceName);
-  const bool started = helper.StartNamedService();
-  if (started || helper.LastErrorCode() == win::kErrorServiceAlreadyRunning) {
-    SpoolerStoppedBySequence = false;
-  }
+  bool started = helper.StartNamedService();
+  const bool refused = !started && helper.LastErrorCode() == win::kErrorServiceAlreadyRunning;
+  if (started) SpoolerStoppedBySequence = false;
   Log(kStartLine);
   SetStatusLine(LoadText(IDS_START_SPOOLER));
   Wait(kStartSettleMs);
+  if (refused) {
+    const SpoolerStart retry = StartAfterRefusal(helper, true);
+    started = retry == SpoolerStart::Started;
+    if (retry != SpoolerStart::NotStarted) SpoolerStoppedBySequence = false;
+  }
   if (started) Log(kStartOkLine);
   SetStatusLine(LoadText(IDS_START_SPOOLER_OK));
 }
@@ -60,25 +123,32 @@ void CRemoveDrvPrn::RestartSpooler() {
   SetStatusLine(LoadText(IDS_START_SPOOLER));
   Wait(kRestartPauseMs);
   helper.SetServiceName(kSpoolerServiceName);
-  if (helper.StartNamedService() ||
-      helper.LastErrorCode() == win::kErrorServiceAlreadyRunning) {
-    SpoolerStoppedBySequence = false;
-  }
+  const bool started = helper.StartNamedService();
+  const bool refused = !started && helper.LastErrorCode() == win::kErrorServiceAlreadyRunning;
+  if (started) SpoolerStoppedBySequence = false;
   Log(kStartLine);
   Wait(kRestartSettleMs);
+  if (refused) {
+    const SpoolerStart retry = StartAfterRefusal(helper, true);
+    if (retry == SpoolerStart::Started) Log(kStartOkLine);
+    if (retry != SpoolerStart::NotStarted) SpoolerStoppedBySequence = false;
+  }
 }
 
 void CRemoveDrvPrn::EnsureSpoolerRunning() {
-  // No waits and no safe points here: this runs while a stopped worker
-  // unwinds and while the window closes.
+  // No safe points here (its waits are bounded): this runs while a stopped
+  // worker unwinds and while the window closes.
   if (!SpoolerStoppedBySequence) return;
   Log(kRecoverLine);
   CServiceHelper helper(platform.services);
   helper.SetServiceName(kSpoolerServiceName);
-  if (helper.StartNamedService()) {
-    SpoolerStoppedBySequence = false;
-    Log(kStartOkLine);
-  } else if (helper.LastErrorCode() == win::kErrorServiceAlreadyRunning) {
-    SpoolerStoppedBySequence = false;
+  bool started = helper.StartNamedService();
+  bool running = started;
+  if (!started && helper.LastErrorCode() == win::kErrorServiceAlreadyRunning) {
+    const SpoolerStart retry = StartAfterRefusal(helper, false);
+    started = retry == SpoolerStart::Started;
+    running = retry != SpoolerStart::NotStarted;
   }
+  if (running) SpoolerStoppedBySequence = false;
+  if (started) Log(kStartOkLine);
 }

@@ -1,4 +1,4 @@
-// The program's whole string table, ids 101-165. The single source of the
+// The program's whole string table, ids 101-166. The single source of the
 // texts: the resource script's STRINGTABLE is generated from it and the host
 // build compiles it into the simulated string table.
 // Each entry: PURVEX_STRING(id, "text").
@@ -69,3 +69,4 @@ PURVEX_STRING(162, "Stop thread")
 PURVEX_STRING(163, "Stop")
 PURVEX_STRING(164, "This is the 32-bit edition of Purvex. It does not run on 64-bit Windows: there it would see the 32-bit views of the registry and of the system folder, not the printer's installation.\r\nRun the 64-bit edition instead: purvex.exe from the Purvex x64 package.")
 PURVEX_STRING(165, "Printer removal tool")
+PURVEX_STRING(166, "The print spooler service could not be started again.\r\nPrinting does not work until it runs: start the \"Print Spooler\" service or restart Windows.")

@@ -18,7 +18,7 @@ namespace {
 constexpr std::chrono::milliseconds kPumpInterval{10};
 
 // Set on each worker thread for its own lifetime; empty on every other thread.
-thread_local std::shared_ptr<std::atomic<bool>> t_stopRequested;
+thread_local std::shared_ptr<StopSignal> t_stopSignal;
 thread_local std::shared_ptr<CCGenericThread::WorkerLink> t_link;
 
 }  // namespace
@@ -27,10 +27,12 @@ CCGenericThread::CCGenericThread() = default;
 
 CCGenericThread::~CCGenericThread() {
   if (IsRunning()) {
-    Stop();
+    (void)Stop();
   } else if (thread_.joinable()) {
     thread_.join();
   }
+  // A worker left behind owns its thread; ending the process ends it.
+  if (thread_.joinable()) thread_.detach();
 }
 
 bool CCGenericThread::Start() {
@@ -38,20 +40,20 @@ bool CCGenericThread::Start() {
   // The previous worker has passed its last step; collect it.
   if (thread_.joinable()) thread_.join();
 
-  auto stop = std::make_shared<std::atomic<bool>>(false);
+  auto stop = std::make_shared<StopSignal>();
   auto link = std::make_shared<WorkerLink>();
-  stopRequested_ = stop;
+  stopSignal_ = stop;
   link_ = link;
   // Set before the worker exists, so that a worker that ends at once cannot
   // have its end overwritten.
   isRunning_ = 1;
   try {
     thread_ = std::thread([this, stop, link] {
-      t_stopRequested = stop;
+      t_stopSignal = stop;
       t_link = link;
       ThreadProc(this);
       t_link.reset();
-      t_stopRequested.reset();
+      t_stopSignal.reset();
     });
   } catch (const std::system_error&) {
     isRunning_ = 0;
@@ -86,29 +88,34 @@ void CCGenericThread::ThreadProc(CCGenericThread* self) {
   link->ended.notify_all();
 }
 
-void CCGenericThread::Stop() {
+bool CCGenericThread::Stop(bool notify) {
+  // A second close while the first one waits, or after it gave up.
+  if (stopping_.load() || abandoned_.load()) return false;
   if (!IsRunning()) {
     if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id()) {
       thread_.join();
     }
-    return;
+    return true;
   }
   if (!thread_.joinable()) {
     isRunning_ = 0;
-    return;
+    return true;
   }
   if (thread_.get_id() == std::this_thread::get_id()) {
     // A worker cannot wait for itself; it leaves at its next safe point.
-    stopRequested_->store(true);
-    return;
+    stopSignal_->Raise();
+    return false;
   }
-  if (StopFunction != nullptr && Owner != nullptr) StopFunction(Owner);
+  stopping_ = true;
+  // Raised before the notice: the worker's waits end and it unwinds while
+  // the user reads it.
+  stopSignal_->Raise();
+  if (notify && StopFunction != nullptr && Owner != nullptr) StopFunction(Owner);
 
   std::shared_ptr<WorkerLink> link = link_;
   const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(kStopWaitMs);
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(StopWaitMs);
   std::unique_lock<std::mutex> lock(link->mutex);
-  stopRequested_->store(true);
   while (!link->finished && std::chrono::steady_clock::now() < deadline) {
     link->ended.wait_for(lock, kPumpInterval, [&] { return link->finished; });
     if (link->finished) break;
@@ -125,13 +132,18 @@ void CCGenericThread::Stop() {
 
   if (finished) {
     thread_.join();
+    isRunning_ = 0;
   } else {
-    // Stuck outside any safe point: let the program end without it.
-    thread_.detach();
+    // Stuck outside any safe point: it keeps running, and keeps counting as
+    // running, until the process ends.
+    abandoned_ = true;
   }
-  isRunning_ = 0;
+  stopping_ = false;
+  return finished;
 }
 
 void CCGenericThread::CheckStopPoint() {
-  if (t_stopRequested && t_stopRequested->load()) throw WorkerStopped{};
+  if (t_stopSignal && t_stopSignal->Raised()) throw WorkerStopped{};
 }
+
+const StopSignal* CCGenericThread::CurrentStopSignal() { return t_stopSignal.get(); }

@@ -37,3 +37,12 @@ bool CServiceHelper::StopNamedService() {
   lastError_ = stopped.ok ? 0 : stopped.error;
   return stopped.ok;
 }
+
+bool CServiceHelper::QueryNamedServiceState(uint32_t& state) {
+  state = 0;
+  if (serviceName_ == nullptr || !manager_) return false;
+  const Outcome queried = OnService(
+      *manager_, serviceName_, [&state](IServiceHandle& s) { return s.QueryState(state); });
+  lastError_ = queried.ok ? 0 : queried.error;
+  return queried.ok;
+}

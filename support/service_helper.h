@@ -13,6 +13,9 @@ class CServiceHelper {
   void SetServiceName(const char* name) { serviceName_ = name; }
   bool StartNamedService();
   bool StopNamedService();
+  // The service's current state (win::kServiceStopped...); false when it
+  // cannot be read.
+  bool QueryNamedServiceState(uint32_t& state);
   // The error of the last failed open, start or stop (0 after a success).
   uint32_t LastErrorCode() const { return lastError_; }
 

@@ -29,7 +29,7 @@ int AnsiCompareNoCase(const std::string& a, const std::string& b) {
 Win32Platform::Win32Platform()
     : platform_{registry_, spooler_, services_, devices_,
                 driverStore_, files_, shell_, system_,
-                clock_, messageBoxes_, strings_} {}
+                clock_, messageBoxes_, strings_, security_} {}
 
 void Win32Platform::SetBoxOwner(BoxOwner owner, HWND hwnd) {
   messageBoxes_.SetOwner(owner, hwnd);

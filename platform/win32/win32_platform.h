@@ -8,6 +8,7 @@
 #include "platform/win32/win32_driver_store.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_security.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_spooler.h"
@@ -39,6 +40,7 @@ class Win32Platform {
   win32::Win32Clock clock_;
   win32::Win32MessageBoxes messageBoxes_;
   win32::Win32StringTable strings_;
+  win32::Win32Security security_;
   Platform platform_;
 };
 

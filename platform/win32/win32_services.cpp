@@ -19,6 +19,14 @@ Outcome Win32ServiceHandle::Delete() {
   return CallWithLastError([&] { return DeleteService(service_.get()); });
 }
 
+Outcome Win32ServiceHandle::QueryState(uint32_t& state) {
+  SERVICE_STATUS status{};
+  const Outcome queried = CallWithLastError(
+      [&] { return QueryServiceStatus(service_.get(), &status); });
+  state = queried ? status.dwCurrentState : 0;
+  return queried;
+}
+
 Outcome Win32ServiceManager::Open(const std::string& name, uint32_t access,
                                   ServiceHandle& out) {
   out.reset();

@@ -13,6 +13,7 @@ class Win32ServiceHandle : public IServiceHandle {
   Outcome Start() override;
   Outcome Control(uint32_t control) override;
   Outcome Delete() override;
+  Outcome QueryState(uint32_t& state) override;
 
  private:
   UniqueServiceHandle service_;

@@ -116,4 +116,10 @@ Outcome Win32Shell::RunProcess(const std::string& exePath,
   return Outcome::Success();
 }
 
+void Win32Shell::EndProcessNow(uint32_t exitCode) {
+  // Not ExitProcess: its library detach notifications could run into a lock
+  // that the ended worker held.
+  TerminateProcess(GetCurrentProcess(), exitCode);
+}
+
 }  // namespace win32

@@ -22,6 +22,7 @@ class Win32Shell : public IShell {
   Outcome RunProcess(const std::string& exePath,
                      const std::vector<std::string>& arguments,
                      uint32_t timeoutMs, uint32_t& exitCode) override;
+  void EndProcessNow(uint32_t exitCode) override;
 };
 
 }  // namespace win32

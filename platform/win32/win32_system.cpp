@@ -169,6 +169,10 @@ bool Win32System::FormatSystemMessage(uint32_t code, std::string& text) {
 
 void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
 
+void Win32Clock::SleepUnlessStopped(uint32_t ms, const StopSignal& stop) {
+  (void)stop.WaitFor(ms);
+}
+
 bool Win32Clock::LocalTime(int& hour, int& minute, int& second) {
   SYSTEMTIME now{};
   GetLocalTime(&now);

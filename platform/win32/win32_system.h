@@ -27,6 +27,7 @@ class Win32System : public ISystem {
 class Win32Clock : public IClock {
  public:
   void Sleep(uint32_t ms) override;
+  void SleepUnlessStopped(uint32_t ms, const StopSignal& stop) override;
   bool LocalTime(int& hour, int& minute, int& second) override;
 };
 

@@ -45,12 +45,17 @@ TEST_F(ContractServices, SpoolerStartAndStopReportTheStateTheyFind) {
     EXPECT_EQ(first.error, win::kErrorServiceAlreadyRunning);
   }
   P().clock.Sleep(kSettleMs);
+  uint32_t state = 0;
+  EXPECT_TRUE(spooler->QueryState(state).ok);
+  EXPECT_EQ(state, win::kServiceRunning);
   Outcome again = spooler->Start();
   EXPECT_FALSE(again.ok);
   EXPECT_EQ(again.error, win::kErrorServiceAlreadyRunning);
 
   EXPECT_TRUE(spooler->Control(win::kServiceControlStop).ok);
   P().clock.Sleep(kSettleMs);
+  EXPECT_TRUE(spooler->QueryState(state).ok);
+  EXPECT_EQ(state, win::kServiceStopped);
   Outcome stopAgain = spooler->Control(win::kServiceControlStop);
   EXPECT_FALSE(stopAgain.ok);
   EXPECT_EQ(stopAgain.error, win::kErrorServiceNotActive);

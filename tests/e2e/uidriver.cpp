@@ -562,6 +562,19 @@ int CmdClose() {
   return kExitOk;
 }
 
+// What Windows sends once the session really ends (Wine's wineboot never
+// does for a program that refused the query).
+int CmdEndSession() {
+  HWND main = MainWindow();
+  if (!main) {
+    Print("error", "main window not found");
+    return kExitNotFound;
+  }
+  PostMessageA(main, WM_ENDSESSION, TRUE, 0);
+  Print("ended", "1");
+  return kExitOk;
+}
+
 double OptionalSeconds(const std::vector<std::string>& args, size_t index, double fallback) {
   return args.size() > index ? ParseSeconds(args[index].c_str()) : fallback;
 }
@@ -766,7 +779,7 @@ void Usage() {
                "  controls | page-text ID | state ID | click ID [--post] | combo ID | combo-select ID INDEX\n"
                "  progress ID | page-caption | tabs | sysmenu | syscommand ID | key NAME [--shift] [--method post]\n"
                "  box-text [SECONDS] | box-answer ID [SECONDS] | box-none [SECONDS] | box-gone [SECONDS]\n"
-               "  dialog-text CAPTION ID | dialog-click CAPTION ID | handles | close\n");
+               "  dialog-text CAPTION ID | dialog-click CAPTION ID | handles | close | end-session\n");
 }
 
 }  // namespace
@@ -818,6 +831,7 @@ int main(int argc, char** argv) {
   else if (verb == "syscommand") status = CmdSysCommand(args);
   else if (verb == "key") status = CmdKey(args);
   else if (verb == "close") status = CmdClose();
+  else if (verb == "end-session") status = CmdEndSession();
   else if (verb == "box-text") status = CmdBoxText(args);
   else if (verb == "box-answer") status = CmdBoxAnswer(args);
   else if (verb == "box-none") status = CmdBoxNone(args);

@@ -100,12 +100,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (call.op != "RemoveFile" && call.op != "RemoveDir" && call.op != "SetAttributes") continue;
     FUZZ_CHECK(IsPackageLeftover(call.detail, package), "deletes only the package's leftovers");
   }
-  for (const sim::ProcessRecord& run : windows.Processes()) {
-    // takeown ... /f <directory>; icacls <directory> /grant ...
-    const std::string& target = run.args.back().find(":F") != std::string::npos
-                                    ? run.args.front()
-                                    : run.args.back();
-    FUZZ_CHECK(IsPackageLeftover(target, package), "takes ownership of the Temp copy only");
+  for (const sim::CallRecord& call : windows.Calls()) {
+    if (call.op != "TakeOwnership" && call.op != "GrantFullControl") continue;
+    FUZZ_CHECK(IsPackageLeftover(call.detail, package), "takes ownership of the Temp copy only");
   }
   for (const char* canary : kCanaries) FUZZ_CHECK(windows.Exists(canary), "other files stay");
   return 0;

@@ -380,6 +380,7 @@ class SimFileSystem : public IFileSystem {
     const std::string glob = slash == std::string::npos ? pattern : pattern.substr(slash + 1);
     FileLookup dir = impl_.files.Lookup(dirPath, true);
     if (!dir.node || !dir.node->isDir) return Fail(win::kErrorPathNotFound);
+    if (impl_.Locked(*dir.node)) return Fail(win::kErrorAccessDenied);
     if (glob.empty()) return Fail(win::kErrorFileNotFound);
     std::vector<FindData> entries;
     if (!dir.isRoot) {
@@ -406,7 +407,8 @@ class SimFileSystem : public IFileSystem {
     FileLookup found = impl_.files.Lookup(path, false);
     if (!found.node) return Fail(found.error);
     FileNode& node = *found.node;
-    if (node.isDir || node.denied || (node.attributes & win::kFileAttributeReadOnly)) {
+    if (node.isDir || node.denied || impl_.Locked(node) ||
+        (node.attributes & win::kFileAttributeReadOnly)) {
       return Fail(win::kErrorAccessDenied);
     }
     if (node.inUseAttempts != 0) {
@@ -427,7 +429,7 @@ class SimFileSystem : public IFileSystem {
     if (found.isRoot) return Fail(win::kErrorAccessDenied);
     FileNode& node = *found.node;
     if (!node.isDir) return Fail(kErrorDirectory);
-    if (node.denied) return Fail(win::kErrorAccessDenied);
+    if (node.denied || impl_.Locked(node)) return Fail(win::kErrorAccessDenied);
     if (node.inUseAttempts != 0) {
       if (node.inUseAttempts > 0) --node.inUseAttempts;
       return Fail(win::kErrorSharingViolation);

@@ -119,6 +119,11 @@ struct FileNode {
   uint32_t links = 1;          // names of the node (hard links)
   int inUseAttempts = 0;       // RemoveFile fails 32 while non-zero (-1: always)
   bool denied = false;
+  // Owned by another account, with no access for the running user until
+  // that user owns it and has full control of it.
+  bool foreign = false;
+  Bytes owner;
+  std::vector<Bytes> fullControl;
   int openCount = 0;
   bool exclusiveOpen = false;
 };
@@ -165,7 +170,14 @@ struct ServiceState {
   bool disabled = false;
   bool markedForDelete = false;
   int handles = 0;
+  // A stop request leaves the service STOP_PENDING for this long (virtual
+  // ms; kNeverMs: for ever).
+  uint64_t stopDelayMs = 0;
+  bool stopPending = false;
+  uint64_t stoppedAtMs = 0;
 };
+
+inline constexpr uint64_t kNeverMs = ~uint64_t{0};
 
 struct DeviceElement {
   std::string instanceId;
@@ -225,6 +237,7 @@ struct SimWindows::Impl {
   // clock
   uint64_t nowMs = 0;
   std::vector<uint32_t> sleeps;
+  bool realSleeps = false;
   uint64_t actionSequence = 0;
   std::map<std::pair<uint64_t, uint64_t>, std::function<void()>> actions;
   int hour = 12, minute = 0, second = 0;
@@ -265,6 +278,12 @@ struct SimWindows::Impl {
   uint32_t processExit = 0;
   uint32_t processError = 0;
   std::function<void(const ProcessRecord&)> processHook;
+  std::optional<uint32_t> endedWith;
+
+  // security
+  Bytes userSid;
+  std::vector<std::string> enabledPrivileges;
+  bool Locked(const detail::FileNode& node) const;
 
   // message boxes
   std::vector<MessageBoxRecord> boxes;
@@ -283,6 +302,7 @@ struct SimWindows::Impl {
   std::unique_ptr<IClock> clockFacility;
   std::unique_ptr<IMessageBoxes> boxesFacility;
   std::unique_ptr<IStringTable> stringsFacility;
+  std::unique_ptr<ISecurity> securityFacility;
   std::unique_ptr<Platform> platform;
 };
 
@@ -299,6 +319,7 @@ std::unique_ptr<ISystem> MakeSystem(SimWindows::Impl& impl);
 std::unique_ptr<IClock> MakeClock(SimWindows::Impl& impl);
 std::unique_ptr<IMessageBoxes> MakeMessageBoxes(SimWindows::Impl& impl);
 std::unique_ptr<IStringTable> MakeStrings();
+std::unique_ptr<ISecurity> MakeSecurity(SimWindows::Impl& impl);
 // An open registry key over a node (used by the devices facility too).
 RegistryKey MakeKeyHandle(SimWindows::Impl& impl, std::shared_ptr<RegNode> node,
                           std::string path);

@@ -12,6 +12,11 @@ constexpr uint32_t kErrorInvalidServiceControl = 1052;
 constexpr uint32_t kErrorServiceMarkedForDelete = 1072;
 constexpr const char* kSpoolerName = "SPOOLER";
 
+// A pending stop ends when virtual time reaches its end.
+void Settle(ServiceState& service, uint64_t nowMs) {
+  if (service.stopPending && nowMs >= service.stoppedAtMs) service.stopPending = false;
+}
+
 class SimServiceHandle : public IServiceHandle {
  public:
   SimServiceHandle(SimWindows::Impl& impl, std::string upperName)
@@ -38,7 +43,9 @@ class SimServiceHandle : public IServiceHandle {
     if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
     ServiceState& service = found->second;
     if (service.markedForDelete) return Fail(kErrorServiceMarkedForDelete);
-    if (service.running) return Fail(win::kErrorServiceAlreadyRunning);
+    Settle(service, impl_.nowMs);
+    // As on Windows, a start during a pending stop is "already running".
+    if (service.running || service.stopPending) return Fail(win::kErrorServiceAlreadyRunning);
     if (service.disabled) return Fail(win::kErrorServiceDisabled);
     service.running = true;
     impl_.serviceHistory.push_back({service.name, "start"});
@@ -56,7 +63,26 @@ class SimServiceHandle : public IServiceHandle {
     ServiceState& service = found->second;
     if (!service.running) return Fail(win::kErrorServiceNotActive);
     service.running = false;
+    if (service.stopDelayMs != 0) {
+      service.stopPending = true;
+      service.stoppedAtMs = service.stopDelayMs == kNeverMs ? kNeverMs
+                                                            : impl_.nowMs + service.stopDelayMs;
+    }
     impl_.serviceHistory.push_back({service.name, "stop"});
+    return Outcome::Success();
+  }
+
+  Outcome QueryState(uint32_t& state) override {
+    auto lock = impl_.Lock();
+    state = 0;
+    if (auto code = impl_.Enter("QueryServiceStatus", upperName_)) return Fail(*code);
+    auto found = impl_.services.find(upperName_);
+    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
+    ServiceState& service = found->second;
+    Settle(service, impl_.nowMs);
+    state = service.running       ? win::kServiceRunning
+            : service.stopPending ? win::kServiceStopPending
+                                  : win::kServiceStopped;
     return Outcome::Success();
   }
 
@@ -137,6 +163,12 @@ void SimWindows::AddService(const std::string& name, bool running, bool disabled
   impl_->registry.Create(RegRoot::LocalMachine, std::string(kServicesKey) + "\\" + name);
 }
 
+void SimWindows::SetStopDelay(const std::string& name, uint64_t ms) {
+  auto lock = impl_->Lock();
+  auto it = impl_->services.find(detail::Upper(name));
+  if (it != impl_->services.end()) it->second.stopDelayMs = ms;
+}
+
 void SimWindows::RemoveService(const std::string& name) {
   auto lock = impl_->Lock();
   impl_->RemoveServiceEntry(detail::Upper(name));
@@ -145,7 +177,9 @@ void SimWindows::RemoveService(const std::string& name) {
 void SimWindows::SetServiceRunning(const std::string& name, bool running) {
   auto lock = impl_->Lock();
   auto it = impl_->services.find(detail::Upper(name));
-  if (it != impl_->services.end()) it->second.running = running;
+  if (it == impl_->services.end()) return;
+  it->second.running = running;
+  it->second.stopPending = false;
 }
 
 bool SimWindows::ServiceExists(const std::string& name) const {

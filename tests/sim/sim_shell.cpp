@@ -47,6 +47,12 @@ class SimShell : public IShell {
     return Outcome::Success();
   }
 
+  void EndProcessNow(uint32_t exitCode) override {
+    auto lock = impl_.Lock();
+    (void)impl_.Enter("EndProcess", std::to_string(exitCode));
+    impl_.endedWith = exitCode;
+  }
+
  private:
   SimWindows::Impl& impl_;
 };
@@ -144,6 +150,11 @@ void SimWindows::SetProcessResult(bool started, uint32_t exitCode, uint32_t erro
 void SimWindows::SetProcessHook(std::function<void(const ProcessRecord&)> hook) {
   auto lock = impl_->Lock();
   impl_->processHook = std::move(hook);
+}
+
+std::optional<uint32_t> SimWindows::ProcessEndedWith() const {
+  auto lock = impl_->Lock();
+  return impl_->endedWith;
 }
 
 std::vector<MessageBoxRecord> SimWindows::MessageBoxes() const {

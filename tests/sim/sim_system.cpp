@@ -1,7 +1,9 @@
 // System facts, version resources, the thread's last error, system message
 // texts and the virtual clock.
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "platform/win_constants.h"
 #include "tests/sim/sim_internal.h"
@@ -228,12 +230,9 @@ class SimClock : public IClock {
  public:
   explicit SimClock(SimWindows::Impl& impl) : impl_(impl) {}
 
-  void Sleep(uint32_t ms) override {
-    auto lock = impl_.Lock();
-    (void)impl_.Enter("Sleep", std::to_string(ms));
-    impl_.sleeps.push_back(ms);
-    impl_.RunDueActions(impl_.nowMs + ms, lock);
-  }
+  void Sleep(uint32_t ms) override { SleepFor(ms, nullptr); }
+
+  void SleepUnlessStopped(uint32_t ms, const StopSignal& stop) override { SleepFor(ms, &stop); }
 
   bool LocalTime(int& hour, int& minute, int& second) override {
     auto lock = impl_.Lock();
@@ -249,6 +248,27 @@ class SimClock : public IClock {
   }
 
  private:
+  // Virtual time advances by the whole request; with real sleeps the
+  // calling thread also waits that long, or until `stop` is raised.
+  void SleepFor(uint32_t ms, const StopSignal* stop) {
+    bool real = false;
+    {
+      auto lock = impl_.Lock();
+      (void)impl_.Enter("Sleep", std::to_string(ms));
+      impl_.sleeps.push_back(ms);
+      real = impl_.realSleeps;
+    }
+    if (real) {
+      if (stop != nullptr) {
+        (void)stop->WaitFor(ms);
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      }
+    }
+    auto lock = impl_.Lock();
+    impl_.RunDueActions(impl_.nowMs + ms, lock);
+  }
+
   SimWindows::Impl& impl_;
 };
 
@@ -352,6 +372,11 @@ void SimWindows::ClearFileVersion(const std::string& path) {
 uint64_t SimWindows::NowMs() const {
   auto lock = impl_->Lock();
   return impl_->nowMs;
+}
+
+void SimWindows::SetRealSleeps(bool real) {
+  auto lock = impl_->Lock();
+  impl_->realSleeps = real;
 }
 
 std::vector<uint32_t> SimWindows::Sleeps() const {

@@ -86,10 +86,11 @@ SimWindows::Impl::Impl() : files([this] { return currentDir; }) {
   clockFacility = detail::MakeClock(*this);
   boxesFacility = detail::MakeMessageBoxes(*this);
   stringsFacility = detail::MakeStrings();
+  securityFacility = detail::MakeSecurity(*this);
   platform.reset(new Platform{*registryFacility, *spoolerFacility, *servicesFacility,
                               *devicesFacility, *driverStoreFacility, *filesFacility,
                               *shellFacility, *systemFacility, *clockFacility,
-                              *boxesFacility, *stringsFacility});
+                              *boxesFacility, *stringsFacility, *securityFacility});
 }
 
 SimWindows::Impl::~Impl() = default;

@@ -21,12 +21,14 @@
 //              GetPrinter2Size, GetPrinter2, GetDriver6Size, GetDriver6,
 //              RemovePrinter, ClosePrinter (printer); RemoveForm (form)
 //   services   OpenManager (access); OpenService (name); StartService,
-//              DeleteService (upper name); ControlService ("<NAME>#<control>")
+//              DeleteService, QueryServiceStatus (upper name); ControlService
+//              ("<NAME>#<control>")
 //   devices    GetClassDevs (flags); EnumDevice (index); GetRegistryProperty
 //              ("<id>#<property>"); OpenDevRegKey (id); CallClassInstaller
 //              ("<id>#<function>")
 //   store      DriverPackageGetPath (inf); DriverPackageUninstall ("<inf>#<flags>")
-//   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe)
+//   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe);
+//              EndProcess (exit code; cannot fail)
 //   system     ModuleFileName, CurrentDirectory, WindowsDirectory,
 //              SystemDirectory, Version ("extended"/"basic"), UserName,
 //              FileVersionInfoSize, FileVersionInfo (path), QueryVersionValue
@@ -34,6 +36,8 @@
 //              FormatSystemMessage (code) are recorded but cannot fail
 //   clock      Sleep (ms; cannot fail), LocalTime
 //   boxes      MessageBox (text; a failure returns 0)
+//   security   CurrentUserSid; EnablePrivilege (name); TakeOwnership,
+//              GrantFullControl (path)
 // A string-returning call that fails returns "" and sets the last error.
 #include <cstdint>
 #include <functional>
@@ -51,6 +55,7 @@ using Bytes = std::vector<uint8_t>;
 
 // Repeat counts of faults: for ever.
 inline constexpr int kUnlimited = -1;
+inline constexpr uint64_t kStopsForEver = ~uint64_t{0};
 
 inline constexpr const char* kDefaultWindowsDir = "C:\\Windows";
 inline constexpr const char* kDefaultModuleFileName =
@@ -225,6 +230,15 @@ class SimWindows {
   // RemoveFile, RemoveDir and Open of this entry fail with 5.
   void SetDenied(const std::string& path, bool denied = true);
 
+  // ---- security ----
+  // Owned by the system account, no access for the running user: listing it
+  // and deleting it fail with 5 until that user owns it and has full
+  // control of it.
+  void SetOwnedByOther(const std::string& path);
+  Sid UserSid() const;
+  std::optional<Sid> OwnerOf(const std::string& path) const;  // none: never set
+  bool HasFullControl(const std::string& path, const Sid& account) const;
+
   // ---- system ----
   void SetProcessorArchitecture(uint16_t arch);
   void SetOsVersion(uint32_t major, uint32_t minor, uint32_t build);
@@ -245,6 +259,9 @@ class SimWindows {
 
   // ---- clock ----
   uint64_t NowMs() const;
+  // Sleeps also wait in real time (a stop-aware one until its signal is
+  // raised), for tests with real threads.
+  void SetRealSleeps(bool real);
   // Every Sleep, in order.
   std::vector<uint32_t> Sleeps() const;
   uint64_t TotalSleptMs() const;
@@ -277,6 +294,9 @@ class SimWindows {
   // a marked service fails with 1072, as on Windows.
   void AddService(const std::string& name, bool running = false, bool disabled = false);
   void RemoveService(const std::string& name);
+  // Each later stop leaves the service STOP_PENDING for ms of virtual time
+  // (kStopsForEver: it never ends); a start meanwhile fails with 1056.
+  void SetStopDelay(const std::string& name, uint64_t ms);
   void SetServiceRunning(const std::string& name, bool running);
   bool ServiceExists(const std::string& name) const;
   bool IsRunning(const std::string& name) const;
@@ -315,6 +335,8 @@ class SimWindows {
   std::vector<ProcessRecord> Processes() const;
   void SetProcessResult(bool started, uint32_t exitCode = 0, uint32_t error = 2);
   void SetProcessHook(std::function<void(const ProcessRecord&)> hook);
+  // The exit code given to EndProcessNow (the simulation goes on running).
+  std::optional<uint32_t> ProcessEndedWith() const;
 
   // ---- message boxes ----
   std::vector<MessageBoxRecord> MessageBoxes() const;

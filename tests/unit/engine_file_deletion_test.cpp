@@ -237,60 +237,104 @@ TEST_F(FileDeletionTest, ListingErrorOtherThanTheEndStopsWithItsCode) {
 
 constexpr const char* kProtected = "C:\\Program Files\\X & Y";
 
-TEST_F(FileDeletionTest, SetRightToDelDirStartsTheSystemToolsWithSeparateArguments) {
-  sim.SetSystemDir("D:\\WinNT\\System32");
-  sim.AddFile("C:\\Work\\takeown.exe");  // a planted copy in the current directory
-  sim.SetProcessResult(true, 1);         // exit codes do not matter
+// A tree the system owns, with a link inside that leads out of it.
+class OwnershipTest : public EngineTest {
+ protected:
+  OwnershipTest() {
+    for (const char* entry : {"", "\\a.dll", "\\sub", "\\sub\\b.inf"}) {
+      if (std::string(entry).find('.') != std::string::npos) {
+        sim.AddFile(kProtected + std::string(entry));
+      } else {
+        sim.AddDir(kProtected + std::string(entry));
+      }
+      sim.SetOwnedByOther(kProtected + std::string(entry));
+    }
+    sim.AddFile("C:\\Elsewhere\\keep.txt");
+    sim.SetOwnedByOther("C:\\Elsewhere\\keep.txt");
+    sim.AddJunction(kProtected + std::string("\\link"), "C:\\Elsewhere");
+  }
+  bool Taken(const std::string& path) {
+    return sim.OwnerOf(path) == std::optional<Sid>(sim.UserSid()) &&
+           sim.HasFullControl(path, sim.UserSid());
+  }
+};
+
+TEST_F(OwnershipTest, TakesEveryEntryOfTheTreeForTheRunningUserWithoutEnteringLinks) {
+  EXPECT_TRUE(engine.SetRightToDelDir(kProtected));
+
+  for (const char* entry : {"", "\\a.dll", "\\sub", "\\sub\\b.inf", "\\link"}) {
+    EXPECT_TRUE(Taken(kProtected + std::string(entry))) << entry;
+  }
+  EXPECT_FALSE(Taken("C:\\Elsewhere"));
+  EXPECT_FALSE(Taken("C:\\Elsewhere\\keep.txt"));
+  EXPECT_TRUE(Log().empty());
+  // Deletable now, and only the tree itself went.
+  EXPECT_TRUE(engine.DeleteDirectory(kProtected, nullptr, nullptr));
+  EXPECT_FALSE(sim.Exists(kProtected));
+  EXPECT_TRUE(sim.Exists("C:\\Elsewhere\\keep.txt"));
+}
+
+TEST_F(OwnershipTest, WithoutItTheProtectedTreeStays) {
+  EXPECT_FALSE(engine.DeleteDirectory(kProtected, nullptr, nullptr));
+  EXPECT_TRUE(sim.Exists(kProtected + std::string("\\a.dll")));
+}
+
+TEST_F(OwnershipTest, AnEntryThatCannotBeTakenIsPassedOverAndTheRestIsTaken) {
+  sim.FailWhere("TakeOwnership", "\\sub", win::kErrorAccessDenied);
 
   EXPECT_TRUE(engine.SetRightToDelDir(kProtected));
 
-  const auto runs = sim.Processes();
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].exe, "D:\\WinNT\\System32\\takeown.exe");
-  EXPECT_EQ(runs[0].args, (std::vector<std::string>{"/r", "/d", "Y", "/f", kProtected}));
-  EXPECT_EQ(runs[1].exe, "D:\\WinNT\\System32\\icacls.exe");
-  EXPECT_EQ(runs[1].args, (std::vector<std::string>{kProtected, "/grant", "Admin:F"}));
-  for (const auto& run : runs) {
-    EXPECT_EQ(run.timeoutMs, CDeviceService::kExternalToolTimeoutMs);
-  }
+  EXPECT_FALSE(Taken(kProtected + std::string("\\sub")));
+  EXPECT_FALSE(Taken(kProtected + std::string("\\sub\\b.inf")));  // not listed
+  EXPECT_TRUE(Taken(kProtected + std::string("\\a.dll")));
+  EXPECT_TRUE(Taken(kProtected + std::string("\\link")));
+}
+
+TEST_F(EngineTest, OwnershipOfAMissingDirectoryIsNotTriedOrLogged) {
+  EXPECT_FALSE(engine.SetRightToDelDir("C:\\Windows\\System32\\DriverStore\\Temp\\none"));
+  EXPECT_TRUE(sim.CallsOf("TakeOwnership").empty());
   EXPECT_TRUE(Log().empty());
 }
 
 struct RightsFailure {
   const char* name;
   void (*arrange)(sim::SimWindows&);
-  size_t started;
   std::string line;
 };
 
-class SetRightToDelDirFailureTest : public EngineTest,
+class SetRightToDelDirFailureTest : public OwnershipTest,
                                     public ::testing::WithParamInterface<RightsFailure> {};
 
-TEST_P(SetRightToDelDirFailureTest, LogsTheStepThatFailed) {
+TEST_P(SetRightToDelDirFailureTest, LogsTheStepThatFailedAndTakesNothingBelow) {
   GetParam().arrange(sim);
   EXPECT_FALSE(engine.SetRightToDelDir(kProtected));
-  EXPECT_EQ(sim.Processes().size(), GetParam().started);
   EXPECT_EQ(Log(), std::vector<std::string>{GetParam().line});
+  EXPECT_FALSE(Taken(kProtected + std::string("\\a.dll")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, SetRightToDelDirFailureTest,
     ::testing::Values(
-        RightsFailure{"UserName", [](sim::SimWindows& s) { s.SetUserNameFails(true); }, 0,
+        RightsFailure{"UserAccount", [](sim::SimWindows& s) { s.FailNext("CurrentUserSid", 5); },
                       "An error occurred getting User Name in SetRightToDelDir(). "
                       "Impossible to get ownership of directory [C:\\Program Files\\X & Y]."},
-        RightsFailure{"Takeown", [](sim::SimWindows& s) { s.SetProcessResult(false); }, 1,
-                      "An error occurred in SetRightToDelDir(), taking ownership of "
-                      "directory [C:\\Program Files\\X & Y]."},
-        RightsFailure{"NoSystemDirectory",
-                      [](sim::SimWindows& s) { s.FailNext("SystemDirectory", 5); }, 0,
-                      "An error occurred in SetRightToDelDir(), taking ownership of "
-                      "directory [C:\\Program Files\\X & Y]."},
-        RightsFailure{"Icacls",
+        RightsFailure{"NoPrivilege",
                       [](sim::SimWindows& s) {
-                        s.FailWhere("RunProcess", "icacls", win::kErrorFileNotFound);
+                        s.FailWhere("EnablePrivilege", "SeTakeOwnership",
+                                    win::kErrorNotAllAssigned);
                       },
-                      1,
+                      "An error occurred in SetRightToDelDir(), taking ownership of "
+                      "directory [C:\\Program Files\\X & Y]."},
+        RightsFailure{"Owner",
+                      [](sim::SimWindows& s) {
+                        s.FailNext("TakeOwnership", win::kErrorCantResolveFilename);
+                      },
+                      "An error occurred in SetRightToDelDir(), taking ownership of "
+                      "directory [C:\\Program Files\\X & Y]."},
+        RightsFailure{"AccessList",
+                      [](sim::SimWindows& s) {
+                        s.FailNext("GrantFullControl", win::kErrorAccessDenied);
+                      },
                       "An error occurred in SetRightToDelDir(), modifying access control "
                       "of directory [C:\\Program Files\\X & Y]."}),
     [](const auto& info) { return std::string(info.param.name); });

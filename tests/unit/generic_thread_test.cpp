@@ -36,6 +36,7 @@ struct Scenario {
   std::atomic<bool> pumped{false};
   std::vector<std::thread::id> threadIds;
   sim::SimPage* page = nullptr;
+  CCGenericThread* worker = nullptr;
 };
 
 void CountStopNotice(void* owner) { ++static_cast<Scenario*>(owner)->stopNotices; }
@@ -171,6 +172,68 @@ TEST_F(GenericThreadTest, DestroyingARunningWorkerStopsIt) {
   }
   EXPECT_EQ(scenario.stopNotices, 1);
   EXPECT_TRUE(scenario.unwound);
+}
+
+TEST_F(GenericThreadTest, ACloseDuringTheStopShowsNoSecondNoticeAndWaitsForNothing) {
+  worker.WorkFunction = LoopOfSafePoints;
+  // Both the notice and the wait handle messages: a second close can come
+  // from either.
+  worker.StopFunction = [](void* owner) {
+    auto& s = *static_cast<Scenario*>(owner);
+    ++s.stopNotices;
+    EXPECT_FALSE(s.worker->Stop());
+  };
+  worker.PumpWhileWaiting = [this] { EXPECT_NO_THROW((void)worker.Stop()); };
+  scenario.worker = &worker;
+  StartAndWaitForTheFirstRound();
+
+  EXPECT_TRUE(worker.Stop());
+
+  EXPECT_EQ(scenario.stopNotices, 1);
+  EXPECT_FALSE(worker.IsRunning());
+  EXPECT_FALSE(worker.IsStopping());
+  EXPECT_TRUE(worker.Stop());  // idle again
+}
+
+TEST_F(GenericThreadTest, AWorkerOutsideEverySafePointIsLeftRunningAfterTheWait) {
+  static std::atomic<bool> release{false};
+  static std::atomic<bool> done{false};
+  release = false;
+  done = false;
+  worker.StopWaitMs = 100;
+  worker.WorkFunction = [](void* owner) {
+    ++static_cast<Scenario*>(owner)->runs;
+    while (!release) std::this_thread::yield();  // no safe point
+    done = true;
+  };
+  StartAndWaitForTheFirstRound();
+
+  EXPECT_FALSE(worker.Stop());
+
+  EXPECT_TRUE(worker.IsAbandoned());
+  EXPECT_TRUE(worker.IsRunning());
+  EXPECT_FALSE(worker.Stop());  // no second notice, no second wait
+  EXPECT_TRUE(worker.Start());  // never a second worker beside it
+  EXPECT_EQ(scenario.stopNotices, 1);
+  release = true;
+  while (!done) std::this_thread::yield();
+}
+
+TEST(StopSignalTest, AWaitEndsWhenTheSignalIsRaisedAndOtherwiseAfterItsTime) {
+  StopSignal signal;
+  const auto before = Clock::now();
+  EXPECT_FALSE(signal.WaitFor(20));
+  EXPECT_GE(Clock::now() - before, std::chrono::milliseconds(20));
+
+  std::thread raiser([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    signal.Raise();
+  });
+  const auto waitStart = Clock::now();
+  EXPECT_TRUE(signal.WaitFor(60000));
+  EXPECT_LT(Clock::now() - waitStart, std::chrono::seconds(1));
+  raiser.join();
+  EXPECT_TRUE(signal.WaitFor(60000));  // stays raised
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "platform/win_constants.h"
@@ -492,6 +494,195 @@ TEST_P(PageCloseTest, ClosingDuringAnOperationStopsTheWorkerAndStartsTheSpoolerA
 
 INSTANTIATE_TEST_SUITE_P(Close, PageCloseTest,
                          ::testing::Values(CloseBy::Shutdown, CloseBy::MainWindow, CloseBy::PageWindow));
+
+// Whether `wanted` appear in `lines` in this order (others between them).
+bool InOrder(const std::vector<std::string>& lines, const std::vector<std::string>& wanted) {
+  auto at = lines.begin();
+  for (const std::string& line : wanted) {
+    at = std::find(at, lines.end(), line);
+    if (at == lines.end()) return false;
+    ++at;
+  }
+  return true;
+}
+
+// Closing with real waits: the sequence sleeps for real, as on Windows.
+class PageRealWaitTest : public PageWorkerTest {
+ protected:
+  PageRealWaitTest() { sim.SetRealSleeps(true); }
+  // Runs "Uninstall selected printer" until its DLL step has the spooler
+  // stopped and sleeps its three seconds.
+  void StartUntilTheSpoolerIsStopped() {
+    Install(kP1);
+    Start();
+    Page().Worker.PumpWhileWaiting = [this] { ui.Pump(); };
+    Page().OnUninstallSelectedClicked();
+    ASSERT_TRUE(ui.RunUntil([this] { return !sim.IsRunning(kSpooler); }));
+  }
+  int StopNotices() {
+    int notices = 0;
+    for (const auto& box : sim.MessageBoxes()) notices += box.text == "Stop thread" ? 1 : 0;
+    return notices;
+  }
+};
+
+TEST_F(PageRealWaitTest, AStopEndsTheWorkersWaitWithinASecond) {
+  StartUntilTheSpoolerIsStopped();
+  const auto before = std::chrono::steady_clock::now();
+
+  EXPECT_TRUE(dlg->OnClose());
+
+  EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::seconds(1));
+  EXPECT_FALSE(Page().Worker.IsRunning());
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+  EXPECT_EQ(StopNotices(), 1);
+}
+
+TEST_F(PageRealWaitTest, FurtherClosesWhileTheFirstWaitsShowNothingAndChangeNothing) {
+  StartUntilTheSpoolerIsStopped();
+  int nestedCloses = 0;
+  int nestedRefusals = 0;
+  auto closeAgain = [&] {
+    ++nestedCloses;
+    if (!dlg->OnClose()) ++nestedRefusals;
+  };
+  // One more close from the notice's own message loop, and one from the
+  // messages handled while the first close waits.
+  sim.SetMessageBoxCallback([&](const sim::MessageBoxRecord&) {
+    closeAgain();
+    return win::kIdOk;
+  });
+  bool pumpedClose = false;
+  Page().Worker.PumpWhileWaiting = [&] {
+    if (!pumpedClose) {
+      pumpedClose = true;
+      closeAgain();
+    }
+    ui.Pump();
+  };
+
+  bool closed = false;
+  EXPECT_NO_THROW(closed = dlg->OnClose());
+
+  EXPECT_TRUE(closed);
+  EXPECT_EQ(nestedRefusals, nestedCloses);
+  EXPECT_GE(nestedCloses, 1);
+  EXPECT_EQ(StopNotices(), 1);
+  EXPECT_FALSE(Page().Worker.IsRunning());
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+}
+
+TEST_F(PageRealWaitTest, TheSessionEndIsRefusedDuringAnOperationAndItsEndStopsItQuietly) {
+  Install(kP1);
+  Start();
+  EXPECT_TRUE(dlg->OnQueryEndSession());  // idle: nothing to protect
+  Page().Worker.PumpWhileWaiting = [this] { ui.Pump(); };
+  Page().OnUninstallSelectedClicked();
+  ASSERT_TRUE(ui.RunUntil([this] { return !sim.IsRunning(kSpooler); }));
+
+  EXPECT_FALSE(dlg->OnQueryEndSession());
+  EXPECT_TRUE(dlg->OnEndSession());
+
+  EXPECT_EQ(StopNotices(), 0);
+  EXPECT_FALSE(Page().Worker.IsRunning());
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+  EXPECT_TRUE(InOrder(LogLines(),
+                      {"Windows asked to end the session while an uninstall operation runs: "
+                       "refused.",
+                       "The session ends while an uninstall operation runs: stopping it.",
+                       "Start Spooler Service OK"}));
+}
+
+std::atomic<bool> g_stuckWorkerDone{false};
+
+TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds) {
+  Install(kP1);
+  Start();
+  constexpr uint64_t kInsideSpoolerStop = 2000;
+  std::mutex m;
+  std::condition_variable cv;
+  bool stuck = false;
+  bool release = false;
+  // A call that does not return: no safe point reaches the worker.
+  sim.At(kInsideSpoolerStop, [&] {
+    std::unique_lock<std::mutex> lock(m);
+    stuck = true;
+    ui.Signal();
+    cv.wait(lock, [&] { return release; });
+  });
+  Page().Worker.StopWaitMs = 200;
+  Page().Worker.PumpWhileWaiting = [this] { ui.Pump(); };
+  g_stuckWorkerDone = false;
+  Page().Worker.Owner = &Page();
+  Page().Worker.WorkFunction = [](void* owner) {
+    CRemoveDrvPrn::UninstallSelectedPrinterThread(owner);
+    g_stuckWorkerDone = true;
+  };
+  Page().Worker.StopFunction = &CRemoveDrvPrn::StopNotice;
+  ASSERT_TRUE(Page().Worker.Start());
+  ASSERT_TRUE(ui.RunUntil([&] {
+    std::lock_guard<std::mutex> lock(m);
+    return stuck;
+  }));
+  dlg->NotDeletedFiles.push_back("C:\\still in use");
+
+  EXPECT_FALSE(dlg->OnClose());
+
+  EXPECT_TRUE(Page().Worker.IsAbandoned());
+  EXPECT_TRUE(Page().Worker.IsRunning());
+  EXPECT_EQ(sim.ProcessEndedWith(), std::optional<uint32_t>(1));
+  EXPECT_TRUE(sim.IsRunning(kSpooler));  // started by the closing thread
+  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\still in use"});
+  EXPECT_TRUE(LogHas("The uninstall operation did not stop in time: the program ends "
+                     "without waiting for it."));
+  // Any later close neither waits nor shows a second notice.
+  EXPECT_FALSE(dlg->OnClose());
+  EXPECT_EQ(sim.MessageBoxes().back().text, "Stop thread");
+
+  {
+    std::lock_guard<std::mutex> lock(m);
+    release = true;
+  }
+  cv.notify_all();
+  // Where the process would have ended: let the worker finish before the
+  // fixture goes.
+  ASSERT_TRUE(ui.RunUntil([] { return g_stuckWorkerDone.load(); }));
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+}
+
+TEST_F(PageWorkerTest, CleanSystemDoesNothingWhileAWorkerRuns) {
+  Install(kP1);
+  Start();
+  std::mutex m;
+  std::condition_variable cv;
+  bool inside = false;
+  bool release = false;
+  sim.At(1, [&] {
+    std::unique_lock<std::mutex> lock(m);
+    inside = true;
+    ui.Signal();
+    cv.wait(lock, [&] { return release; });
+  });
+  Page().OnUninstallSelectedClicked();
+  ASSERT_TRUE(ui.RunUntil([&] {
+    std::lock_guard<std::mutex> lock(m);
+    return inside;
+  }));
+  const size_t boxes = sim.MessageBoxes().size();
+  const auto devices = sim.DeviceIds();
+
+  Page().OnCleanSystemClicked();
+
+  EXPECT_EQ(sim.MessageBoxes().size(), boxes);
+  EXPECT_EQ(sim.DeviceIds(), devices);
+  EXPECT_TRUE(LogHas("An uninstall operation is still running: Clean system was not started."));
+  {
+    std::lock_guard<std::mutex> lock(m);
+    release = true;
+  }
+  cv.notify_all();
+  ASSERT_TRUE(WorkerEnded());
+}
 
 }  // namespace
 }  // namespace page_test

@@ -123,4 +123,160 @@ TEST_F(SpoolerRoutinesTest, ASpoolerLeftStoppedIsStartedAgainOnceWithoutWaiting)
   EXPECT_EQ(sim.Sleeps(), Waits{3000});
 }
 
+
+const std::string kPendingLine =
+    "Spooler Service is still stopping: waiting for it to stop before starting it again...";
+const std::string kStillStoppingLine =
+    "Spooler Service not started: after 30 seconds it is still in state STOP_PENDING (3).";
+const Waits kThirtySecondsOfPolls(60, 500);
+
+Waits Concat(Waits a, const Waits& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// A stop that takes longer than the fixed waits: the start that follows is
+// refused with "already running" until the stop has ended.
+struct SlowStopCase {
+  const char* label;
+  void (*routine)(CRemoveDrvPrn&);
+  uint64_t stopTakesMs;
+  Lines logged;
+  Waits waits;
+  bool runningAfter;
+};
+
+class SlowStopTest : public SpoolerRoutinesTest,
+                     public ::testing::WithParamInterface<SlowStopCase> {};
+
+TEST_P(SlowStopTest, WaitsForThePendingStopThenStartsAgain) {
+  const SlowStopCase& c = GetParam();
+  sim.AddService(kSpooler, true);
+  sim.SetStopDelay(kSpooler, c.stopTakesMs);
+
+  c.routine(page);
+
+  EXPECT_EQ(Logged(), c.logged);
+  EXPECT_EQ(sim.Sleeps(), c.waits);
+  EXPECT_EQ(sim.IsRunning(kSpooler), c.runningAfter);
+  EXPECT_EQ(page.SpoolerStoppedBySequence, !c.runningAfter);
+  EXPECT_EQ(sim.OpenServiceHandles(), 0);
+}
+
+void StopThenStart(CRemoveDrvPrn& page) {
+  page.StopSpooler();
+  page.StartSpooler();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Routines, SlowStopTest,
+    ::testing::Values(
+        // Stopped at 0, refused at 3000, polled from 4000 until the end at 4500.
+        SlowStopCase{"StartAfterStop", StopThenStart, 4500,
+                     {kStopLines[0], kStopLines[1], kStartLines[0], kPendingLine, kStartLines[1]},
+                     {3000, 1000, 500}, true},
+        // The stop ends exactly with the fixed waits: no poll at all.
+        SlowStopCase{"StartAfterStopEndingWithTheWaits", StopThenStart, 4000,
+                     {kStopLines[0], kStopLines[1], kStartLines[0], kStartLines[1]},
+                     {3000, 1000}, true},
+        SlowStopCase{"Restart", Restart, 5000,
+                     {kStopLines[0], kStopLines[1], kStartLines[0], kPendingLine, kStartLines[1]},
+                     {2000, 1500, 500, 500, 500}, true},
+        SlowStopCase{"StartAfterAStopThatNeverEnds", StopThenStart, sim::kStopsForEver,
+                     {kStopLines[0], kStopLines[1], kStartLines[0], kPendingLine,
+                      kStillStoppingLine},
+                     Concat({3000, 1000}, kThirtySecondsOfPolls), false},
+        SlowStopCase{"RestartWithAStopThatNeverEnds", Restart, sim::kStopsForEver,
+                     {kStopLines[0], kStopLines[1], kStartLines[0], kPendingLine,
+                      kStillStoppingLine},
+                     Concat({2000, 1500}, kThirtySecondsOfPolls), false}),
+    [](const ::testing::TestParamInfo<SlowStopCase>& info) {
+      return std::string(info.param.label);
+    });
+
+TEST_F(SpoolerRoutinesTest, AStateThatCannotBeReadCountsAsRunningAsBefore) {
+  sim.AddService(kSpooler, true);
+  page.SpoolerStoppedBySequence = true;
+  sim.FailNext("QueryServiceStatus", win::kErrorAccessDenied);
+
+  page.StartSpooler();
+
+  EXPECT_EQ(Logged(), (Lines{kStartLines[0],
+                             "Spooler Service state could not be read after its start was "
+                             "refused: error 5."}));
+  EXPECT_FALSE(page.SpoolerStoppedBySequence);
+}
+
+TEST_F(SpoolerRoutinesTest, RecoveryWaitsForAPendingStopWithoutSafePoints) {
+  sim.AddService(kSpooler, true);
+  sim.SetStopDelay(kSpooler, 1200);
+  page.SpoolerStoppedBySequence = true;
+  {
+    // Stopped by a sequence that was stopped in turn before its start.
+    ServiceManager manager;
+    ASSERT_TRUE(sim.platform().services.OpenManager(win::kScManagerAllAccess, manager).ok);
+    ServiceHandle spooler;
+    ASSERT_TRUE(manager->Open(kSpooler, win::kServiceAllAccess, spooler).ok);
+    ASSERT_TRUE(spooler->Control(win::kServiceControlStop).ok);
+  }
+
+  page.EnsureSpoolerRunning();
+
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+  EXPECT_FALSE(page.SpoolerStoppedBySequence);
+  EXPECT_EQ(sim.Sleeps(), (Waits{500, 500, 500}));
+  EXPECT_EQ(Logged(), (Lines{"Spooler Service left stopped by an interrupted operation: "
+                             "starting it again...",
+                             kPendingLine, kStartLines[1]}));
+}
+
+// The final report tells the user of a spooler that could not be started.
+struct ReportCase {
+  const char* label;
+  int code;
+  bool spoolerLeftStopped;
+  Lines notDeleted;
+  uint32_t icon;
+  std::vector<uint32_t> textIds;  // the box text: these strings in order
+};
+
+class DeletionReportTest : public SpoolerRoutinesTest,
+                           public ::testing::WithParamInterface<ReportCase> {};
+
+TEST_P(DeletionReportTest, NamesASpoolerLeftStopped) {
+  const ReportCase& c = GetParam();
+  page.SpoolerStoppedBySequence = c.spoolerLeftStopped;
+  dialog.NotDeletedFiles = c.notDeleted;
+
+  dialog.ShowDeletionReport(c.code);
+
+  const auto boxes = sim.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  std::string expected;
+  for (uint32_t id : c.textIds) {
+    if (id == IDS_SPOOLER_NOT_STARTED && !expected.empty()) expected += "\r\n";
+    expected += sim.platform().strings.Load(id);
+    if (id == IDS_REPORT_HEADING) {
+      for (const std::string& path : c.notDeleted) expected += path + "\r\n";
+    }
+  }
+  EXPECT_EQ(boxes[0].text, expected);
+  EXPECT_EQ(boxes[0].style, win::kMbOk | c.icon);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Report, DeletionReportTest,
+    ::testing::Values(
+        ReportCase{"Success", kResultOk, false, {}, win::kMbIconInformation,
+                   {IDS_UNINSTALL_COMPLETED}},
+        ReportCase{"SpoolerOnly", kResultOk, true, {}, win::kMbIconExclamation,
+                   {IDS_SPOOLER_NOT_STARTED}},
+        ReportCase{"SpoolerAfterAFailure", kResultDriverFailed, true, {},
+                   win::kMbIconExclamation, {IDS_SPOOLER_NOT_STARTED}},
+        ReportCase{"FilesAndSpooler", kResultOk, true, {"C:\\x.dll"}, win::kMbIconExclamation,
+                   {IDS_REPORT_HEADING, IDS_SPOOLER_NOT_STARTED}}),
+    [](const ::testing::TestParamInfo<ReportCase>& info) {
+      return std::string(info.param.label);
+    });
+
 }  // namespace

@@ -1,0 +1,71 @@
+# Scenario: closing the window twice while "Uninstall selected printer" has the spooler stopped shows one "Stop thread" notice, no error, ends the program and leaves the spooler running
+PRINTER="Korvex Model 80"
+STATUS_LINE=1032
+COMBO=1013
+UNINSTALL_SELECTED=1014
+BOX_OK=1
+STOP_CAPTION=Stop
+STOP_TEXT="Stop thread"
+STOPPING_SPOOLER="Stop spooler service..."
+STOPPED_LINE="Uninstall operation stopped before its end: the spooler was started again if the operation had stopped it."
+SEPARATOR=------------------------------------------------------------------------
+STATUS_WAIT_SECONDS=30
+STATUS_POLL_SECONDS=0.05
+STOP_BOX_SECONDS=10
+# The stop is asked for before the notice shows: the worker has long ended
+# when it is answered, so the program ends at once.
+EXIT_SECONDS=5
+
+scenario_main() {
+  e2e_hold_wineserver
+  e2e_seed maker canary >/dev/null || { e2e_fail "seeding" "$(cat "$E2E_SCENARIO_DIR/seed.out")"; return 1; }
+  (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" net start spooler) >/dev/null 2>&1
+  e2e_start_app_or_fail || return 1
+  ui combo-select "$COMBO" 0
+  ui click "$UNINSTALL_SELECTED" --post
+  ui box-text 10 || { e2e_fail "the button asks for confirmation"; return 1; }
+  ui box-answer "$BOX_OK"
+
+  local deadline=$((SECONDS + STATUS_WAIT_SECONDS)) seen=0
+  while ((SECONDS < deadline)); do
+    ui page-text "$STATUS_LINE" >/dev/null
+    if [[ $(ui_get text) == "$STOPPING_SPOOLER" ]]; then seen=1; break; fi
+    sleep "$STATUS_POLL_SECONDS"
+  done
+  ((seen)) || { e2e_fail "the status line reads \"$STOPPING_SPOOLER\"" "last: $(ui_get text)"; return 1; }
+
+  # The first close shows the notice; the second one reaches the window
+  # while the notice is up and the first close is still under way.
+  ui close
+  if ! ui wait-window "$STOP_CAPTION" "$STOP_BOX_SECONDS"; then
+    e2e_fail "the first close shows a box captioned \"$STOP_CAPTION\""
+    return 1
+  fi
+  ui close
+  ui --box "$STOP_CAPTION" box-text 1
+  check_eq "the notice is the stop notice" "$STOP_TEXT" "$(ui_get box.text)"
+  e2e_screenshot notice-after-second-close
+  ui --box "$STOP_CAPTION" box-answer "$BOX_OK"
+  # A second notice would keep the program alive with a new box.
+  if ui --box "$STOP_CAPTION" box-none 2; then
+    e2e_pass "the second close shows no second notice"
+  else
+    e2e_fail "the second close shows no second notice" "$(ui_get box.text)"
+    ui --box "$STOP_CAPTION" box-answer "$BOX_OK"
+  fi
+  if e2e_wait_app_exit "$EXIT_SECONDS"; then
+    e2e_pass "the program ends within $EXIT_SECONDS s of the notice"
+  else
+    e2e_fail "the program ends within $EXIT_SECONDS s of the notice"
+    e2e_screenshot still-running
+  fi
+  check_eq "the program ended normally, not by an error" 0 "${E2E_APP_EXIT:-}"
+
+  check_service_state "the spooler is running afterwards" spooler running
+  check_seeded "the canary is untouched" canary 1
+  check_log_in_order "the stop came while the spooler was stopped, and it was started again" \
+    "Deleted! [$PRINTER]" "Stop Spooler Service..." "Stop Spooler Service OK" \
+    "Start Spooler Service OK" "$STOPPED_LINE"
+  check_log_lacks "the sequence did not reach its end" "$SEPARATOR"
+  check_log_lacks "the DLL wait was not sat out" "File [C:\\windows\\system32\\QdRk.dll] deleted!"
+}

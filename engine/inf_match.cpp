@@ -14,6 +14,7 @@ constexpr uint32_t kAsciiEnd = 0x80;
 // Double-byte characters get values no single byte or UTF-16 unit can have.
 constexpr uint32_t kDoubleByteMark = 0x10000;
 constexpr unsigned kByteBits = 8;
+constexpr uint32_t kLowByte = 0xFF;
 constexpr size_t kBomSize = 2;
 constexpr unsigned char kBomFF = 0xFF;
 constexpr unsigned char kBomFE = 0xFE;
@@ -100,12 +101,21 @@ InfPattern::InfPattern(const InfSearchText& first, const InfSearchText& second,
   }
   const std::string& longer =
       first.text.size() >= second.text.size() ? first.text : second.text;
+  const Needle& longerWide =
+      wide_[0].chars.size() >= wide_[1].chars.size() ? wide_[0] : wide_[1];
+  wideProbe_ = longerWide.chars;
+  wideSkip_.fill(wideProbe_.size());
+  for (size_t j = 0; j + 1 < wideProbe_.size(); ++j) {
+    wideSkip_[wideProbe_[j] & kLowByte] = wideProbe_.size() - 1 - j;
+  }
   for (const char c : longer) probe_.push_back(static_cast<char>(fold_[static_cast<unsigned char>(c)]));
   skip_.fill(probe_.size());
   for (size_t j = 0; j + 1 < probe_.size(); ++j) {
     skip_[static_cast<unsigned char>(probe_[j])] = probe_.size() - 1 - j;
   }
 }
+
+size_t InfPattern::WideShift(uint32_t unit) const { return wideSkip_[unit & kLowByte]; }
 
 size_t InfPattern::FindProbe(const char* data, size_t size) const {
   const size_t m = probe_.size();
@@ -183,8 +193,6 @@ bool InfContentMatcher::Process(bool fileEnds) {
       }
       filled_ -= kBomSize;
       std::memmove(buffer_.data(), buffer_.data() + kBomSize, filled_);
-      // UTF-16 text is read unit by unit: the line is always open.
-      StartLine();
     } else {
       for (size_t i = 0; i < states_.size(); ++i) {
         states_[i].needle = &pattern_.ansi(i);
@@ -281,26 +289,109 @@ void InfContentMatcher::AnsiLinePiece(const char* data, size_t size) {
   }
 }
 
-bool InfContentMatcher::ProcessWide(bool fileEnds) {
-  const unsigned char* d = reinterpret_cast<const unsigned char*>(buffer_.data());
-  const bool little = encoding_ == Encoding::Utf16Le;
-  const std::vector<char16_t>& upper = pattern_.codePage().upper16;
-  size_t i = 0;
-  for (; i + 1 < filled_; i += 2) {
-    const uint32_t unit = little ? (uint32_t{d[i + 1]} << kByteBits) | d[i]
-                                 : (uint32_t{d[i]} << kByteBits) | d[i + 1];
-    if (unit == static_cast<uint32_t>(kLineFeed)) {
-      if (EndLine()) return true;
-      StartLine();
-      continue;
-    }
-    if (!lineOver_) Unit(unit, upper[unit]);
+uint32_t InfContentMatcher::WideAt(size_t index) const {
+  const unsigned char* d = reinterpret_cast<const unsigned char*>(buffer_.data()) + 2 * index;
+  return encoding_ == Encoding::Utf16Le ? (uint32_t{d[1]} << kByteBits) | d[0]
+                                        : (uint32_t{d[0]} << kByteBits) | d[1];
+}
+
+size_t InfContentMatcher::FindWideLineEnd(size_t from, size_t to) const {
+  for (size_t i = from; i < to; ++i) {
+    if (WideAt(i) == static_cast<uint32_t>(kLineFeed)) return i;
   }
-  // An odd last byte waits for its pair (or is no character at the end).
-  const size_t rest = filled_ - i;
-  std::memmove(buffer_.data(), buffer_.data() + i, rest);
+  return to;
+}
+
+void InfContentMatcher::WideLinePiece(size_t from, size_t to) {
+  const std::vector<char16_t>& upper = pattern_.codePage().upper16;
+  for (size_t i = from; i < to && !lineOver_; ++i) {
+    const uint32_t unit = WideAt(i);
+    Unit(unit, upper[unit]);
+  }
+}
+
+// As ProcessAnsi, over UTF-16 units; an odd last byte waits for its pair (or
+// is no character at the end of the file).
+bool InfContentMatcher::ProcessWide(bool fileEnds) {
+  const size_t units = filled_ / 2;
+  size_t start = 0;
+  if (inLine_) {
+    const size_t end = FindWideLineEnd(0, units);
+    WideLinePiece(0, end);
+    if (end == units) {
+      KeepWideFrom(units);
+      return fileEnds && EndLine();
+    }
+    if (EndLine()) return true;
+    start = end + 1;
+  }
+  size_t regionEnd = units;
+  if (!fileEnds) {
+    regionEnd = start;
+    for (size_t i = units; i > start; --i) {
+      if (WideAt(i - 1) == static_cast<uint32_t>(kLineFeed)) {
+        regionEnd = i;
+        break;
+      }
+    }
+  }
+  if (WideRegion(start, regionEnd)) return true;
+  if (2 * (units - regionEnd) + kBomSize > buffer_.size()) {
+    // A line longer than the buffer is read on without being kept.
+    StartLine();
+    WideLinePiece(regionEnd, units);
+    KeepWideFrom(units);
+    return false;
+  }
+  KeepWideFrom(regionEnd);
+  return false;
+}
+
+void InfContentMatcher::KeepWideFrom(size_t unit) {
+  const size_t from = 2 * unit;
+  const size_t rest = filled_ - from;
+  std::memmove(buffer_.data(), buffer_.data() + from, rest);
   filled_ = rest;
-  return fileEnds && EndLine();
+}
+
+bool InfContentMatcher::WideRegion(size_t from, size_t to) {
+  auto lineAt = [&](size_t begin, size_t end) {
+    StartLine();
+    WideLinePiece(begin, end);
+    return EndLine();
+  };
+  const std::vector<uint32_t>& probe = pattern_.wideProbe();
+  if (probe.empty()) {
+    for (size_t begin = from; begin < to;) {
+      const size_t end = FindWideLineEnd(begin, to);
+      if (lineAt(begin, end)) return true;
+      begin = end + 1;
+    }
+    return false;
+  }
+  // Horspool over upper-cased units, the shift table indexed by the low
+  // byte (collisions keep the smaller shift, which is always safe).
+  const std::vector<char16_t>& upper = pattern_.codePage().upper16;
+  const size_t m = probe.size();
+  size_t lineBegin = from;
+  for (size_t i = from; i + m <= to;) {
+    const uint32_t last = upper[WideAt(i + m - 1)];
+    if (last == probe[m - 1]) {
+      size_t j = 0;
+      while (j + 1 < m && upper[WideAt(i + j)] == probe[j]) ++j;
+      if (j + 1 == m) {
+        size_t begin = i;
+        while (begin > lineBegin && WideAt(begin - 1) != static_cast<uint32_t>(kLineFeed)) --begin;
+        const size_t end = FindWideLineEnd(i, to);
+        if (lineAt(begin, end)) return true;
+        lineBegin = end + 1;
+        i = lineBegin;
+        continue;
+      }
+    }
+    i += pattern_.WideShift(last);
+  }
+  return false;
 }
 
 void InfContentMatcher::Unit(uint32_t raw, uint32_t upper) {

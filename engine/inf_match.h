@@ -53,6 +53,10 @@ class InfPattern {
   // The longer 8-bit text as single bytes in upper case, for finding the
   // lines worth reading closely; empty when it cannot be used so.
   const std::string& probe() const { return probe_; }
+  // The same for UTF-16 text: the longer text's upper-cased units, and how
+  // far a search may move on after a unit.
+  const std::vector<uint32_t>& wideProbe() const { return wideProbe_; }
+  size_t WideShift(uint32_t unit) const;
   static constexpr size_t npos = static_cast<size_t>(-1);
   // The first place where the probe may stand in the bytes, or npos.
   size_t FindProbe(const char* data, size_t size) const;
@@ -64,6 +68,8 @@ class InfPattern {
   std::string probe_;
   std::array<unsigned char, 256> fold_{};
   std::array<size_t, 256> skip_{};
+  std::vector<uint32_t> wideProbe_;
+  std::array<size_t, 256> wideSkip_{};
 };
 
 // Reads one file's content in pieces of any size; memory stays that of one
@@ -103,6 +109,11 @@ class InfContentMatcher {
   // Complete lines of 8-bit text (the last one may lack its line end).
   bool AnsiRegion(const char* data, size_t size);
   void AnsiLinePiece(const char* data, size_t size);
+  uint32_t WideAt(size_t index) const;
+  size_t FindWideLineEnd(size_t from, size_t to) const;
+  void WideLinePiece(size_t from, size_t to);
+  bool WideRegion(size_t from, size_t to);
+  void KeepWideFrom(size_t unit);
   void Unit(uint32_t raw, uint32_t upper);
   void FlushReturn();
   void StartLine();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/inf_match.h"
 #include "platform/platform.h"
 
 class CPurvexDlg;
@@ -38,9 +39,12 @@ class CDeviceService {
   static int CountBackslashes(const std::string& path);
   static std::string TrimTrailingChar(const std::string& s, char c);
 
+  // A hardware id is searched as a whole id; vendor ids, interface tags and
+  // other pieces of ids as parts.
   bool FindInfFiles(const std::string& directory, FileList* result,
                     std::string& firstText, std::string& secondText,
-                    bool append);
+                    bool append, InfTextKind firstKind = InfTextKind::Part,
+                    InfTextKind secondKind = InfTextKind::Part);
 
   bool GetDevicePropertyString(IDeviceInfoSet& set, uint32_t index,
                                uint32_t property, uint32_t& regType,

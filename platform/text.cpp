@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <cstdarg>
+#include <utility>
 #include <vector>
 
 namespace text {
@@ -23,6 +24,18 @@ int AsciiCompareNoCase(const std::string& a, const std::string& b) {
   AsciiUpper(ua);
   AsciiUpper(ub);
   return ua.compare(ub);
+}
+
+std::u16string WidenLatin1(const std::string& s) {
+  std::u16string out;
+  out.reserve(s.size());
+  for (const char c : s) out.push_back(static_cast<unsigned char>(c));
+  return out;
+}
+
+CodePageFacts& ActiveFacts() {
+  static CodePageFacts facts = CodePageFacts::Ascii();
+  return facts;
 }
 
 CaseMapper g_upper = AsciiUpper;
@@ -75,5 +88,27 @@ int CompareNoCase(const std::string& a, const std::string& b) {
 bool Contains(const std::string& haystack, const std::string& needle) {
   return haystack.find(needle) != std::string::npos;
 }
+
+CodePageFacts CodePageFacts::Ascii() {
+  CodePageFacts facts;
+  for (size_t b = 0; b < facts.upper.size(); ++b) {
+    facts.upper[b] = static_cast<unsigned char>(b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b);
+  }
+  facts.upper16.resize(kUnitCount);
+  for (size_t u = 0; u < kUnitCount; ++u) {
+    facts.upper16[u] = static_cast<char16_t>(u >= 'a' && u <= 'z' ? u - 'a' + 'A' : u);
+  }
+  facts.widen = WidenLatin1;
+  return facts;
+}
+
+void SetCodePageFacts(CodePageFacts facts) {
+  if (facts.upper16.size() != CodePageFacts::kUnitCount || facts.widen == nullptr) {
+    facts = CodePageFacts::Ascii();
+  }
+  ActiveFacts() = std::move(facts);
+}
+
+const CodePageFacts& ActiveCodePageFacts() { return ActiveFacts(); }
 
 }  // namespace text

@@ -3,9 +3,11 @@
 // std::string arguments, and the code page's upper/lower casing. The Win32
 // build installs the multibyte-aware mappers (CharUpperBuffA and friends) at
 // start-up; the host build keeps the ASCII defaults.
+#include <array>
 #include <cstdio>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 namespace text {
 
@@ -38,5 +40,25 @@ void UpperInPlace(std::string& s);
 // Case-insensitive comparison of the code page (upper-cased copies compared).
 int CompareNoCase(const std::string& a, const std::string& b);
 bool Contains(const std::string& haystack, const std::string& needle);
+
+// What byte-level text matching needs of the ANSI code page, gathered once:
+// the upper case of every single-byte character (double-byte characters are
+// compared as they are), which bytes start a double-byte character (their
+// second byte may look like a backslash or a letter), the upper case of every
+// UTF-16 code unit, and the reading of ANSI text as UTF-16. The defaults are
+// ASCII's; the Win32 build installs the code page's own at start-up.
+struct CodePageFacts {
+  using Widen = std::u16string (*)(const std::string&);
+  static constexpr size_t kUnitCount = 0x10000;
+
+  std::array<unsigned char, 256> upper{};
+  std::array<bool, 256> leadByte{};
+  std::vector<char16_t> upper16;  // kUnitCount entries
+  Widen widen = nullptr;
+
+  static CodePageFacts Ascii();
+};
+void SetCodePageFacts(CodePageFacts facts);
+const CodePageFacts& ActiveCodePageFacts();
 
 }  // namespace text

@@ -62,7 +62,9 @@ inline constexpr const char* kPrintersSoftwareKey =
 inline constexpr const char* kUsbEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
 inline constexpr const char* kOldDriverVersion = "Windows NT 4.0 or 2000";
 inline constexpr const char* kMakerName = "KORVEX";
-inline constexpr const char* kMakerVendorId = "0E7B";
+// The vendor part of the maker's USB ids: "0E7B" alone also stands in other
+// vendors' ids as their product id (USB\VID_xxxx&PID_0E7B).
+inline constexpr const char* kMakerVendorId = "VID_0E7B";
 inline constexpr const char* kPortInterfaceTag = "MI_01";
 inline constexpr const char* kPrinterInterfaceTag = "MI_00";
 inline constexpr const char* kPortServiceBaseName = "VomuUsb";
@@ -180,13 +182,20 @@ class CRemoveDrvPrn {
   bool DeleteDirectoryTree(const std::string& path);
   bool DeleteDrvBckupDir();
   static std::string BackupDirectoryName(const std::string& hardwareId);
+  // Why a backup directory name names a directory of the spooler itself,
+  // or nullptr when it does not.
+  static const char* SpoolerDirectoryReason(const std::string& backupName);
   bool DeleteDriverStoreCopies();
   bool DeleteConsoleAppDir();
   // Why a control-panel "Path" must not be deleted, or empty when it may be.
   std::string RefuseConsoleAppDir(const std::string& path);
 
   int UninstallPortService();
-  void SearchInfFiles(const std::string& text1, const std::string& text2);
+  void SearchInfFiles(const std::string& text1, const std::string& text2,
+                      InfTextKind kind1 = InfTextKind::Part);
+  // The INF files of one hardware id, as a whole id. An id that cannot name
+  // one product is not searched: InfFiles is emptied and false returned.
+  bool SearchHardwareIdInfFiles(const std::string& hardwareId);
   void ShowInfFiles();
   int RemovePortService();
   bool RemoveUsbDevice();

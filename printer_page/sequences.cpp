@@ -13,7 +13,6 @@ constexpr std::initializer_list<const char*> kProductKeyLabels = {
     "QDRK", "QDRKDRIVERINFO", "QDRKTX"};
 constexpr const char* kNoHardwareIdLine =
     "Cannot search .inf files: HardwareId string is empty.";
-constexpr const char* kNoSecondSearchText = "";
 constexpr const char* kStoppedLine =
     "Uninstall operation stopped before its end: the spooler was started again "
     "if the operation had stopped it.";
@@ -77,9 +76,11 @@ void SetDriverRemovable(CRemoveDrvPrn& page, bool removable) {
 
 void SearchPrinterInfFiles(CRemoveDrvPrn& page) {
   if (!page.CurrentPrinter.HardwareId.empty()) {
-    page.SearchInfFiles(page.CurrentPrinter.HardwareId, kNoSecondSearchText);
+    (void)page.SearchHardwareIdInfFiles(page.CurrentPrinter.HardwareId);
   } else {
     page.Log(kNoHardwareIdLine);
+    page.InfFiles.clear();
+    page.ShowInfFiles();
   }
 }
 
@@ -219,10 +220,12 @@ void CRemoveDrvPrn::UninstallCheckedComponents() {
     code = DeleteSelDriver();
     if (code != kResultOk) Report(*this, code);
     if (!CurrentPrinter.HardwareId.empty()) {
-      SearchInfFiles(CurrentPrinter.HardwareId, kNoSecondSearchText);
+      (void)SearchHardwareIdInfFiles(CurrentPrinter.HardwareId);
       Step();
     } else {
       Log(kNoHardwareIdLine);
+      InfFiles.clear();
+      ShowInfFiles();
     }
     DeleteDriverCopies(*this, code);
     Step();

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ constexpr const char* kConsolePathValue = "Path";
 // profiles; deleting one of them as a whole is never a program's own cleanup.
 constexpr const char* kProtectedRootFolders[] = {
     "PROGRAM FILES", "PROGRAM FILES (X86)", "USERS", "DOCUMENTS AND SETTINGS"};
+
+// Directories of the spooler's driver directory that belong to the spooler
+// itself; a hardware id such as USBPRINT\3 would otherwise name one.
+constexpr const char* kSpoolerOwnDirectories[] = {"pcc", "color", "w32x86", "x64",
+                                                  "ia64"};
 
 bool IsBackupNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -191,6 +197,18 @@ std::string CRemoveDrvPrn::BackupDirectoryName(const std::string& hardwareId) {
   return name;
 }
 
+const char* CRemoveDrvPrn::SpoolerDirectoryReason(const std::string& backupName) {
+  if (std::all_of(backupName.begin(), backupName.end(),
+                  [](char c) { return IsDigit(c) || c == kReplacement; })) {
+    return "it is made only of digits or underscores, as the spooler's version "
+           "directories are";
+  }
+  for (const char* own : kSpoolerOwnDirectories) {
+    if (backupName == own) return "it is one of the spooler's own directories";
+  }
+  return nullptr;
+}
+
 bool CRemoveDrvPrn::DeleteDrvBckupDir() {
   const std::string backupName = BackupDirectoryName(CurrentPrinter.HardwareId);
   if (backupName.empty()) {
@@ -208,16 +226,27 @@ bool CRemoveDrvPrn::DeleteDrvBckupDir() {
   int errors = 0;
   const std::string backupDir =
       windowsDir + kBackslash + SpoolDriversDir + kBackslash + backupName;
-  Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
-  if (DeleteDirectoryTree(backupDir)) {
-    Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
+  if (const char* reason = SpoolerDirectoryReason(backupName)) {
+    Log(text::Format("Backup directory [%s] not deleted: %s.", backupDir, reason));
   } else {
-    Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
-                     backupDir));
-    ++errors;
+    Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
+    if (DeleteDirectoryTree(backupDir)) {
+      Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
+    } else {
+      Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
+                       backupDir));
+      ++errors;
+    }
   }
 
   const std::string drvStore = windowsDir + kBackslash + kDrvStoreSubdir;
+  if (const char* reason = UnsearchableHardwareIdReason(CurrentPrinter.HardwareId)) {
+    // Such an id would take other products' backups for this printer's.
+    Log(text::Format("Backup directories of [%s] not searched for hardware id "
+                     "[%s]: %s.",
+                     drvStore, CurrentPrinter.HardwareId, reason));
+    return errors == 0;
+  }
   Log(text::Format("Try to find if a backup directory is present into [%s].",
                    drvStore));
   CSADirRead scanner(platform.files);
@@ -233,7 +262,8 @@ bool CRemoveDrvPrn::DeleteDrvBckupDir() {
     FileList infs;
     std::string hardwareId = CurrentPrinter.HardwareId;
     std::string noSecondText;
-    (void)Engine.FindInfFiles(candidate, &infs, hardwareId, noSecondText, false);
+    (void)Engine.FindInfFiles(candidate, &infs, hardwareId, noSecondText, false,
+                              InfTextKind::WholeId);
     if (infs.empty()) continue;
     ++found;
     if (DeleteDirectoryTree(candidate)) {

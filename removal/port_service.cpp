@@ -44,8 +44,22 @@ int CRemoveDrvPrn::UninstallPortService() {
   return RemovePortService();
 }
 
+bool CRemoveDrvPrn::SearchHardwareIdInfFiles(const std::string& hardwareId) {
+  if (const char* reason = UnsearchableHardwareIdReason(hardwareId)) {
+    // Whatever an earlier search left in the list is not this driver's.
+    Log(text::Format("Cannot search .inf files for hardware id [%s]: %s. No .inf "
+                     "file is removed for it.",
+                     hardwareId, reason));
+    InfFiles.clear();
+    ShowInfFiles();
+    return false;
+  }
+  SearchInfFiles(hardwareId, "", InfTextKind::WholeId);
+  return true;
+}
+
 void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
-                                   const std::string& text2) {
+                                   const std::string& text2, InfTextKind kind1) {
   const std::string windowsDir = WindowsDirectory(kInfSearchDirCapacity);
   if (windowsDir.empty()) {
     // "\inf" would be searched on the current drive, and what it found
@@ -60,7 +74,7 @@ void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
   const std::string infDir = windowsDir + "\\" + kInfSubdir;
   std::string first = text1;
   std::string second = text2;
-  (void)Engine.FindInfFiles(infDir, &InfFiles, first, second, false);
+  (void)Engine.FindInfFiles(infDir, &InfFiles, first, second, false, kind1);
   ShowInfFiles();
 }
 

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Times the INF search under Wine over a generated INF directory, and grep
-# over the same files natively as the floor that no search can beat.
+# over the same files natively as the floor that no search can beat. The
+# search looks for a whole hardware id that the corpus holds; its finds must
+# be those of a reference script applying the whole-id rule to the 8-bit and
+# the UTF-16 files. The last line is the ratio of the search's best time to
+# grep's.
 #
 # usage: tools/bench_inf.sh [WIN_BUILD_DIR]
 #   WIN_BUILD_DIR  a MinGW build tree holding bench/win_inf_bench.exe
@@ -17,17 +21,19 @@ exe=$build/bench/win_inf_bench.exe
 data=${BENCH_DATA:-/tmp/purvex-inf-bench}
 prefix=${BENCH_WINEPREFIX:-/tmp/purvex-bench-prefix}
 rounds=${BENCH_ROUNDS:-5}
-text='VID_0E7B&PID_0001'
+text='USB\VID_0E7B&PID_0001&MI_00'
+# Made again when the generator changes what it writes.
+corpus_version=2
 
 if [ ! -f "$exe" ]; then
   echo "missing $exe: run ninja -C $build win_inf_bench" >&2
   exit 1
 fi
 
-if [ ! -f "$data/.complete" ]; then
+if [ "$(cat "$data/.complete" 2>/dev/null)" != "$corpus_version" ]; then
   rm -rf "$data"
   python3 "$top/tests/bench/make_inf_corpus.py" "$data"
-  touch "$data/.complete"
+  echo "$corpus_version" >"$data/.complete"
 fi
 
 export WINEDEBUG=-all WINEARCH=win64 WINEPREFIX="$prefix"
@@ -39,7 +45,19 @@ fi
 # Wine's drive Z: is the Unix root.
 windir="Z:$(printf '%s' "$data" | tr '/' '\\')"
 echo "== FindInfFiles under Wine (real Win32 file functions)"
-(cd "$data" && timeout 600 wine "$exe" "$windir" "$text" "" "$rounds")
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+(cd "$data" && timeout 600 wine "$exe" "$windir" "$text" "" "$rounds" whole) | tr -d '\r' >"$out"
+grep -v '^found: ' "$out"
+search_best=$(awk '$1 == "best" {print $2}' "$out")
+found_names=$(sed -n 's/^found: //p' "$out" | sort -f)
+expected_names=$(python3 "$top/tests/bench/inf_whole_id_reference.py" "$data" "$text" | sort -f)
+if [ "$found_names" != "$expected_names" ]; then
+  echo "finds differ from the reference:" >&2
+  diff <(echo "$expected_names") <(echo "$found_names") >&2 || true
+  exit 1
+fi
+echo "finds equal the reference's: $(echo "$expected_names" | grep -c .) files"
 
 files=$(find "$data" -maxdepth 1 -type f -name '*.inf' | wc -l)
 bytes=$(find "$data" -maxdepth 1 -type f -name '*.inf' -printf '%s\n' | awk '{s += $1} END {print s}')
@@ -59,3 +77,6 @@ awk -v ns="$best" -v files="$files" -v bytes="$bytes" -v found="$found" 'BEGIN {
   printf "best   %8.3f s  %9.0f files/s  %8.1f MB/s\n", s, files / s, bytes / 1e6 / s
 }'
 timeout 60 wineserver -k || true
+awk -v search="$search_best" -v ns="$best" 'BEGIN {
+  printf "ratio: %.2f (FindInfFiles best %.3f s / grep best %.3f s)\n", search / (ns / 1e9), search, ns / 1e9
+}'

@@ -30,8 +30,8 @@ else
   usage
 fi
 
-# The largest input worth trying, per target: the INF reader has to see
-# lines across its 4096-byte buffer, the rest parse short texts.
+# The largest input worth trying, per target: the INF matcher has to see
+# long lines across its pieces and buffer, the rest parse short texts.
 max_len() {
   case $1 in
     inf_search) echo 12288 ;;

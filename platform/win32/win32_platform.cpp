@@ -24,6 +24,39 @@ int AnsiCompareNoCase(const std::string& a, const std::string& b) {
   return upperA.compare(upperB);
 }
 
+std::u16string WidenAnsi(const std::string& s) {
+  if (s.empty()) return {};
+  const int size = static_cast<int>(s.size());
+  const int needed = MultiByteToWideChar(CP_ACP, 0, s.data(), size, nullptr, 0);
+  if (needed <= 0) return {};
+  std::wstring wide(static_cast<size_t>(needed), L'\0');
+  (void)MultiByteToWideChar(CP_ACP, 0, s.data(), size, wide.data(), needed);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+// Asked of the system once, so that matching a byte costs a table look-up
+// rather than a call into the code page's mapper.
+text::CodePageFacts AnsiCodePageFacts() {
+  text::CodePageFacts facts = text::CodePageFacts::Ascii();
+  for (size_t b = 1; b < facts.upper.size(); ++b) {
+    const BYTE byte = static_cast<BYTE>(b);
+    facts.leadByte[b] = IsDBCSLeadByte(byte) != FALSE;
+    if (facts.leadByte[b]) continue;
+    char c = static_cast<char>(byte);
+    (void)CharUpperBuffA(&c, 1);
+    facts.upper[b] = static_cast<unsigned char>(c);
+  }
+  // One unit at a time: a pair of surrogates must not be cased as one
+  // character here, as the matcher compares units.
+  for (size_t u = 1; u < text::CodePageFacts::kUnitCount; ++u) {
+    WCHAR unit = static_cast<WCHAR>(u);
+    (void)CharUpperBuffW(&unit, 1);
+    facts.upper16[u] = static_cast<char16_t>(unit);
+  }
+  facts.widen = WidenAnsi;
+  return facts;
+}
+
 }  // namespace
 
 Win32Platform::Win32Platform()
@@ -37,4 +70,5 @@ void Win32Platform::SetBoxOwner(BoxOwner owner, HWND hwnd) {
 
 void InstallAnsiCaseMappers() {
   text::SetCaseMappers(AnsiUpper, AnsiLower, AnsiCompareNoCase);
+  text::SetCodePageFacts(AnsiCodePageFacts());
 }

@@ -21,9 +21,11 @@ struct Round {
   size_t found = 0;
 };
 
+// Prints each file the first round found as "found: NAME" so that a script
+// can compare the finds with its own.
 inline int RunInfBench(Platform& platform, const std::string& directory,
                        const std::string& firstText, const std::string& secondText,
-                       int rounds) {
+                       int rounds, InfTextKind firstKind = InfTextKind::Part) {
   CSADirRead reader(platform.files);
   std::vector<const DirEntry*> infs;
   reader.ScanFiles(directory, "*.inf", infs, CSADirRead::kSortNone, false);
@@ -40,13 +42,19 @@ inline int RunInfBench(Platform& platform, const std::string& directory,
     std::string first = firstText, second = secondText;
     FileList found;
     const auto start = std::chrono::steady_clock::now();
-    const bool ran = engine.FindInfFiles(directory, &found, first, second, false);
+    const bool ran =
+        engine.FindInfFiles(directory, &found, first, second, false, firstKind);
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (!ran) {
       std::fprintf(stderr, "the search was refused\n");
       return 1;
     }
     results.push_back({took.count(), found.size()});
+    if (i == 0) {
+      for (const std::string& path : found) {
+        std::printf("found: %s\n", path.substr(path.find_last_of('\\') + 1).c_str());
+      }
+    }
   }
   std::sort(results.begin(), results.end(),
             [](const Round& a, const Round& b) { return a.seconds < b.seconds; });

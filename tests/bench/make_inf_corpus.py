@@ -7,7 +7,9 @@ About 1500 INF files of mixed sizes (most a few kilobytes, some of megabytes),
 with CR LF lines, a share of them stored as UTF-16, PNF companions for some,
 and the maker's id VID_0E7B&PID_0001 in a few 8-bit files (one of them in
 lower case, one near the end of a large file) and in one UTF-16 file, which a
-search of 8-bit text must not find. Deterministic for a given seed.
+search of 8-bit text must not find. Decoys that a whole-id search must pass
+over stand in a few other files: the id continued by more characters, and the
+id in a comment. Deterministic for a given seed.
 """
 import argparse
 import os
@@ -25,6 +27,10 @@ CLASSES = [("Net", "{4d36e972-e325-11ce-bfc1-08002be10318}"),
 UTF16_SHARE = 0.15
 PNF_SHARE = 0.35
 MATCH_FILES = 4
+DECOYS = ["%%Printer.DeviceDesc%% = Install_Other, USB\\%s&MI_000" % MAKER_ID,
+          "%%Printer.DeviceDesc%% = Install_Other, USB\\%s&MI_00.1" % MAKER_ID,
+          "; %%Printer.DeviceDesc%% = Install_Printer, USB\\%s&MI_00" % MAKER_ID,
+          "HKR,,Old,,\"x\" ;USB\\%s&MI_00" % MAKER_ID]
 
 
 def header(rng, index):
@@ -104,6 +110,10 @@ def main():
     largest = max(eight_bit, key=lambda i: sizes[i])
     matches = set(rng.sample(eight_bit, MATCH_FILES - 1)) | {largest}
     utf16_match = min(utf16)
+    # Their own generator, so that the rest of the corpus stays as it was.
+    decoy_rng = random.Random(args.seed + 1)
+    others = [i for i in range(args.files) if i not in matches and i != utf16_match]
+    decoys = dict(zip(decoy_rng.sample(others, len(DECOYS) + 1), DECOYS + [DECOYS[0]]))
 
     for i in range(args.files):
         name = "oem%d.inf" % i if i % 3 == 0 else "drv%04d.inf" % i
@@ -112,6 +122,8 @@ def main():
             where = len(lines) - 3 if i == largest else rng.randrange(len(lines) // 2, len(lines))
             text = MAKER_ID.lower() if i == min(matches) else MAKER_ID
             lines.insert(where, "%%Printer.DeviceDesc%% = Install_Printer, USB\\%s&MI_00" % text)
+        if i in decoys:
+            lines.insert(decoy_rng.randrange(len(lines) // 2, len(lines)), decoys[i])
         content = ("\r\n".join(lines) + "\r\n")
         data = (b"\xff\xfe" + content.encode("utf-16-le")) if i in utf16 else content.encode("ascii")
         with open(os.path.join(args.out_dir, name), "wb") as f:

@@ -72,12 +72,21 @@ INSTANTIATE_TEST_SUITE_P(
                  Fill(2 * kReadBuffer - 4) + kId + Fill(kReadBuffer) + "\r\n", kId, "", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(EngineTest, Utf16InfIsNeverFound) {
-  sim.AddFileBytes(Inf("oem1.inf"), Utf16(std::string("HardwareId=") + kId + "\r\n"));
-  std::string first = kId, second;
+// Driver packages ship their INF as UTF-16 text as often as not; the search
+// reads it as text of either byte order.
+TEST_F(EngineTest, Utf16InfFilesAreSearchedAsText) {
+  sim.AddFileBytes(Inf("le.inf"), Utf16(std::string("x=y,usb\\") + kId + "\r\n"));
+  sim::Bytes bigEndian = Utf16(std::string("x=y,USB\\") + kId + "\r\n");
+  for (size_t i = 0; i + 1 < bigEndian.size(); i += 2) std::swap(bigEndian[i], bigEndian[i + 1]);
+  sim.AddFileBytes(Inf("be.inf"), bigEndian);
+  sim.AddFileBytes(Inf("longer.inf"), Utf16(std::string("x=y,USB\\") + kId + "&MI_00\r\n"));
+  sim.AddFileBytes(Inf("comment.inf"), Utf16(std::string("x=y ; USB\\") + kId + "\r\n"));
+  std::string first = std::string("USB\\") + kId, second;
   FileList found;
-  EXPECT_TRUE(engine.FindInfFiles(kInfDir, &found, first, second, false));
-  EXPECT_TRUE(found.empty());
+
+  EXPECT_TRUE(engine.FindInfFiles(kInfDir, &found, first, second, false, InfTextKind::WholeId));
+
+  EXPECT_EQ(found, (FileList{Inf("be.inf"), Inf("le.inf")}));
 }
 
 TEST_F(EngineTest, SearchesTheInfFilesOfTheDirectoryInPathOrder) {

@@ -133,8 +133,15 @@ void SeedTarget(sim::SimWindows& sim) {
 
   sim.AddService(kPortService, /*running=*/true);
   sim.AddFile(kPortDriverFile, "port driver");
-  sim.AddFile(kPrinterInf, "[Version]\r\nClass=Printer\r\n[Models]\r\n%Printer%=Install, " +
-                               kTarget.HardwareId() + "\r\n");
+  // Stored as UTF-16, as driver packages often ship it.
+  const std::string printerInf =
+      "[Version]\r\nClass=Printer\r\n[Models]\r\n%Printer%=Install, " + kTarget.HardwareId() + "\r\n";
+  sim::Bytes printerInfUtf16{0xFF, 0xFE};
+  for (const char c : printerInf) {
+    printerInfUtf16.push_back(static_cast<uint8_t>(c));
+    printerInfUtf16.push_back(0);
+  }
+  sim.AddFileBytes(kPrinterInf, printerInfUtf16);
   sim.AddFile(kPrinterPnf, "pnf");
   sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
   sim.AddFile(kPortPnf, "pnf");
@@ -236,6 +243,15 @@ void SeedCanaries(sim::SimWindows& sim) {
               "[Models]\r\n%Printer%=Install, USB\\VID_0E7B&PID_0104&MI_00\r\n");
   sim.AddFile(std::string(kInfDir) + "\\oem104.pnf", "pnf");
   sim.AddFile(std::string(kInfDir) + "\\usbprint.inf", "[Version]\r\nClass=USB\r\n");
+  // Other products' INF files that name the target's ids only inside longer
+  // ids or in comments, or whose product id is the maker's vendor id.
+  sim.AddFile(std::string(kInfDir) + "\\oem105.inf",
+              "[Models]\r\n%P%=I, " + kTarget.HardwareId() + "&REV_0200\r\n; " +
+                  kTarget.HardwareId() + "\r\n");
+  sim.AddFile(std::string(kInfDir) + "\\oem106.inf",
+              "[Models]\r\n%Port%=Port, USB\\VID_1A2B&PID_0E7B&MI_01\r\n");
+  sim.AddFile(std::string(kDrvStore) + "\\kx0103plus_0badcafe\\kx0103plus.inf",
+              "[Models]\r\n%Printer%=Install, " + kTarget.HardwareId() + "&REV_0200\r\n");
   sim.AddFile(std::string(kSpoolDir) + "\\vid_0e7b_pid_0104_mi_00\\kx0104.dll", "backup");
   sim.AddFile(std::string(kDrvStore) + "\\kx0104_0badcafe\\kx0104.inf",
               "[Models]\r\n%Printer%=Install, USB\\VID_0E7B&PID_0104&MI_00\r\n");
@@ -809,6 +825,11 @@ TEST_P(FaultSweepTest, EveryCallFailedOnceEndsSafelyAndIsReported) {
   ASSERT_TRUE(clean.spoolerRunning);
   ASSERT_EQ(clean.after, clean.before) << FirstDifference(clean.before, clean.after);
   ASSERT_FALSE(clean.calls.empty());
+  if (c.sequence != Sequence::CleanSystem) {
+    // The UTF-16 INF is found and goes like an 8-bit one.
+    EXPECT_EQ(clean.afterAll.find(std::string("FILE ") + kPrinterInf + " "), std::string::npos);
+    EXPECT_NE(clean.beforeAll.find(std::string("FILE ") + kPrinterInf + " "), std::string::npos);
+  }
   const Judge judge(c, clean, logPath);
 
   const std::vector<FaultPoint> points =

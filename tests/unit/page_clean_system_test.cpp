@@ -59,6 +59,8 @@ TEST_F(PageCleanSystemTest, WithoutListedPrintersEveryMakerPrinterEntryGoes) {
   AddLoneDevice("USB\\VID_0E7B&PID_0103\\SN1", "USB\\VID_0E7B&PID_0103");
   AddLoneDevice("USB\\VID_046D&PID_0103\\SN2", "USB\\VID_046D&PID_0103");
   AddLoneDevice("USB\\VID_0E7B&PID_0203\\SN3", "usb\\vid_0e7b&pid_0203");
+  // 0E7B as another vendor's revision, beside a printer-like product id.
+  AddLoneDevice("USB\\VID_1A2B&PID_0107\\SN4", "USB\\VID_1A2B&PID_0107&REV_0E7B");
   Start();
   auto expected = std::vector<std::string>{kSearchLine};
   for (const auto& line : Removed("USB\\VID_0E7B&PID_0103")) expected.push_back(line);

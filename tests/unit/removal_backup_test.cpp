@@ -97,6 +97,78 @@ TEST_F(BackupCleanupTest, EveryEntryIsExaminedByName) {
   EXPECT_FALSE(sim.Exists("E:\\b.txt"));
 }
 
+// Two models whose ids are a prefix of one another: only the backups whose
+// INF names this model's id whole go.
+TEST_F(BackupCleanupTest, DrvStoreCopiesAreChosenByTheWholeId) {
+  AddBackupTree(kBackupDir);
+  AddBackupTree(kDrvStore + "\\model80_0001");
+  sim.AddFile(kDrvStore + "\\model80x_0001\\x.inf",
+              std::string("[Models]\r\nM=I,") + kHardwareId + "X\r\n");
+  sim.AddFile(kDrvStore + "\\commented_0001\\c.inf",
+              std::string("[Models]\r\nM=I,OTHER ; was ") + kHardwareId + "\r\n");
+
+  EXPECT_TRUE(prn.DeleteDrvBckupDir());
+  EXPECT_FALSE(sim.Exists(kDrvStore + "\\model80_0001"));
+  EXPECT_TRUE(sim.Exists(kDrvStore + "\\model80x_0001\\x.inf"));
+  EXPECT_TRUE(sim.Exists(kDrvStore + "\\commented_0001\\c.inf"));
+}
+
+struct RefusedBackup {
+  const char* name;
+  const char* hardwareId;
+  const char* backupName;
+  const char* nameReason;  // nullptr: the backup name is not refused
+  const char* idReason;
+};
+
+class BackupRefusalTest : public BackupCleanupTest,
+                          public ::testing::WithParamInterface<RefusedBackup> {};
+
+// The spooler's own directories and backups of other products stay; what
+// cannot be told apart is refused without counting as a failure.
+TEST_P(BackupRefusalTest, KeepsWhatIsNotThisPrintersBackup) {
+  const RefusedBackup& r = GetParam();
+  prn.CurrentPrinter.HardwareId = r.hardwareId;
+  const std::string spoolerDir =
+      std::string("C:\\Windows\\system32\\spool\\drivers\\w32x86\\") + r.backupName;
+  sim.AddFile(spoolerDir + "\\unidrv.dll", "MZ");
+  const std::string storeInf = kDrvStore + "\\other_0001\\other.inf";
+  sim.AddFile(storeInf, std::string("M=I,") + r.hardwareId + "-B\r\n");
+
+  EXPECT_TRUE(prn.DeleteDrvBckupDir());
+
+  EXPECT_EQ(sim.Exists(spoolerDir + "\\unidrv.dll"), r.nameReason != nullptr);
+  EXPECT_TRUE(sim.Exists(storeInf));
+  if (r.nameReason != nullptr) {
+    EXPECT_EQ(CountLog("Backup directory [" + spoolerDir + "] not deleted: " + r.nameReason + "."),
+              1u);
+  }
+  if (r.idReason != nullptr) {
+    EXPECT_EQ(CountLog("Backup directories of [" + kDrvStore + "] not searched for hardware id [" +
+                       r.hardwareId + "]: " + r.idReason + "."),
+              1u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, BackupRefusalTest,
+    ::testing::Values(
+        RefusedBackup{"VersionDirectory", "USBPRINT\\3", "3",
+                      "it is made only of digits or underscores, as the spooler's version "
+                      "directories are",
+                      "fewer than 4 characters follow its last backslash"},
+        RefusedBackup{"DigitsAndUnderscores", "USBPRINT\\3\\0001", "3_0001",
+                      "it is made only of digits or underscores, as the spooler's version "
+                      "directories are",
+                      "only digits follow its last backslash"},
+        RefusedBackup{"ColorDirectory", "USBPRINT\\COLOR", "color",
+                      "it is one of the spooler's own directories", nullptr},
+        RefusedBackup{"ArchitectureDirectory", "USBPRINT\\W32X86", "w32x86",
+                      "it is one of the spooler's own directories", nullptr},
+        RefusedBackup{"NotReadId", "VALUE_NOT_VALID", "value_not_valid", nullptr,
+                      "it could not be read"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 class DriverStoreCopiesTest : public RemovalTest {
  protected:
   void SetUp() override { prn.CurrentPrinter.DriverStoreFolder = "prn.inf_amd64_neutral_1"; }

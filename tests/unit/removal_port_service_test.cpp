@@ -45,6 +45,61 @@ TEST_F(PortServiceTest, RemovesOnlyThePortServiceInterfaces) {
   EXPECT_EQ(StatusTexts().back(), "Deleting [" + kPortId + "] registry key...");
 }
 
+// Another vendor's device whose product id is the maker's vendor id, with
+// the maker's interface tag and even the port service's name: not the maker's.
+TEST_F(PortServiceTest, ProductIdEqualToTheVendorIdIsAnotherVendors) {
+  const std::string otherId = "USB\\VID_1A2B&PID_0E7B&MI_01";
+  AddDevice(otherId + "\\6&1&0&0001", otherId, kService);
+  AddPortInf();
+  const std::string otherInf = "C:\\Windows\\inf\\oem4.inf";
+  sim.AddFile(otherInf, "[Models]\r\n%Dev%=Install," + otherId + "\r\n");
+
+  EXPECT_EQ(prn.UninstallPortService(), kResultOk);
+
+  EXPECT_TRUE(sim.RemovedDevices().empty());
+  EXPECT_TRUE(sim.Exists(otherInf));
+  EXPECT_FALSE(sim.Exists(kPortInf));
+}
+
+struct UnsearchableId {
+  const char* id;
+  const char* reason;
+};
+
+class HardwareIdSearchTest : public PortServiceTest,
+                             public ::testing::WithParamInterface<UnsearchableId> {};
+
+// An earlier search's list must not be acted on for an id that cannot be
+// searched.
+TEST_P(HardwareIdSearchTest, IdThatNamesNoSingleProductEmptiesTheList) {
+  AddPortInf();
+  prn.SearchInfFiles(kMakerVendorId, kPortInterfaceTag);
+  ASSERT_EQ(prn.InfFiles, Lines({kPortInf}));
+
+  EXPECT_FALSE(prn.SearchHardwareIdInfFiles(GetParam().id));
+
+  EXPECT_TRUE(prn.InfFiles.empty());
+  EXPECT_EQ(NewLog().back(), std::string("Cannot search .inf files for hardware id [") +
+                                 GetParam().id + "]: " + GetParam().reason +
+                                 ". No .inf file is removed for it.");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ids, HardwareIdSearchTest,
+    ::testing::Values(UnsearchableId{"VALUE_NOT_VALID", "it could not be read"},
+                      UnsearchableId{"Korvex QL-800", "it holds no backslash"},
+                      UnsearchableId{"USBPRINT\\3", "fewer than 4 characters follow its last backslash"},
+                      UnsearchableId{"USB\\0001", "only digits follow its last backslash"}));
+
+TEST_F(PortServiceTest, HardwareIdIsSearchedWhole) {
+  sim.AddFile("C:\\Windows\\inf\\oem1.inf", "M=I,USBPRINT\\KORVEXQL-800\r\n");
+  sim.AddFile("C:\\Windows\\inf\\oem2.inf", "M=I,USBPRINT\\KORVEXQL-8000\r\n");
+
+  EXPECT_TRUE(prn.SearchHardwareIdInfFiles("USBPRINT\\KorvexQL-800"));
+
+  EXPECT_EQ(prn.InfFiles, Lines({"C:\\Windows\\inf\\oem1.inf"}));
+}
+
 TEST_F(PortServiceTest, EmptyServiceOfAMatchingDeviceStopsTheStep) {
   // Listed before the port device, so the step ends before reaching it.
   AddDevice("USB\\VID_0E7B&PID_0201&MI_01\\7&99&0&0001", "USB\\VID_0E7B&PID_0201&MI_01", "");

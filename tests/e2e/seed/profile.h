@@ -36,6 +36,7 @@ struct DeviceSpec {
 struct FileSpec {
   const char* path;
   const char* content;
+  size_t size = 0;  // bytes of content (for text with NULs); 0 for the C string
 };
 
 struct KeySpec {
@@ -77,5 +78,6 @@ Profile MakerProfile();
 std::vector<Profile> CoreProfiles();
 std::vector<Profile> SequenceProfiles();
 std::vector<Profile> BadInputProfiles();
+std::vector<Profile> MatchingProfiles();
 
 }  // namespace seed

@@ -46,7 +46,7 @@ constexpr DWORD kDriverVersion3 = 3;
 
 std::vector<Profile> Profiles() {
   std::vector<Profile> all = CoreProfiles();
-  for (auto group : {SequenceProfiles, BadInputProfiles}) {
+  for (auto group : {SequenceProfiles, BadInputProfiles, MatchingProfiles}) {
     for (Profile& p : group()) all.push_back(std::move(p));
   }
   return all;
@@ -273,7 +273,10 @@ int Install(const Profile& profile, const std::string& configDll) {
     Fail("no driver configuration DLL at " + configDll, ERROR_FILE_NOT_FOUND);
     return kExitFailed;
   }
-  for (const FileSpec& file : profile.files) WriteTextFile(file.path, file.content);
+  for (const FileSpec& file : profile.files) {
+    WriteTextFile(file.path, file.size != 0 ? std::string(file.content, file.size)
+                                            : std::string(file.content));
+  }
   for (const KeySpec& key : profile.keys) {
     std::string data = key.data ? key.data : "";
     if (key.size) data.assign(key.data, key.size);

@@ -98,6 +98,15 @@ bool StartsWithFolder(const std::string& path, const std::string& folder) {
          path[folder.size()] == kBackslash;
 }
 
+bool IsUnsafeFolderName(const std::string& name) {
+  constexpr char kFirstPrintable = 0x20;
+  for (char c : name) {
+    if (c >= 0 && c < kFirstPrintable) return true;
+  }
+  return name.find_first_of("*?<>\"|:") != std::string::npos ||
+         name.back() == '.' || name.back() == ' ';
+}
+
 bool HasShortNameComponent(const LocalPath& path) {
   for (const std::string& part : path.parts) {
     for (size_t i = 0; i + 1 < part.size(); ++i) {
@@ -266,6 +275,17 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
       folder.find(kSlash) != std::string::npos) {
     Log(text::Format(
         "Driver store folder [%s] is not a folder name. Temporary copy and "
+        "cabinet file not deleted.",
+        folder));
+    return true;
+  }
+  // Wildcards, a stream separator or trailing dots and spaces (which Win32
+  // drops) would let the ownership commands and the deletion reach folders
+  // other than this one.
+  if (IsUnsafeFolderName(folder)) {
+    Log(text::Format(
+        "Driver store folder [%s] holds wildcard characters, a colon or "
+        "trailing dots or spaces. No ownership taken; temporary copy and "
         "cabinet file not deleted.",
         folder));
     return true;

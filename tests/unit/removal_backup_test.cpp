@@ -122,6 +122,32 @@ TEST_F(DriverStoreCopiesTest, FolderThatIsNotOneNameTouchesNothing) {
   EXPECT_TRUE(sim.CallsOf("RemoveFile").empty());
 }
 
+class DriverStoreFolderTest : public DriverStoreCopiesTest,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DriverStoreFolderTest, UnsafeNameIsRefusedBeforeOwnershipIsTaken) {
+  const std::string folder = GetParam();
+  sim.AddFile(temp + "\\prn.dll", "MZ");
+  sim.AddFile(cabinet, "cab");
+  prn.CurrentPrinter.DriverStoreFolder = folder;
+
+  EXPECT_TRUE(prn.DeleteDriverStoreCopies());
+
+  EXPECT_TRUE(sim.Processes().empty());
+  EXPECT_TRUE(sim.Exists(temp + "\\prn.dll"));
+  EXPECT_TRUE(sim.Exists(cabinet));
+  EXPECT_EQ(CountLog("Driver store folder [" + folder +
+                     "] holds wildcard characters, a colon or trailing dots or spaces. No "
+                     "ownership taken; temporary copy and cabinet file not deleted."),
+            1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DriverStoreFolderTest,
+                         ::testing::Values("prn.inf_amd64_*", "prn.inf_amd64_neutral_?",
+                                           "prn<", "prn.inf\"", "prn.inf_amd64_neutral_1:s",
+                                           "prn.inf_amd64_neutral_1.", "prn.inf_amd64_neutral_1 ",
+                                           "prn|x", "prn\tx"));
+
 class ConsoleAppDirTest : public RemovalTest {
  protected:
   void SetPath(const std::string& path) {

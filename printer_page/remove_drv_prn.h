@@ -175,6 +175,10 @@ class CRemoveDrvPrn {
   bool DeleteDrvBckupDir();
   static std::string BackupDirectoryName(const std::string& hardwareId);
   bool DeleteDriverStoreCopies();
+  // The device instance that the printer's PnPData names, read before the
+  // printer goes; removed before its driver package is asked for.
+  void ReadOwnDeviceInstanceId();
+  void RemoveOwnDeviceEntry();
   bool DeleteConsoleAppDir();
   // Why a control-panel "Path" must not be deleted, or empty when it may be.
   std::string RefuseConsoleAppDir(const std::string& path);
@@ -201,6 +205,7 @@ class CRemoveDrvPrn {
   CQDRegistry Registry;
   CCGenericThread Worker;
   std::vector<std::string> InfFiles;
+  std::string OwnDeviceInstanceId;
   std::vector<std::unique_ptr<CPrinterRecord>> Printers;
   CPrinterRecord CurrentPrinter;
   uint16_t PageFlags = 0;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -263,8 +264,26 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
   const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
   if (windowsDir.empty()) return false;
 
+  bool allRemoved = true;
   if (MainDialog != nullptr) {
-    (void)MainDialog->RemoveDriverPackage(&InfFiles, nullptr);
+    if (!InfFiles.empty()) RemoveOwnDeviceEntry();
+    std::vector<CPurvexDlg::KeptInf> kept;
+    (void)MainDialog->RemoveDriverPackage(&InfFiles, nullptr, &kept);
+    // The INF is what lets the store's package be found and removed later:
+    // it stays while its package may still be there.
+    for (const CPurvexDlg::KeptInf& entry : kept) {
+      InfFiles.erase(std::remove(InfFiles.begin(), InfFiles.end(), entry.inf),
+                     InfFiles.end());
+      Log(text::Format(
+          entry.refused
+              ? "INF file [%s] NOT deleted: the driver store refused to remove its "
+                "package (error %d); devices may still use it."
+              : "INF file [%s] NOT deleted: its package in the driver store could "
+                "not be looked up (error %d) and may still be there.",
+          entry.inf, static_cast<int>(entry.code)));
+      MainDialog->NotDeletedFiles.push_back(entry.inf);
+      allRemoved = false;
+    }
   }
 
   const std::string& folder = CurrentPrinter.DriverStoreFolder;
@@ -277,7 +296,7 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
         "Driver store folder [%s] is not a folder name. Temporary copy and "
         "cabinet file not deleted.",
         folder));
-    return true;
+    return allRemoved;
   }
   // Wildcards, a stream separator or trailing dots and spaces (which Win32
   // drops) would let the ownership commands and the deletion reach folders
@@ -288,7 +307,7 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
         "trailing dots or spaces. No ownership taken; temporary copy and "
         "cabinet file not deleted.",
         folder));
-    return true;
+    return allRemoved;
   }
 
   const std::string tempCopy =
@@ -316,7 +335,7 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
     Log(text::Format("Impossible to delete [%s] file.", cabinet));
     if (cabinetExists) ReportDeleteResult(cabinet, false);
   }
-  return true;
+  return allRemoved;
 }
 
 bool CRemoveDrvPrn::DeleteConsoleAppDir() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win_constants.h"
 #include "tests/sim/sim_windows.h"
 
 namespace sim {
@@ -249,6 +250,7 @@ struct SimWindows::Impl {
   std::vector<PackageRecord> packages;
   std::vector<std::string> uninstalled;
   std::map<std::string, detail::CountedFault> uninstallFaults;  // by upper store path
+  uint32_t packageInUseCode = win::kErrorInfInUseByDevices;
 
   // shell
   std::vector<ShellExecuteRecord> shellExecutes;

@@ -22,7 +22,7 @@
 //              RemovePrinter, ClosePrinter (printer); RemoveForm (form)
 //   services   OpenManager (access); OpenService (name); StartService,
 //              DeleteService (upper name); ControlService ("<NAME>#<control>")
-//   devices    GetClassDevs (flags); EnumDevice (index); GetRegistryProperty
+//   devices    GetClassDevs (flags); OpenDevice (id); EnumDevice (index); GetRegistryProperty
 //              ("<id>#<property>"); OpenDevRegKey (id); CallClassInstaller
 //              ("<id>#<function>")
 //   store      DriverPackageGetPath (inf); DriverPackageUninstall ("<inf>#<flags>")
@@ -137,6 +137,9 @@ struct FormRemoval {
 struct PackageRecord {
   std::string oemInfPath;    // C:\Windows\inf\oem12.inf
   std::string storeInfPath;  // ...\FileRepository\x.inf_amd64_...\x.inf
+  // Device instances installed from it: while one of them exists, an
+  // uninstall without the force flag is refused.
+  std::vector<std::string> usedBy;
 };
 
 class SimWindows {
@@ -301,6 +304,10 @@ class SimWindows {
   bool PackageExists(const std::string& storeInfPath) const;
   std::vector<PackageRecord> Packages() const;
   void FailUninstall(const std::string& storeInfPath, uint32_t code, int count = kUnlimited);
+  // The device `instanceId` was installed from the package; the refusal code
+  // is the path's own (framework or SetupAPI), set for all packages.
+  void UsePackage(const std::string& storeInfPath, const std::string& instanceId);
+  void SetPackageInUseCode(uint32_t code);
   std::vector<std::string> UninstalledPackages() const;
 
   // ---- shell ----

@@ -25,6 +25,9 @@ constexpr const char* kCabinetExtension = ".cab";
 constexpr const char* kConsoleKey = "Software\\Korvex\\QdConsole";
 constexpr const char* kConsoleSettingsKey = "Software\\Korvex\\QdConsole\\App. settings";
 constexpr const char* kConsolePathValue = "Path";
+// Every key from the maker's own on, down to the one holding "Path".
+constexpr const char* kConsoleKeysOnThePath[] = {"Software\\Korvex", kConsoleKey,
+                                                 kConsoleSettingsKey};
 // Folders directly below the system drive that hold everybody's programs or
 // profiles; deleting one of them as a whole is never a program's own cleanup.
 constexpr const char* kProtectedRootFolders[] = {
@@ -339,6 +342,30 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
 }
 
 bool CRemoveDrvPrn::DeleteConsoleAppDir() {
+  // A "Path" read through a registry link is another key's value: the link
+  // goes, and no directory is deleted on its word.
+  constexpr size_t kSystemParts = 1;  // "Software"
+  for (const char* key : kConsoleKeysOnThePath) {
+    bool isLink = false;
+    (void)Registry.IsLink(RegRoot::CurrentUser, key, isLink);
+    if (!isLink) continue;
+    std::vector<std::string> links;
+    const uint32_t status = Registry.DeleteKeyTreeNoLinks(
+        RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
+    for (const std::string& link : links) {
+      Log(text::Format(
+          "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is "
+          "deleted, the key it points to stays.",
+          link));
+    }
+    Log(text::Format(
+        "The control-panel application's directory is not deleted: its path "
+        "would be read through the registry link [HKEY_CURRENT_USER\\%s]. "
+        "Error %d.",
+        std::string(key), static_cast<int>(status)));
+    return false;
+  }
+
   std::string directory;
   if (!Registry.ReadStringToBuffer(RegRoot::CurrentUser, kConsoleSettingsKey,
                                    kConsolePathValue, directory)) {
@@ -356,7 +383,15 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
     return false;
   }
 
-  const uint32_t keyStatus = Registry.DeleteKeyTree(RegRoot::CurrentUser, kConsoleKey);
+  std::vector<std::string> links;
+  const uint32_t keyStatus = Registry.DeleteKeyTreeNoLinks(
+      RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
+  for (const std::string& link : links) {
+    Log(text::Format(
+        "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is deleted, "
+        "the key it points to stays.",
+        link));
+  }
   const bool keyDeleted =
       keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
   if (!keyDeleted) {

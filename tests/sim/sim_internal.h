@@ -88,8 +88,16 @@ struct RegNode {
 class RegistryStore {
  public:
   RegistryStore();
-  std::shared_ptr<RegNode> Find(RegRoot root, const std::string& path) const;
+  // Registry links on the way are followed, the last one too unless
+  // followLast is false (REG_OPTION_OPEN_LINK).
+  std::shared_ptr<RegNode> Find(RegRoot root, const std::string& path,
+                                bool followLast = true) const;
   RegNode& Create(RegRoot root, const std::string& path);
+  // Where a link node points ("HKLM\path" / "HKCU\path" in its value).
+  static std::optional<std::pair<RegRoot, std::string>> LinkTarget(const RegNode& node);
+  // SHDeleteKeyA: the links met on the way and inside the tree are followed
+  // and what they point to is deleted as well.
+  bool DeleteFollowingLinks(RegRoot root, const std::string& path, int depth = 0);
   // False when the key does not exist. Deletes without looking at faults.
   bool Delete(RegRoot root, const std::string& path);
   bool HasDenyDelete(const RegNode& node) const;

@@ -12,7 +12,7 @@
 // All state is guarded by one mutex, so a real worker thread may use it.
 //
 // Op names and their detail:
-//   registry   OpenKey, DeleteTree ("HKLM\path" / "HKCU\path"); QueryValue
+//   registry   OpenKey, OpenLink, DeleteTree, DeleteLink ("HKLM\path" / "HKCU\path"); QueryValue
 //              ("<key>\<value>"); EnumKey ("<key>#<index>"); QuerySubkeyCount
 //   files      FindFirst (pattern), FindNext (next name), RemoveFile, RemoveDir,
 //              MakeDir, GetAttributes, SetAttributes, OpenFile (path); ReadFile,
@@ -197,6 +197,10 @@ class SimWindows {
   // Faults: OpenKey of exactly this key fails with 5; DeleteTree of it or of
   // any tree that contains it fails with 5 before deleting anything.
   void DenyOpen(RegRoot root, const std::string& path);
+  // A registry link at `path` (REG_OPTION_CREATE_LINK) pointing at the key
+  // `target` of `targetRoot`, which need not exist.
+  void AddRegistryLink(RegRoot root, const std::string& path, RegRoot targetRoot,
+                       const std::string& target);
   void DenyDelete(RegRoot root, const std::string& path);
 
   // ---- files ----

@@ -178,6 +178,35 @@ TEST_F(ConsoleAppDirTest, SystemFolderIsRefusedAndNothingChanges) {
                              "directory or lies inside it."}));
 }
 
+class ConsoleKeyLinkTest : public ConsoleAppDirTest,
+                           public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ConsoleKeyLinkTest, LinkIsDeletedAndNoDirectoryIsReadThroughIt) {
+  const std::string link = GetParam();
+  const std::string other = "Software\\Other";
+  sim.SetString(RegRoot::CurrentUser, other, "Path", kConsoleDir);
+  sim.SetString(RegRoot::CurrentUser, other + "\\App. settings", "Path", kConsoleDir);
+  sim.SetString(RegRoot::CurrentUser, other + "\\QdConsole\\App. settings", "Path", kConsoleDir);
+  sim.CreateKey(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole");
+  sim.AddRegistryLink(RegRoot::CurrentUser, link, RegRoot::CurrentUser, other);
+  sim.AddFile(std::string(kConsoleDir) + "\\QdConsole.exe", "MZ");
+
+  EXPECT_FALSE(prn.DeleteConsoleAppDir());
+
+  EXPECT_TRUE(sim.Exists(std::string(kConsoleDir) + "\\QdConsole.exe"));
+  EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other, "Path"), kConsoleDir);
+  EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other + "\\App. settings", "Path"), kConsoleDir);
+  EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, link));
+  EXPECT_EQ(CountLog("Key [HKEY_CURRENT_USER\\" + link +
+                     "] is a registry link: only the link is deleted, the key it points to "
+                     "stays."),
+            1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ConsoleKeyLinkTest,
+                         ::testing::Values("Software\\Korvex", "Software\\Korvex\\QdConsole",
+                                           kConsoleSettings));
+
 struct ConsolePathCase {
   const char* path;
   bool refused;

@@ -18,6 +18,7 @@ constexpr uint32_t kErrorOutOfMemory = 14;
 constexpr uint32_t kErrorNoMoreFiles = 18;
 constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorDirectory = 267;  // not a directory
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorDirNotEmpty = 145;

@@ -171,7 +171,10 @@ class CRemoveDrvPrn {
 
   bool DeleteQdRkRegKeys(const std::string& label);
 
-  bool DeleteDirectoryTree(const std::string& path);
+  // `expected`, when given: the directory checked before, which the one
+  // found at `path` must still be.
+  bool DeleteDirectoryTree(const std::string& path,
+                           const DirectoryIdentity* expected = nullptr);
   bool DeleteDrvBckupDir();
   static std::string BackupDirectoryName(const std::string& hardwareId);
   bool DeleteDriverStoreCopies();
@@ -181,7 +184,8 @@ class CRemoveDrvPrn {
   void RemoveOwnDeviceEntry();
   bool DeleteConsoleAppDir();
   // Why a control-panel "Path" must not be deleted, or empty when it may be.
-  std::string RefuseConsoleAppDir(const std::string& path);
+  std::string RefuseConsoleAppDir(const std::string& path,
+                                  DirectoryIdentity* checked = nullptr);
 
   int UninstallPortService();
   void SearchInfFiles(const std::string& text1, const std::string& text2);

@@ -28,10 +28,14 @@ constexpr const char* kConsolePathValue = "Path";
 // Every key from the maker's own on, down to the one holding "Path".
 constexpr const char* kConsoleKeysOnThePath[] = {"Software\\Korvex", kConsoleKey,
                                                  kConsoleSettingsKey};
-// Folders directly below the system drive that hold everybody's programs or
-// profiles; deleting one of them as a whole is never a program's own cleanup.
-constexpr const char* kProtectedRootFolders[] = {
-    "PROGRAM FILES", "PROGRAM FILES (X86)", "USERS", "DOCUMENTS AND SETTINGS"};
+constexpr SystemFolder kShellFolders[] = {
+    SystemFolder::Windows,         SystemFolder::System,        SystemFolder::ProgramFiles,
+    SystemFolder::ProgramFilesX86, SystemFolder::ProgramFilesX64,
+    SystemFolder::ProgramFilesCommon, SystemFolder::RoamingAppData,
+    SystemFolder::LocalAppData,    SystemFolder::CommonAppData, SystemFolder::Profile,
+    SystemFolder::UserProfiles,    SystemFolder::Desktop,       SystemFolder::Documents,
+    SystemFolder::StartMenu,       SystemFolder::CommonStartMenu, SystemFolder::Fonts,
+    SystemFolder::CommonDesktop,   SystemFolder::CommonDocuments};
 
 bool IsBackupNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -41,7 +45,6 @@ bool IsDriveLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A local absolute path taken apart the way Win32 resolves it: separators
 // either way, empty and "." components dropped, trailing dots and spaces of
@@ -96,12 +99,6 @@ bool ParseLocalPath(const std::string& path, LocalPath& out) {
   return true;
 }
 
-bool StartsWithFolder(const std::string& path, const std::string& folder) {
-  return path.size() > folder.size() &&
-         path.compare(0, folder.size(), folder) == 0 &&
-         path[folder.size()] == kBackslash;
-}
-
 bool IsUnsafeFolderName(const std::string& name) {
   constexpr char kFirstPrintable = 0x20;
   for (char c : name) {
@@ -111,18 +108,17 @@ bool IsUnsafeFolderName(const std::string& name) {
          name.back() == '.' || name.back() == ' ';
 }
 
-bool HasShortNameComponent(const LocalPath& path) {
-  for (const std::string& part : path.parts) {
-    for (size_t i = 0; i + 1 < part.size(); ++i) {
-      if (part[i] == '~' && IsDigit(part[i + 1])) return true;
-    }
-  }
-  return false;
+// The folders the control-panel application may have its directory below.
+bool IsBaseFolder(SystemFolder folder) {
+  return folder == SystemFolder::ProgramFiles || folder == SystemFolder::ProgramFilesX86 ||
+         folder == SystemFolder::ProgramFilesX64 || folder == SystemFolder::RoamingAppData ||
+         folder == SystemFolder::LocalAppData;
 }
 
 }  // namespace
 
-bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
+bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path,
+                                        const DirectoryIdentity* expected) {
   if (path.empty()) {
     Log("File name or path not valid. Impossible to delete file");
     return false;
@@ -135,6 +131,26 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
       (ownAttributes & win::kFileAttributeReparsePoint) != 0) {
     Log(text::Format("[%s] is a link: only the link is removed.", path));
     return static_cast<bool>(platform.files.RemoveDir(path));
+  }
+  // Opened without following a link and held (no delete sharing) while its
+  // entries go: a directory swapped for a link after the test above is seen
+  // here, and it cannot be swapped while it is listed.
+  DirectoryIdentity identity;
+  DirectoryHold hold;
+  const Outcome opened = platform.files.OpenDirectory(path, false, identity, &hold);
+  if (!opened) {
+    Log(text::Format("Impossible to get Path [%s].", path + kBackslash));
+    return false;
+  }
+  if ((identity.attributes & win::kFileAttributeReparsePoint) != 0) {
+    hold.reset();
+    Log(text::Format("[%s] is a link: only the link is removed.", path));
+    return static_cast<bool>(platform.files.RemoveDir(path));
+  }
+  if (expected != nullptr && !identity.SameAs(*expected)) {
+    Log(text::Format("[%s] is no longer the directory that was checked: NOT deleted.",
+                     path));
+    return false;
   }
 
   FindData entry;
@@ -183,6 +199,7 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
     if (!next) {
       search.reset();
       if (next.error != win::kErrorNoMoreFiles) return false;
+      hold.reset();
       return static_cast<bool>(platform.files.RemoveDir(path));
     }
   }
@@ -377,7 +394,8 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
   }
   if (directory.empty()) return false;
 
-  const std::string refusal = RefuseConsoleAppDir(directory);
+  DirectoryIdentity checked;
+  const std::string refusal = RefuseConsoleAppDir(directory, &checked);
   if (!refusal.empty()) {
     Log(text::Format("Directory [%s] NOT deleted: %s.", directory, refusal));
     return false;
@@ -399,7 +417,7 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
                      static_cast<int>(keyStatus)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
-  if (DeleteDirectoryTree(directory)) {
+  if (DeleteDirectoryTree(directory, &checked)) {
     Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
     return keyDeleted;
   }
@@ -409,38 +427,26 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
 }
 
 // The value comes from the user's own hive and is deleted with administrator
-// rights, so it must name an ordinary folder of its own.
-std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path) {
+// rights: only a folder of an application's own, below Program Files or the
+// user's application-data folders, may go. Folders are compared by what they
+// are (volume and file index), not by how the value spells them.
+std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path,
+                                               DirectoryIdentity* checked) {
+  if (path.size() >= kDriveRootLength && IsDriveLetter(path[0]) &&
+      path[1] == kDriveSeparator &&
+      path.find(kDriveSeparator, kDriveLength) != std::string::npos) {
+    return "it has a colon after the drive letter (a stream name)";
+  }
+  if (path.find_first_of("*?<>\"|") != std::string::npos) {
+    return "it holds wildcard characters";
+  }
   LocalPath target;
   if (!ParseLocalPath(path, target)) return "it is not an absolute path on a drive";
   if (target.hasParentReference) return "it contains \"..\" components";
   if (target.parts.empty()) return "it is a drive root";
-  if (HasShortNameComponent(target)) {
-    return "it has a short (8.3) name component that cannot be compared with "
-           "the system folders";
-  }
 
-  LocalPath windows;
-  if (!ParseLocalPath(WindowsDirectory(kWindowsDirCapacity), windows) ||
-      windows.hasParentReference || windows.parts.empty()) {
-    return "the Windows directory is not known";
-  }
-  const std::string targetText = target.Text();
-  const std::string windowsText = windows.Text();
-  if (targetText == windowsText || StartsWithFolder(targetText, windowsText)) {
-    return "it is the Windows directory or lies inside it";
-  }
-  if (StartsWithFolder(windowsText, targetText)) {
-    return "it contains the Windows directory";
-  }
-  for (const char* folder : kProtectedRootFolders) {
-    if (targetText == windows.drive + kBackslash + folder) {
-      return "it is a system root folder";
-    }
-  }
-
-  // A link anywhere on the way could lead the deletion into the system's
-  // own folders.
+  // With no link on the way, the folders the path names on its way are the
+  // folders it really lies in.
   for (size_t count = target.parts.size(); count > 0; --count) {
     uint32_t attributes = 0;
     if (platform.files.GetAttributes(target.Text(count), attributes) &&
@@ -448,5 +454,49 @@ std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path) {
       return "it is or lies below a junction or symbolic link";
     }
   }
-  return {};
+  DirectoryIdentity own;
+  const Outcome opened = platform.files.OpenDirectory(target.Text(), false, own, nullptr);
+  if (!opened) {
+    return text::Format("it cannot be opened as a directory (error %d)",
+                        static_cast<int>(opened.error));
+  }
+  if ((own.attributes & win::kFileAttributeReparsePoint) != 0) {
+    return "it is or lies below a junction or symbolic link";
+  }
+
+  std::vector<DirectoryIdentity> bases;
+  std::vector<DirectoryIdentity> protectedDirs;  // the folders and all above them
+  for (const SystemFolder folder : kShellFolders) {
+    std::string folderPath;
+    if (!platform.system.FolderPath(folder, folderPath)) continue;
+    DirectoryIdentity identity;
+    if (!platform.files.OpenDirectory(folderPath, true, identity, nullptr)) continue;
+    if (IsBaseFolder(folder)) bases.push_back(identity);
+    protectedDirs.push_back(identity);
+    LocalPath spelled;
+    const std::string real = identity.finalPath.empty() ? folderPath : identity.finalPath;
+    if (!ParseLocalPath(real, spelled)) continue;
+    for (size_t count = 0; count < spelled.parts.size(); ++count) {
+      DirectoryIdentity above;
+      if (platform.files.OpenDirectory(spelled.Text(count) + kBackslash, true, above,
+                                       nullptr)) {
+        protectedDirs.push_back(above);
+      }
+    }
+  }
+  for (const DirectoryIdentity& folder : protectedDirs) {
+    if (own.SameAs(folder)) return "it is a shell or system folder or lies above one";
+  }
+  for (size_t count = target.parts.size() - 1; count > 0; --count) {
+    DirectoryIdentity parent;
+    if (!platform.files.OpenDirectory(target.Text(count), false, parent, nullptr)) continue;
+    for (const DirectoryIdentity& base : bases) {
+      if (parent.SameAs(base)) {
+        if (checked != nullptr) *checked = own;
+        return {};
+      }
+    }
+  }
+  return "it lies neither below Program Files nor below the user's "
+         "application-data folders";
 }

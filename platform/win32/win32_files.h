@@ -41,6 +41,8 @@ class Win32FileSystem : public IFileSystem {
                         uint32_t attributes) override;
   Outcome Open(const std::string& path, FileAccess access,
                FileCreation creation, bool share, File& out) override;
+  Outcome OpenDirectory(const std::string& path, bool followLinks,
+                        DirectoryIdentity& out, DirectoryHold* hold) override;
 };
 
 }  // namespace win32

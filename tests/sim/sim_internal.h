@@ -129,6 +129,7 @@ struct FileNode {
   bool denied = false;
   int openCount = 0;
   bool exclusiveOpen = false;
+  int holds = 0;  // open directory handles without FILE_SHARE_DELETE
 };
 
 // Result of resolving a path: the entry (may be null), its parent directory
@@ -151,6 +152,8 @@ class FileStore {
                                 uint32_t attributes, uint64_t time);
   bool Erase(const std::string& path);  // entry and everything below
   std::string Absolute(const std::string& path) const;
+  // The stored path of a node ("C:\\A\\B"), empty when it is not in the tree.
+  std::string PathOf(const std::shared_ptr<FileNode>& node) const;
   void Dump(std::string& out) const;
   void ListTree(const std::shared_ptr<FileNode>& dir, const std::string& prefix,
                 std::vector<std::string>& out) const;
@@ -213,6 +216,7 @@ struct SimWindows::Impl {
   bool versionFails = false;
   std::string windowsDir = kDefaultWindowsDir;
   std::optional<std::string> systemDir;
+  std::map<SystemFolder, std::string> folders;
   std::string moduleFileName = kDefaultModuleFileName;
   std::string currentDir = kDefaultCurrentDir;
   std::string userName = kDefaultUserName;

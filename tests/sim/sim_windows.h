@@ -15,7 +15,7 @@
 //   registry   OpenKey, OpenLink, DeleteTree, DeleteLink ("HKLM\path" / "HKCU\path"); QueryValue
 //              ("<key>\<value>"); EnumKey ("<key>#<index>"); QuerySubkeyCount
 //   files      FindFirst (pattern), FindNext (next name), RemoveFile, RemoveDir,
-//              MakeDir, GetAttributes, SetAttributes, OpenFile (path); ReadFile,
+//              MakeDir, GetAttributes, SetAttributes, OpenFile, OpenDirectory (path); ReadFile,
 //              WriteFile, SeekToEnd, GetFileSize (the open file's path)
 //   spooler    EnumPrinters2Size, EnumPrinters2, OpenPrinter (name);
 //              GetPrinter2Size, GetPrinter2, GetDriver6Size, GetDriver6,
@@ -28,7 +28,7 @@
 //   store      DriverPackageGetPath (inf); DriverPackageUninstall ("<inf>#<flags>")
 //   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe)
 //   system     ModuleFileName, CurrentDirectory, WindowsDirectory,
-//              SystemDirectory, Version ("extended"/"basic"), UserName,
+//              SystemDirectory, Version ("extended"/"basic"), UserName, FolderPath (number),
 //              FileVersionInfoSize, FileVersionInfo (path), QueryVersionValue
 //              (sub-block); ProcessorArchitecture, UserDefaultLangId,
 //              FormatSystemMessage (code) are recorded but cannot fail
@@ -234,6 +234,10 @@ class SimWindows {
   void SetExtendedVersionFails(bool fails);  // basic query still answers
   void SetVersionFails(bool fails);          // both queries fail
   void SetWindowsDir(const std::string& dir);  // empty: the call fails
+  // What FolderPath answers; empty: the folder is unknown. Defaults: the
+  // Windows directory's folders, C:\Program Files and C:\Program Files (x86),
+  // C:\ProgramData, and C:\Users\User with its usual folders.
+  void SetFolderPath(SystemFolder folder, const std::string& path);
   void SetSystemDir(const std::string& dir);   // default <windows>\system32
   void SetModuleFileName(const std::string& path);
   void SetCurrentDir(const std::string& dir);

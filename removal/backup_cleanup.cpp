@@ -364,7 +364,14 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
   constexpr size_t kSystemParts = 1;  // "Software"
   for (const char* key : kConsoleKeysOnThePath) {
     bool isLink = false;
-    (void)Registry.IsLink(RegRoot::CurrentUser, key, isLink);
+    const uint32_t known = Registry.IsLink(RegRoot::CurrentUser, key, isLink);
+    if (known != win::kErrorSuccess && known != win::kErrorFileNotFound) {
+      Log(text::Format(
+          "Whether [HKEY_CURRENT_USER\\%s] is a registry link cannot be read. Error %d. "
+          "The control-panel application's settings and directory are kept.",
+          std::string(key), static_cast<int>(known)));
+      return false;
+    }
     if (!isLink) continue;
     std::vector<std::string> links;
     const uint32_t status = Registry.DeleteKeyTreeNoLinks(

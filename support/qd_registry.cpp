@@ -151,7 +151,8 @@ uint32_t CQDRegistry::IsLink(RegRoot root, const std::string& subkey,
   uint32_t size = 0;
   const uint32_t queried = key->QueryValue(kSymbolicLinkValue, type, nullptr, size);
   if (queried == win::kErrorFileNotFound) return win::kErrorSuccess;
-  if (queried != win::kErrorSuccess && queried != win::kErrorMoreData) return queried;
+  // A size query answers 0; anything else leaves the type unknown.
+  if (queried != win::kErrorSuccess) return queried;
   isLink = type == kRegLinkType;
   return win::kErrorSuccess;
 }

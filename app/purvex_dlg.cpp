@@ -311,8 +311,14 @@ void CPurvexDlg::ShowDeletionReport(int code) {
 std::string CPurvexDlg::LoadText(uint32_t id) { return platform.strings.Load(id); }
 
 bool CPurvexDlg::RemoveDriverPackage(std::vector<std::string>* infList,
-                                     std::vector<std::string>* storeList) {
+                                     std::vector<std::string>* storeList,
+                                     std::vector<KeptInf>* keptList) {
   if (storeList != nullptr) storeList->clear();
+  if (keptList != nullptr) keptList->clear();
+  // Only these answers say that the INF has no package in the store.
+  auto notInStore = [](uint32_t code) {
+    return code == win::kErrorDriverPackageNotInStore || code == win::kErrorFileNotFound;
+  };
   if (infList == nullptr) {
     (void)Log.WriteLine(
         "RemoveDriverPackage(..): INF array pointer not valid! Cannot continue! ASSERTION FAILED!");
@@ -346,6 +352,9 @@ bool CPurvexDlg::RemoveDriverPackage(std::vector<std::string>* infList,
     const uint32_t pathResult = store.GetPath(inf, buffer.data(), length);
     if (pathResult != win::kErrorSuccess) {
       LogDifxError(kDifxGetPath, pathResult);
+      if (keptList != nullptr && !notInStore(pathResult)) {
+        keptList->push_back({inf, pathResult, false});
+      }
       ++failures;
       ++index;
       continue;
@@ -359,6 +368,9 @@ bool CPurvexDlg::RemoveDriverPackage(std::vector<std::string>* infList,
     const uint32_t uninstallResult = store.Uninstall(storePath, 0);
     if (uninstallResult != win::kErrorSuccess) {
       LogDifxError(kDifxUninstall, uninstallResult);
+      if (keptList != nullptr && !notInStore(uninstallResult)) {
+        keptList->push_back({inf, uninstallResult, true});
+      }
       ++failures;
       ++index;
       continue;

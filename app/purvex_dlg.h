@@ -62,8 +62,17 @@ class CPurvexDlg {
     return text::Format(LoadText(id), args...);
   }
 
+  // An INF whose package may still be in the store: its uninstall was
+  // refused, or its store path could not be found for another reason than
+  // "not in the store". Deleting it would leave the package without its INF.
+  struct KeptInf {
+    std::string inf;
+    uint32_t code = 0;
+    bool refused = false;
+  };
   bool RemoveDriverPackage(std::vector<std::string>* infList,
-                           std::vector<std::string>* storeList);
+                           std::vector<std::string>* storeList,
+                           std::vector<KeptInf>* keptList = nullptr);
   void LogDifxError(int kind, uint32_t code);
   static const char* DifxErrorName(uint32_t code);
 

@@ -30,16 +30,29 @@ std::string PackageName(const std::string& storePath) {
   return last == std::string::npos ? directory : directory.substr(last + 1);
 }
 
-// Case-sensitive on purpose: the store spells the name this way, and a path
-// spelled otherwise is left as it is.
-std::string ReplaceRepositoryWithTemp(std::string path) {
-  const std::string from = kRepositoryName;
+// Any letter case: the file system ignores it, and a path whose repository
+// name stayed unreplaced would name the package itself. `replaced` tells
+// whether there was anything to replace.
+std::string ReplaceRepositoryWithTemp(std::string path, bool& replaced) {
+  const std::string from = text::Upper(kRepositoryName);
   const std::string to = kTempName;
-  for (size_t at = path.find(from); at != std::string::npos;
-       at = path.find(from, at + to.size())) {
+  replaced = false;
+  for (size_t at = text::Upper(path).find(from); at != std::string::npos;
+       at = text::Upper(path).find(from, at + to.size())) {
     path.replace(at, from.size(), to);
+    replaced = true;
   }
   return path;
+}
+
+// Characters that make a file-system call act on something else than the
+// one folder named: wildcards (also the DOS ones) and a stream separator.
+bool HasUnsafeNameChar(const std::string& name) {
+  constexpr char kFirstPrintable = 0x20;
+  for (char c : name) {
+    if (c >= 0 && c < kFirstPrintable) return true;
+  }
+  return name.find_first_of("*?<>\"|:") != std::string::npos;
 }
 
 // The path up to its second backslash, the first character not searched:
@@ -74,7 +87,10 @@ bool IsStorePackagePath(const std::string& path) {
   }
   for (const std::string& part : parts) {
     // Win32 drops trailing dots and spaces, so "..." or "x." name other folders.
-    if (part.empty() || part.back() == '.' || part.back() == ' ') return false;
+    if (part.empty() || part.back() == '.' || part.back() == ' ' ||
+        HasUnsafeNameChar(part)) {
+      return false;
+    }
   }
   constexpr size_t kPackageAndFile = 2;
   constexpr size_t kShortest = 4;  // DriverStore, FileRepository, package, file
@@ -86,10 +102,11 @@ bool IsStorePackagePath(const std::string& path) {
   }
   // Every "FileRepository" becomes "Temp": one anywhere else than in the
   // repository's own place would move the Temp directory somewhere else.
-  const size_t named = path.find(kRepositoryName);
-  return named == std::string::npos ||
-         (path.find(kRepositoryName, named + 1) == std::string::npos &&
-          parts[repository] == kRepositoryName);
+  const std::string upper = text::Upper(path);
+  const std::string name = text::Upper(kRepositoryName);
+  const size_t named = upper.find(name);
+  return named != std::string::npos &&
+         upper.find(name, named + 1) == std::string::npos;
 }
 
 }  // namespace
@@ -122,8 +139,19 @@ bool CDeviceService::CleanDriverStore(FileList& infList) {
       continue;
     }
 
-    const std::string tempPath = ReplaceRepositoryWithTemp(storePath);
+    bool replaced = false;
+    const std::string tempPath = ReplaceRepositoryWithTemp(storePath, replaced);
     const std::string tempDirectory = UpToLastBackslash(tempPath);
+    // Without a repository name to replace, the "Temp directory" would be
+    // the package folder in the store itself.
+    if (!replaced || text::CompareNoCase(tempDirectory, UpToLastBackslash(storePath)) == 0) {
+      Log(text::Format(
+          "Driver store path [%s] has no FileRepository folder to derive a Temp "
+          "directory from: it names the package itself. No ownership taken, "
+          "nothing deleted.",
+          storePath));
+      continue;
+    }
     if (CountBackslashes(tempDirectory) == kTempDirectoryDepth) {
       // Its result does not matter: the deletion below reports what is left.
       (void)SetRightToDelDir(tempDirectory);

@@ -36,4 +36,7 @@ class IDevices {
   virtual ~IDevices() = default;
   // SetupDiGetClassDevsA(NULL, NULL, NULL, flags).
   virtual Outcome GetClassDevs(uint32_t flags, DeviceInfoSet& out) = 0;
+  // SetupDiCreateDeviceInfoList + SetupDiOpenDeviceInfoA: a set holding the
+  // one device with this instance id as element 0, present or not.
+  virtual Outcome OpenDevice(const std::string& instanceId, DeviceInfoSet& out) = 0;
 };

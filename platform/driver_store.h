@@ -4,6 +4,16 @@
 #include <cstdint>
 #include <string>
 
+// SetupUninstallOEMInfA's flags for a DriverPackageUninstall request, where
+// the framework is missing: the package is forced out only when the caller
+// asked for that, so one that devices still use is refused as the framework
+// refuses it.
+constexpr uint32_t kSuoiForceDelete = 0x0001;  // SUOI_FORCEDELETE
+constexpr uint32_t kDifxForce = 0x0004;        // DRIVER_PACKAGE_FORCE
+constexpr uint32_t SetupApiUninstallFlags(uint32_t difxFlags) {
+  return (difxFlags & kDifxForce) != 0 ? kSuoiForceDelete : 0;
+}
+
 class IDriverStore {
  public:
   virtual ~IDriverStore() = default;

@@ -51,6 +51,29 @@ class IFile {
 
 using File = std::unique_ptr<IFile>;
 
+// Who a directory is, whatever it was called: the same volume and file
+// index is the same directory under a short name, another letter case or a
+// junction's name.
+struct DirectoryIdentity {
+  uint32_t volume = 0;
+  uint64_t fileIndex = 0;
+  uint32_t attributes = 0;
+  std::string finalPath;  // "C:\...", or empty where the system cannot tell
+
+  bool SameAs(const DirectoryIdentity& other) const {
+    return volume == other.volume && fileIndex == other.fileIndex;
+  }
+};
+
+// An open directory; while held it cannot be renamed, deleted or replaced
+// (opened without FILE_SHARE_DELETE).
+class IDirectoryHold {
+ public:
+  virtual ~IDirectoryHold() = default;  // CloseHandle
+};
+
+using DirectoryHold = std::unique_ptr<IDirectoryHold>;
+
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -77,4 +100,9 @@ class IFileSystem {
   // deletion, so that it can be neither renamed nor removed while held.
   virtual Outcome OpenDirectory(const std::string& path, bool followLink,
                                 File& out) = 0;
+  // CreateFileA(FILE_FLAG_BACKUP_SEMANTICS, plus FILE_FLAG_OPEN_REPARSE_POINT
+  // unless followLinks) and GetFileInformationByHandle; error 267 when it is
+  // no directory. `hold`, when given, keeps it open.
+  virtual Outcome OpenDirectory(const std::string& path, bool followLinks,
+                                DirectoryIdentity& out, DirectoryHold* hold) = 0;
 };

@@ -8,6 +8,10 @@
 
 enum class RegRoot { LocalMachine, CurrentUser };
 
+// The value that makes a key a registry link, and its type (REG_LINK).
+inline constexpr const char* kSymbolicLinkValue = "SymbolicLinkValue";
+inline constexpr uint32_t kRegLinkType = 6;
+
 class IRegistryKey {
  public:
   virtual ~IRegistryKey() = default;  // closes the key
@@ -32,6 +36,14 @@ class IRegistry {
   // RegOpenKeyExA(root, subkey, 0, access).
   virtual uint32_t OpenKey(RegRoot root, const std::string& subkey,
                            uint32_t access, RegistryKey& out) = 0;
-  // SHDeleteKeyA: the key with all subkeys and values.
+  // SHDeleteKeyA: the key with all subkeys and values. It follows registry
+  // links, on the way and inside the tree.
   virtual uint32_t DeleteTree(RegRoot root, const std::string& subkey) = 0;
+  // RegOpenKeyExA with REG_OPTION_OPEN_LINK: a link as the last component is
+  // opened itself, not the key it points to (links on the way are followed).
+  virtual uint32_t OpenLink(RegRoot root, const std::string& subkey,
+                            uint32_t access, RegistryKey& out) = 0;
+  // Deletes the registry link itself (opened as a link, NtDeleteKey); the
+  // key it points to stays. kErrorInvalidParameter when it is no link.
+  virtual uint32_t DeleteLink(RegRoot root, const std::string& subkey) = 0;
 };

@@ -12,6 +12,14 @@ struct OsVersion {
   uint32_t build = 0;
 };
 
+// The shell's and the system's own folders, found at run time.
+enum class SystemFolder {
+  Windows, System, ProgramFiles, ProgramFilesX86, ProgramFilesX64,
+  ProgramFilesCommon, RoamingAppData, LocalAppData, CommonAppData, Profile,
+  UserProfiles, Desktop, Documents, StartMenu, CommonStartMenu, Fonts,
+  CommonDesktop, CommonDocuments
+};
+
 class ISystem {
  public:
   virtual ~ISystem() = default;
@@ -38,6 +46,10 @@ class ISystem {
   // Thread last-error value, as GetLastError/SetLastError.
   virtual uint32_t LastError() = 0;
   virtual void SetLastErrorCode(uint32_t code) = 0;
+  // SHGetKnownFolderPath where the system has it (NT 6, resolved at run
+  // time), otherwise SHGetFolderPathA with the folder's CSIDL. A folder the
+  // system does not know fails.
+  virtual Outcome FolderPath(SystemFolder folder, std::string& out) = 0;
   // FormatMessageA(FROM_SYSTEM|ALLOCATE_BUFFER, code, language 0x400).
   virtual bool FormatSystemMessage(uint32_t code, std::string& text) = 0;
 };

@@ -18,6 +18,7 @@ constexpr uint32_t kErrorOutOfMemory = 14;
 constexpr uint32_t kErrorNoMoreFiles = 18;
 constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorDirectory = 267;  // not a directory
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorDirNotEmpty = 145;
@@ -39,6 +40,10 @@ constexpr uint32_t kErrorNotAllAssigned = 1300;
 constexpr uint32_t kCryptEFileError = 0x80092003u;
 constexpr uint32_t kErrorInWow64 = 0xE0000235u;
 constexpr uint32_t kErrorDependentApplicationsExist = 0xE0000300u;
+// SetupAPI's answer when devices are still installed from an INF's package.
+constexpr uint32_t kErrorInfInUseByDevices = 0xE000023Du;
+// DriverPackageUninstall's flag that removes a package devices still use.
+constexpr uint32_t kDriverPackageForce = 0x00000004u;  // = kDifxForce
 constexpr uint32_t kErrorDriverPackageNotInStore = 0xE0000302u;
 constexpr uint32_t kErrorNoSuchDevinst = 0xE000020Bu;
 constexpr uint32_t kErrorInvalidRegProperty = 0xE0000209u;

@@ -179,16 +179,24 @@ class CRemoveDrvPrn {
 
   bool DeleteQdRkRegKeys(const std::string& label);
 
-  bool DeleteDirectoryTree(const std::string& path);
+  // `expected`, when given: the directory checked before, which the one
+  // found at `path` must still be.
+  bool DeleteDirectoryTree(const std::string& path,
+                           const DirectoryIdentity* expected = nullptr);
   bool DeleteDrvBckupDir();
   static std::string BackupDirectoryName(const std::string& hardwareId);
   // Why a backup directory name names a directory of the spooler itself,
   // or nullptr when it does not.
   static const char* SpoolerDirectoryReason(const std::string& backupName);
   bool DeleteDriverStoreCopies();
+  // The device instance that the printer's PnPData names, read before the
+  // printer goes; removed before its driver package is asked for.
+  void ReadOwnDeviceInstanceId();
+  void RemoveOwnDeviceEntry();
   bool DeleteConsoleAppDir();
   // Why a control-panel "Path" must not be deleted, or empty when it may be.
-  std::string RefuseConsoleAppDir(const std::string& path);
+  std::string RefuseConsoleAppDir(const std::string& path,
+                                  DirectoryIdentity* checked = nullptr);
 
   int UninstallPortService();
   void SearchInfFiles(const std::string& text1, const std::string& text2,
@@ -216,6 +224,7 @@ class CRemoveDrvPrn {
   CQDRegistry Registry;
   CCGenericThread Worker;
   std::vector<std::string> InfFiles;
+  std::string OwnDeviceInstanceId;
   std::vector<std::unique_ptr<CPrinterRecord>> Printers;
   CPrinterRecord CurrentPrinter;
   uint16_t PageFlags = 0;

@@ -158,6 +158,7 @@ void CRemoveDrvPrn::UninstallSelectedPrinter() {
     MainDialog->NotDeletedFiles.clear();
   }
   SelectCurrentPrinter();
+  ReadOwnDeviceInstanceId();
   SetDriverRemovable(*this, !IsDriverShared());
 
   const int printerResult = DeleteSelPrinter();
@@ -202,6 +203,7 @@ void CRemoveDrvPrn::UninstallCheckedComponents() {
   Step();
   ShowProgress(*this);
   SelectCurrentPrinter();
+  ReadOwnDeviceInstanceId();
 
   if (IsChecked(*this, IDC_CHECK_PRINTER)) {
     SetDriverRemovable(*this, IsChecked(*this, IDC_CHECK_DRIVER));

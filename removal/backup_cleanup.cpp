@@ -25,15 +25,24 @@ constexpr const char* kCabinetExtension = ".cab";
 constexpr const char* kConsoleKey = "Software\\Korvex\\QdConsole";
 constexpr const char* kConsoleSettingsKey = "Software\\Korvex\\QdConsole\\App. settings";
 constexpr const char* kConsolePathValue = "Path";
-// Folders directly below the system drive that hold everybody's programs or
-// profiles; deleting one of them as a whole is never a program's own cleanup.
-constexpr const char* kProtectedRootFolders[] = {
-    "PROGRAM FILES", "PROGRAM FILES (X86)", "USERS", "DOCUMENTS AND SETTINGS"};
+// Every key from the maker's own on, down to the one holding "Path".
+constexpr const char* kConsoleKeysOnThePath[] = {"Software\\Korvex", kConsoleKey,
+                                                 kConsoleSettingsKey};
+constexpr SystemFolder kShellFolders[] = {
+    SystemFolder::Windows,         SystemFolder::System,        SystemFolder::ProgramFiles,
+    SystemFolder::ProgramFilesX86, SystemFolder::ProgramFilesX64,
+    SystemFolder::ProgramFilesCommon, SystemFolder::RoamingAppData,
+    SystemFolder::LocalAppData,    SystemFolder::CommonAppData, SystemFolder::Profile,
+    SystemFolder::UserProfiles,    SystemFolder::Desktop,       SystemFolder::Documents,
+    SystemFolder::StartMenu,       SystemFolder::CommonStartMenu, SystemFolder::Fonts,
+    SystemFolder::CommonDesktop,   SystemFolder::CommonDocuments};
 
 // Directories of the spooler's driver directory that belong to the spooler
 // itself; a hardware id such as USBPRINT\3 would otherwise name one.
 constexpr const char* kSpoolerOwnDirectories[] = {"pcc", "color", "w32x86", "x64",
                                                   "ia64"};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsBackupNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
@@ -43,7 +52,6 @@ bool IsDriveLetter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A local absolute path taken apart the way Win32 resolves it: separators
 // either way, empty and "." components dropped, trailing dots and spaces of
@@ -98,24 +106,26 @@ bool ParseLocalPath(const std::string& path, LocalPath& out) {
   return true;
 }
 
-bool StartsWithFolder(const std::string& path, const std::string& folder) {
-  return path.size() > folder.size() &&
-         path.compare(0, folder.size(), folder) == 0 &&
-         path[folder.size()] == kBackslash;
+bool IsUnsafeFolderName(const std::string& name) {
+  constexpr char kFirstPrintable = 0x20;
+  for (char c : name) {
+    if (c >= 0 && c < kFirstPrintable) return true;
+  }
+  return name.find_first_of("*?<>\"|:") != std::string::npos ||
+         name.back() == '.' || name.back() == ' ';
 }
 
-bool HasShortNameComponent(const LocalPath& path) {
-  for (const std::string& part : path.parts) {
-    for (size_t i = 0; i + 1 < part.size(); ++i) {
-      if (part[i] == '~' && IsDigit(part[i + 1])) return true;
-    }
-  }
-  return false;
+// The folders the control-panel application may have its directory below.
+bool IsBaseFolder(SystemFolder folder) {
+  return folder == SystemFolder::ProgramFiles || folder == SystemFolder::ProgramFilesX86 ||
+         folder == SystemFolder::ProgramFilesX64 || folder == SystemFolder::RoamingAppData ||
+         folder == SystemFolder::LocalAppData;
 }
 
 }  // namespace
 
-bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
+bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path,
+                                        const DirectoryIdentity* expected) {
   if (path.empty()) {
     Log("File name or path not valid. Impossible to delete file");
     return false;
@@ -128,6 +138,26 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
       (ownAttributes & win::kFileAttributeReparsePoint) != 0) {
     Log(text::Format("[%s] is a link: only the link is removed.", path));
     return static_cast<bool>(platform.files.RemoveDir(path));
+  }
+  // Opened without following a link and held (no delete sharing) while its
+  // entries go: a directory swapped for a link after the test above is seen
+  // here, and it cannot be swapped while it is listed.
+  DirectoryIdentity identity;
+  DirectoryHold hold;
+  const Outcome opened = platform.files.OpenDirectory(path, false, identity, &hold);
+  if (!opened) {
+    Log(text::Format("Impossible to get Path [%s].", path + kBackslash));
+    return false;
+  }
+  if ((identity.attributes & win::kFileAttributeReparsePoint) != 0) {
+    hold.reset();
+    Log(text::Format("[%s] is a link: only the link is removed.", path));
+    return static_cast<bool>(platform.files.RemoveDir(path));
+  }
+  if (expected != nullptr && !identity.SameAs(*expected)) {
+    Log(text::Format("[%s] is no longer the directory that was checked: NOT deleted.",
+                     path));
+    return false;
   }
 
   FindData entry;
@@ -176,6 +206,7 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path) {
     if (!next) {
       search.reset();
       if (next.error != win::kErrorNoMoreFiles) return false;
+      hold.reset();
       return static_cast<bool>(platform.files.RemoveDir(path));
     }
   }
@@ -284,8 +315,26 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
   const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
   if (windowsDir.empty()) return false;
 
+  bool allRemoved = true;
   if (MainDialog != nullptr) {
-    (void)MainDialog->RemoveDriverPackage(&InfFiles, nullptr);
+    if (!InfFiles.empty()) RemoveOwnDeviceEntry();
+    std::vector<CPurvexDlg::KeptInf> kept;
+    (void)MainDialog->RemoveDriverPackage(&InfFiles, nullptr, &kept);
+    // The INF is what lets the store's package be found and removed later:
+    // it stays while its package may still be there.
+    for (const CPurvexDlg::KeptInf& entry : kept) {
+      InfFiles.erase(std::remove(InfFiles.begin(), InfFiles.end(), entry.inf),
+                     InfFiles.end());
+      Log(text::Format(
+          entry.refused
+              ? "INF file [%s] NOT deleted: the driver store refused to remove its "
+                "package (error %d); devices may still use it."
+              : "INF file [%s] NOT deleted: its package in the driver store could "
+                "not be looked up (error %d) and may still be there.",
+          entry.inf, static_cast<int>(entry.code)));
+      MainDialog->NotDeletedFiles.push_back(entry.inf);
+      allRemoved = false;
+    }
   }
 
   const std::string& folder = CurrentPrinter.DriverStoreFolder;
@@ -298,7 +347,18 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
         "Driver store folder [%s] is not a folder name. Temporary copy and "
         "cabinet file not deleted.",
         folder));
-    return true;
+    return allRemoved;
+  }
+  // Wildcards, a stream separator or trailing dots and spaces (which Win32
+  // drops) would let the ownership commands and the deletion reach folders
+  // other than this one.
+  if (IsUnsafeFolderName(folder)) {
+    Log(text::Format(
+        "Driver store folder [%s] holds wildcard characters, a colon or "
+        "trailing dots or spaces. No ownership taken; temporary copy and "
+        "cabinet file not deleted.",
+        folder));
+    return allRemoved;
   }
 
   const std::string tempCopy =
@@ -326,10 +386,41 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
     Log(text::Format("Impossible to delete [%s] file.", cabinet));
     if (cabinetExists) ReportDeleteResult(cabinet, false);
   }
-  return true;
+  return allRemoved;
 }
 
 bool CRemoveDrvPrn::DeleteConsoleAppDir() {
+  // A "Path" read through a registry link is another key's value: the link
+  // goes, and no directory is deleted on its word.
+  constexpr size_t kSystemParts = 1;  // "Software"
+  for (const char* key : kConsoleKeysOnThePath) {
+    bool isLink = false;
+    const uint32_t known = Registry.IsLink(RegRoot::CurrentUser, key, isLink);
+    if (known != win::kErrorSuccess && known != win::kErrorFileNotFound) {
+      Log(text::Format(
+          "Whether [HKEY_CURRENT_USER\\%s] is a registry link cannot be read. Error %d. "
+          "The control-panel application's settings and directory are kept.",
+          std::string(key), static_cast<int>(known)));
+      return false;
+    }
+    if (!isLink) continue;
+    std::vector<std::string> links;
+    const uint32_t status = Registry.DeleteKeyTreeNoLinks(
+        RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
+    for (const std::string& link : links) {
+      Log(text::Format(
+          "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is "
+          "deleted, the key it points to stays.",
+          link));
+    }
+    Log(text::Format(
+        "The control-panel application's directory is not deleted: its path "
+        "would be read through the registry link [HKEY_CURRENT_USER\\%s]. "
+        "Error %d.",
+        std::string(key), static_cast<int>(status)));
+    return false;
+  }
+
   std::string directory;
   if (!Registry.ReadStringToBuffer(RegRoot::CurrentUser, kConsoleSettingsKey,
                                    kConsolePathValue, directory)) {
@@ -341,13 +432,22 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
   }
   if (directory.empty()) return false;
 
-  const std::string refusal = RefuseConsoleAppDir(directory);
+  DirectoryIdentity checked;
+  const std::string refusal = RefuseConsoleAppDir(directory, &checked);
   if (!refusal.empty()) {
     Log(text::Format("Directory [%s] NOT deleted: %s.", directory, refusal));
     return false;
   }
 
-  const uint32_t keyStatus = Registry.DeleteKeyTree(RegRoot::CurrentUser, kConsoleKey);
+  std::vector<std::string> links;
+  const uint32_t keyStatus = Registry.DeleteKeyTreeNoLinks(
+      RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
+  for (const std::string& link : links) {
+    Log(text::Format(
+        "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is deleted, "
+        "the key it points to stays.",
+        link));
+  }
   const bool keyDeleted =
       keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
   if (!keyDeleted) {
@@ -355,7 +455,7 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
                      static_cast<int>(keyStatus)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
-  if (DeleteDirectoryTree(directory)) {
+  if (DeleteDirectoryTree(directory, &checked)) {
     Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
     return keyDeleted;
   }
@@ -365,38 +465,26 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
 }
 
 // The value comes from the user's own hive and is deleted with administrator
-// rights, so it must name an ordinary folder of its own.
-std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path) {
+// rights: only a folder of an application's own, below Program Files or the
+// user's application-data folders, may go. Folders are compared by what they
+// are (volume and file index), not by how the value spells them.
+std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path,
+                                               DirectoryIdentity* checked) {
+  if (path.size() >= kDriveRootLength && IsDriveLetter(path[0]) &&
+      path[1] == kDriveSeparator &&
+      path.find(kDriveSeparator, kDriveLength) != std::string::npos) {
+    return "it has a colon after the drive letter (a stream name)";
+  }
+  if (path.find_first_of("*?<>\"|") != std::string::npos) {
+    return "it holds wildcard characters";
+  }
   LocalPath target;
   if (!ParseLocalPath(path, target)) return "it is not an absolute path on a drive";
   if (target.hasParentReference) return "it contains \"..\" components";
   if (target.parts.empty()) return "it is a drive root";
-  if (HasShortNameComponent(target)) {
-    return "it has a short (8.3) name component that cannot be compared with "
-           "the system folders";
-  }
 
-  LocalPath windows;
-  if (!ParseLocalPath(WindowsDirectory(kWindowsDirCapacity), windows) ||
-      windows.hasParentReference || windows.parts.empty()) {
-    return "the Windows directory is not known";
-  }
-  const std::string targetText = target.Text();
-  const std::string windowsText = windows.Text();
-  if (targetText == windowsText || StartsWithFolder(targetText, windowsText)) {
-    return "it is the Windows directory or lies inside it";
-  }
-  if (StartsWithFolder(windowsText, targetText)) {
-    return "it contains the Windows directory";
-  }
-  for (const char* folder : kProtectedRootFolders) {
-    if (targetText == windows.drive + kBackslash + folder) {
-      return "it is a system root folder";
-    }
-  }
-
-  // A link anywhere on the way could lead the deletion into the system's
-  // own folders.
+  // With no link on the way, the folders the path names on its way are the
+  // folders it really lies in.
   for (size_t count = target.parts.size(); count > 0; --count) {
     uint32_t attributes = 0;
     if (platform.files.GetAttributes(target.Text(count), attributes) &&
@@ -404,5 +492,49 @@ std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path) {
       return "it is or lies below a junction or symbolic link";
     }
   }
-  return {};
+  DirectoryIdentity own;
+  const Outcome opened = platform.files.OpenDirectory(target.Text(), false, own, nullptr);
+  if (!opened) {
+    return text::Format("it cannot be opened as a directory (error %d)",
+                        static_cast<int>(opened.error));
+  }
+  if ((own.attributes & win::kFileAttributeReparsePoint) != 0) {
+    return "it is or lies below a junction or symbolic link";
+  }
+
+  std::vector<DirectoryIdentity> bases;
+  std::vector<DirectoryIdentity> protectedDirs;  // the folders and all above them
+  for (const SystemFolder folder : kShellFolders) {
+    std::string folderPath;
+    if (!platform.system.FolderPath(folder, folderPath)) continue;
+    DirectoryIdentity identity;
+    if (!platform.files.OpenDirectory(folderPath, true, identity, nullptr)) continue;
+    if (IsBaseFolder(folder)) bases.push_back(identity);
+    protectedDirs.push_back(identity);
+    LocalPath spelled;
+    const std::string real = identity.finalPath.empty() ? folderPath : identity.finalPath;
+    if (!ParseLocalPath(real, spelled)) continue;
+    for (size_t count = 0; count < spelled.parts.size(); ++count) {
+      DirectoryIdentity above;
+      if (platform.files.OpenDirectory(spelled.Text(count) + kBackslash, true, above,
+                                       nullptr)) {
+        protectedDirs.push_back(above);
+      }
+    }
+  }
+  for (const DirectoryIdentity& folder : protectedDirs) {
+    if (own.SameAs(folder)) return "it is a shell or system folder or lies above one";
+  }
+  for (size_t count = target.parts.size() - 1; count > 0; --count) {
+    DirectoryIdentity parent;
+    if (!platform.files.OpenDirectory(target.Text(count), false, parent, nullptr)) continue;
+    for (const DirectoryIdentity& base : bases) {
+      if (parent.SameAs(base)) {
+        if (checked != nullptr) *checked = own;
+        return {};
+      }
+    }
+  }
+  return "it lies neither below Program Files nor below the user's "
+         "application-data folders";
 }

@@ -112,31 +112,71 @@ bool CRemoveDrvPrn::IsDllStillUsed(const std::string& dllName) {
          IsDllStillUsedCheckReg(dllName, kVersion2DriversKey);
 }
 
+// A missing key or value lists nothing; every other failure to read another
+// driver's list (access denied, a wrong type, an enumeration that breaks off)
+// leaves it unknown whether the DLL is still needed, and it is kept.
 bool CRemoveDrvPrn::IsDllStillUsedCheckReg(const std::string& dllName,
                                            const std::string& driversKey) {
-  uint32_t status = win::kErrorSuccess;
-  const uint32_t count =
-      Registry.CountSubkeys(RegRoot::LocalMachine, driversKey, status);
+  RegistryKey drivers;
+  const uint32_t opened = platform.registry.OpenKey(
+      RegRoot::LocalMachine, driversKey, win::kKeyRead, drivers);
+  if (opened == win::kErrorFileNotFound) return false;
+  uint32_t count = 0;
+  const uint32_t counted =
+      opened == win::kErrorSuccess ? drivers->QuerySubkeyCount(count) : opened;
+  if (counted != win::kErrorSuccess) {
+    Log(text::Format(
+        "Impossible to read HKEY_LOCAL_MACHINE\\%s key in IsDllStillUsedCheckReg! "
+        "Error %d. Dll [%s] is kept.",
+        driversKey, static_cast<int>(counted), dllName));
+    return true;
+  }
   const std::string wanted = text::Upper(dllName);
   for (uint32_t index = 0; index < count; ++index) {
     std::string driver;
-    if (!Registry.EnumSubkey(RegRoot::LocalMachine, driversKey, index, driver)) {
+    const uint32_t listed =
+        drivers->EnumKey(index, driver, CQDRegistry::kSubkeyNameCapacity);
+    if (listed != win::kErrorSuccess) {
       Log(text::Format(
           "Impossible to find HKEY_LOCAL_MACHINE\\%s key in "
           "IsDllStillUsedCheckReg!",
           driversKey));
-      continue;
+      Log(text::Format(
+          "The list of drivers under HKEY_LOCAL_MACHINE\\%s broke off at index %d "
+          "(error %d): a driver that lists it may be unread. Dll [%s] is kept.",
+          driversKey, static_cast<int>(index), static_cast<int>(listed), dllName));
+      return true;
     }
     // Exact on purpose: a driver that differs only in letter case is
     // another driver and may still need the file.
     if (driver == CurrentPrinter.DriverName) continue;
 
+    const std::string driverKey = driversKey + "\\" + driver;
+    uint32_t status = win::kErrorSuccess;
+    uint32_t size = 0;
+    const uint32_t type = Registry.QueryValue(RegRoot::LocalMachine, driverKey,
+                                              kDependentFilesValue, nullptr,
+                                              nullptr, 0, &size, status);
+    if (status == win::kErrorFileNotFound) continue;
     std::vector<std::string> entries;
-    if (Registry.ReadMultiStringList(RegRoot::LocalMachine,
-                                     driversKey + "\\" + driver,
-                                     kDependentFilesValue,
-                                     entries) != win::kErrorSuccess) {
-      continue;
+    if (status == win::kErrorSuccess && type == win::kRegMultiSz) {
+      status = Registry.ReadMultiStringList(RegRoot::LocalMachine, driverKey,
+                                            kDependentFilesValue, entries);
+      if (status == win::kErrorFileNotFound) continue;
+    }
+    if (status != win::kErrorSuccess) {
+      Log(text::Format(
+          "Impossible to read \"%s\" of HKEY_LOCAL_MACHINE\\%s! Error %d. Dll [%s] "
+          "is kept.",
+          kDependentFilesValue, driverKey, static_cast<int>(status), dllName));
+      return true;
+    }
+    if (type != win::kRegMultiSz) {
+      Log(text::Format(
+          "\"%s\" of HKEY_LOCAL_MACHINE\\%s is not a multi-string (type %d). Dll "
+          "[%s] is kept.",
+          kDependentFilesValue, driverKey, static_cast<int>(type), dllName));
+      return true;
     }
     for (const std::string& entry : entries) {
       if (text::Upper(entry) == wanted) return true;

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
@@ -61,7 +62,18 @@ bool CRemoveDrvPrn::DeleteQdRkRegKeys(const std::string& label) {
     Log(text::Format("Key [%s\\%s] found!", root.name, key));
     SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY),
                                std::string(root.name) + "\\" + key));
-    const uint32_t status = Registry.DeleteKeyTree(root.root, key);
+    // "SOFTWARE" is the system's own; from the maker's key on, a registry
+    // link is removed as the link, never followed into what it names.
+    constexpr size_t kSystemParts = 1;
+    std::vector<std::string> links;
+    const uint32_t status =
+        Registry.DeleteKeyTreeNoLinks(root.root, key, kSystemParts, links);
+    for (const std::string& link : links) {
+      Log(text::Format(
+          "Key [%s\\%s] is a registry link: only the link is deleted, the key it "
+          "points to stays.",
+          root.name, link));
+    }
     if (status == win::kErrorSuccess) {
       Log(text::Format("Key [%s\\%s] deleted!", root.name, key));
     } else {

@@ -140,6 +140,98 @@ uint32_t CQDRegistry::DeleteKeyTree(RegRoot root, const std::string& subkey) {
   return registry_.DeleteTree(root, subkey);
 }
 
+uint32_t CQDRegistry::IsLink(RegRoot root, const std::string& subkey,
+                             bool& isLink) {
+  isLink = false;
+  RegistryKey key;
+  const uint32_t opened =
+      registry_.OpenLink(root, subkey, win::kKeyQueryValue, key);
+  if (opened != win::kErrorSuccess) return opened;
+  uint32_t type = win::kRegNone;
+  uint32_t size = 0;
+  const uint32_t queried = key->QueryValue(kSymbolicLinkValue, type, nullptr, size);
+  if (queried == win::kErrorFileNotFound) return win::kErrorSuccess;
+  // A size query answers 0; anything else leaves the type unknown.
+  if (queried != win::kErrorSuccess) return queried;
+  isLink = type == kRegLinkType;
+  return win::kErrorSuccess;
+}
+
+namespace {
+
+constexpr char kKeySeparator = '\\';
+
+std::vector<std::string> KeyParts(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : path) {
+    if (c == kKeySeparator) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
+}  // namespace
+
+uint32_t CQDRegistry::DeleteKeyTreeNoLinks(RegRoot root, const std::string& subkey,
+                                           size_t systemParts,
+                                           std::vector<std::string>& links) {
+  const std::vector<std::string> parts = KeyParts(subkey);
+  if (parts.size() <= systemParts) return win::kErrorInvalidParameter;
+  std::string prefix;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    prefix += (i == 0 ? "" : "\\") + parts[i];
+    if (i < systemParts) continue;
+    bool isLink = false;
+    const uint32_t status = IsLink(root, prefix, isLink);
+    if (status != win::kErrorSuccess) return status;
+    if (isLink) {
+      links.push_back(prefix);
+      return registry_.DeleteLink(root, prefix);
+    }
+  }
+  return DeleteTreeWithoutLinks(root, prefix, links);
+}
+
+// Each subkey is looked at before the tree deletion reaches it; the key is
+// deleted only once nothing below it is left that could be a link.
+uint32_t CQDRegistry::DeleteTreeWithoutLinks(RegRoot root, const std::string& subkey,
+                                             std::vector<std::string>& links) {
+  std::vector<std::string> children;
+  {
+    RegistryKey key;
+    const uint32_t opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
+    if (opened != win::kErrorSuccess) return opened;
+    for (uint32_t index = 0;; ++index) {
+      std::string name;
+      const uint32_t listed = key->EnumKey(index, name, kSubkeyNameCapacity);
+      if (listed == win::kErrorNoMoreItems) break;
+      if (listed != win::kErrorSuccess) return listed;
+      children.push_back(name);
+    }
+  }
+  for (const std::string& child : children) {
+    const std::string path = subkey + kKeySeparator + child;
+    bool isLink = false;
+    uint32_t status = IsLink(root, path, isLink);
+    if (status == win::kErrorSuccess) {
+      if (isLink) {
+        links.push_back(path);
+        status = registry_.DeleteLink(root, path);
+      } else {
+        status = DeleteTreeWithoutLinks(root, path, links);
+      }
+    }
+    if (status != win::kErrorSuccess && status != win::kErrorFileNotFound) return status;
+  }
+  return registry_.DeleteTree(root, subkey);
+}
+
 std::vector<std::string> SplitMultiString(const uint8_t* data, uint32_t n) {
   std::vector<std::string> strings;
   if (data == nullptr || n < 2) return strings;

@@ -41,8 +41,21 @@ class CQDRegistry {
                         uint32_t& status);
   bool KeyExists(RegRoot root, const std::string& subkey);
   uint32_t DeleteKeyTree(RegRoot root, const std::string& subkey);
+  // Whether the key itself (not what it points to) is a registry link. 0, or
+  // the error that left it unknown (kErrorFileNotFound: no such key).
+  uint32_t IsLink(RegRoot root, const std::string& subkey, bool& isLink);
+  // DeleteKeyTree that never follows a registry link: a link among the keys
+  // on the path below its first `systemParts` components, or inside the
+  // tree, is deleted as the link only, and its path added to `links`. What
+  // it points to stays. Nothing more is deleted once a key cannot be listed.
+  uint32_t DeleteKeyTreeNoLinks(RegRoot root, const std::string& subkey,
+                                size_t systemParts,
+                                std::vector<std::string>& links);
 
  private:
+  uint32_t DeleteTreeWithoutLinks(RegRoot root, const std::string& subkey,
+                                  std::vector<std::string>& links);
+
   IRegistry& registry_;
 };
 

@@ -84,4 +84,21 @@ Outcome Win32Devices::GetClassDevs(uint32_t flags, DeviceInfoSet& out) {
   return result;
 }
 
+Outcome Win32Devices::OpenDevice(const std::string& instanceId, DeviceInfoSet& out) {
+  out.reset();
+  UniqueDevInfoList set;
+  const Outcome created = CallWithLastError([&] {
+    set.reset(SetupDiCreateDeviceInfoList(nullptr, nullptr));
+    return static_cast<bool>(set);
+  });
+  if (!created) return created;
+  SP_DEVINFO_DATA element{};
+  element.cbSize = sizeof(element);
+  const Outcome result = CallWithLastError([&] {
+    return SetupDiOpenDeviceInfoA(set.get(), instanceId.c_str(), nullptr, 0, &element);
+  });
+  if (result) out = std::make_unique<Win32DeviceInfoSet>(set.release(), element);
+  return result;
+}
+
 }  // namespace win32

@@ -12,6 +12,10 @@ namespace win32 {
 class Win32DeviceInfoSet : public IDeviceInfoSet {
  public:
   explicit Win32DeviceInfoSet(HDEVINFO set) : set_(set) {}
+  // A set whose element 0 is already known (SetupDiOpenDeviceInfoA).
+  Win32DeviceInfoSet(HDEVINFO set, const SP_DEVINFO_DATA& first) : set_(set) {
+    elements_[0] = first;
+  }
 
   Outcome EnumDevice(uint32_t index) override;
   Outcome GetRegistryProperty(uint32_t index, uint32_t property,
@@ -33,6 +37,7 @@ class Win32DeviceInfoSet : public IDeviceInfoSet {
 class Win32Devices : public IDevices {
  public:
   Outcome GetClassDevs(uint32_t flags, DeviceInfoSet& out) override;
+  Outcome OpenDevice(const std::string& instanceId, DeviceInfoSet& out) override;
 };
 
 }  // namespace win32

@@ -96,7 +96,7 @@ uint32_t Win32DriverStore::Uninstall(const std::string& storeInfPath,
     return difxUninstall_(storeInfPath.c_str(), flags, nullptr,
                           &rebootNeeded);
   }
-  return SetupApiUninstall(storeInfPath);
+  return SetupApiUninstall(storeInfPath, flags);
 }
 
 uint32_t Win32DriverStore::SetupApiGetPath(const std::string& infPath,
@@ -127,7 +127,8 @@ uint32_t Win32DriverStore::SetupApiGetPath(const std::string& infPath,
   return ERROR_SUCCESS;
 }
 
-uint32_t Win32DriverStore::SetupApiUninstall(const std::string& storeInfPath) {
+uint32_t Win32DriverStore::SetupApiUninstall(const std::string& storeInfPath,
+                                             uint32_t flags) {
   std::string oemInf;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -137,10 +138,11 @@ uint32_t Win32DriverStore::SetupApiUninstall(const std::string& storeInfPath) {
     }
     oemInf = found->second;
   }
-  // Without SUOI_FORCEDELETE the package stays while any device still uses
-  // it; the caller removes the devices it owns before asking.
+  // Never forced unless asked: the package stays while any device still
+  // uses it; the caller removes the device it owns before asking.
+  static_assert(kSuoiForceDelete == SUOI_FORCEDELETE, "SetupAPI flag value");
   SetLastError(ERROR_SUCCESS);
-  if (!SetupUninstallOEMInfA(oemInf.c_str(), SUOI_FORCEDELETE, nullptr)) {
+  if (!SetupUninstallOEMInfA(oemInf.c_str(), SetupApiUninstallFlags(flags), nullptr)) {
     const DWORD error = GetLastError();
     return error != ERROR_SUCCESS ? error : kFailureWithoutCode;
   }

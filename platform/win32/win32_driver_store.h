@@ -33,7 +33,7 @@ class Win32DriverStore : public IDriverStore {
 
   uint32_t SetupApiGetPath(const std::string& infPath, char* buffer,
                            uint32_t& length);
-  uint32_t SetupApiUninstall(const std::string& storeInfPath);
+  uint32_t SetupApiUninstall(const std::string& storeInfPath, uint32_t flags);
 
   UniqueModule difx_;
   GetPathFn difxGetPath_ = nullptr;

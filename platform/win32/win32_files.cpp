@@ -272,4 +272,76 @@ Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLink,
   return result;
 }
 
+namespace {
+
+class Win32DirectoryHold : public IDirectoryHold {
+ public:
+  explicit Win32DirectoryHold(HANDLE directory) : directory_(directory) {}
+
+ private:
+  UniqueKernelHandle directory_;
+};
+
+using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+
+// Vista and later only: resolved at run time so that NT 5 still starts.
+FinalPathFn FinalPathFunction() {
+  using AnyFunction = void (*)();
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<FinalPathFn>(reinterpret_cast<AnyFunction>(
+      GetProcAddress(kernel, "GetFinalPathNameByHandleA")));
+}
+
+std::string FinalPath(HANDLE handle) {
+  static const FinalPathFn finalPath = FinalPathFunction();
+  if (finalPath == nullptr) return {};
+  constexpr DWORD kVolumeNameDos = 0;
+  std::vector<char> buffer(MAX_PATH, '\0');
+  DWORD length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                           kVolumeNameDos);
+  if (length >= buffer.size()) {
+    buffer.assign(length + 1, '\0');
+    length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
+                       kVolumeNameDos);
+  }
+  if (length == 0 || length >= buffer.size()) return {};
+  std::string path(buffer.data(), length);
+  // "\\?\C:\..." names a drive path; "\\?\UNC\..." does not.
+  constexpr char kLongPrefix[] = "\\\\?\\";
+  constexpr size_t kLongPrefixLength = sizeof kLongPrefix - 1;
+  if (path.compare(0, kLongPrefixLength, kLongPrefix) == 0) path.erase(0, kLongPrefixLength);
+  if (path.size() < 2 || path[1] != ':') return {};
+  return path;
+}
+
+}  // namespace
+
+Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLinks,
+                                       DirectoryIdentity& out, DirectoryHold* hold) {
+  if (hold != nullptr) hold->reset();
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS |
+                      (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  SetLastError(ERROR_SUCCESS);
+  HANDLE opened = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, flags, nullptr);
+  if (opened == INVALID_HANDLE_VALUE) return Outcome::Failure(GetLastError());
+  UniqueKernelHandle directory(opened);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(directory.get(), &info)) {
+    return Outcome::Failure(GetLastError());
+  }
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return Outcome::Failure(ERROR_DIRECTORY);
+  }
+  out = DirectoryIdentity{};
+  out.volume = info.dwVolumeSerialNumber;
+  out.fileIndex = Combine(info.nFileIndexHigh, info.nFileIndexLow);
+  out.attributes = info.dwFileAttributes;
+  out.finalPath = FinalPath(directory.get());
+  if (hold != nullptr) *hold = std::make_unique<Win32DirectoryHold>(directory.release());
+  return Outcome::Success();
+}
+
 }  // namespace win32

@@ -48,6 +48,8 @@ class Win32FileSystem : public IFileSystem {
                        FileCreation creation, File& out) override;
   Outcome OpenDirectory(const std::string& path, bool followLink,
                         File& out) override;
+  Outcome OpenDirectory(const std::string& path, bool followLinks,
+                        DirectoryIdentity& out, DirectoryHold* hold) override;
 };
 
 }  // namespace win32

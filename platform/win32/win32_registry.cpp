@@ -63,4 +63,60 @@ uint32_t Win32Registry::DeleteTree(RegRoot root, const std::string& subkey) {
   return static_cast<uint32_t>(SHDeleteKeyA(RootKey(root), subkey.c_str()));
 }
 
+namespace {
+
+using NtDeleteKeyFn = LONG(NTAPI*)(HANDLE);
+using NtStatusToErrorFn = ULONG(NTAPI*)(LONG);
+
+// void (*)() converts to and from every function pointer type without a
+// -Wcast-function-type warning.
+template <typename Fn>
+Fn ResolveNtdll(const char* name) {
+  using AnyFunction = void (*)();
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  if (ntdll == nullptr) return nullptr;
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<AnyFunction>(GetProcAddress(ntdll, name)));
+}
+
+bool HoldsLinkValue(HKEY key) {
+  DWORD type = REG_NONE;
+  DWORD size = 0;
+  return RegQueryValueExA(key, kSymbolicLinkValue, nullptr, &type, nullptr,
+                          &size) == ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+}  // namespace
+
+uint32_t Win32Registry::OpenLink(RegRoot root, const std::string& subkey,
+                                 uint32_t access, RegistryKey& out) {
+  out.reset();
+  HKEY key = nullptr;
+  const LSTATUS status = RegOpenKeyExA(RootKey(root), subkey.c_str(),
+                                       REG_OPTION_OPEN_LINK, access, &key);
+  if (status == ERROR_SUCCESS) out = std::make_unique<Win32RegistryKey>(key);
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32Registry::DeleteLink(RegRoot root, const std::string& subkey) {
+  // No Win32 call deletes a key opened as a link: RegDeleteKey opens the
+  // name again and would follow it to the key it points to.
+  static const auto deleteKey = ResolveNtdll<NtDeleteKeyFn>("NtDeleteKey");
+  static const auto toError =
+      ResolveNtdll<NtStatusToErrorFn>("RtlNtStatusToDosError");
+  if (deleteKey == nullptr || toError == nullptr) return ERROR_PROC_NOT_FOUND;
+  HKEY opened = nullptr;
+  const LSTATUS status =
+      RegOpenKeyExA(RootKey(root), subkey.c_str(), REG_OPTION_OPEN_LINK,
+                    DELETE | KEY_QUERY_VALUE, &opened);
+  if (status != ERROR_SUCCESS) return static_cast<uint32_t>(status);
+  UniqueRegKey key(opened);
+  // Checked on the very handle that is deleted, so a key swapped in since
+  // the caller looked is not taken for the link.
+  if (!HoldsLinkValue(key.get())) return ERROR_INVALID_PARAMETER;
+  const LONG result = deleteKey(key.get());
+  return result == 0 ? ERROR_SUCCESS : static_cast<uint32_t>(toError(result));
+}
+
 }  // namespace win32

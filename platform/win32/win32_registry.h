@@ -29,6 +29,9 @@ class Win32Registry : public IRegistry {
   uint32_t OpenKey(RegRoot root, const std::string& subkey, uint32_t access,
                    RegistryKey& out) override;
   uint32_t DeleteTree(RegRoot root, const std::string& subkey) override;
+  uint32_t OpenLink(RegRoot root, const std::string& subkey, uint32_t access,
+                    RegistryKey& out) override;
+  uint32_t DeleteLink(RegRoot root, const std::string& subkey) override;
 };
 
 }  // namespace win32

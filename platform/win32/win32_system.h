@@ -10,6 +10,7 @@ class Win32System : public ISystem {
   std::string CurrentDirectory(uint32_t capacity) override;
   std::string WindowsDirectory(uint32_t capacity) override;
   std::string SystemDirectory() override;
+  Outcome FolderPath(SystemFolder folder, std::string& out) override;
   Outcome Version(bool extended, OsVersion& out) override;
   Outcome UserName(std::string& out) override;
   uint16_t UserDefaultLangId() override;

@@ -57,6 +57,9 @@ class ContractEnvironment {
   virtual bool SetMultiString(const std::string& path, const std::string& name,
                               const std::vector<std::string>& values) = 0;
   virtual bool KeyExists(const std::string& path) = 0;
+  // A registry link at path pointing at target (both below
+  // HKEY_CURRENT_USER); false when unsupported.
+  virtual bool CreateRegistryLink(const std::string& path, const std::string& target) = 0;
 
   // ---- files ----
   virtual std::string ScratchDir() = 0;  // no trailing backslash

@@ -1,6 +1,7 @@
 // What device removal and "Clean system" rely on from SetupAPI: walking the
 // all-classes set by index, the property size protocol, the hardware key and
 // DIF_REMOVE.
+#include <cctype>
 #include <cstring>
 
 #include "platform/win_constants.h"
@@ -127,6 +128,29 @@ TEST_F(ContractDevices, RemoveDeletesTheEntryAndKeepsIndices) {
   uint32_t after = 0;
   while (set_->EnumDevice(after)) ++after;
   EXPECT_EQ(after, count);
+}
+
+// The printer's own entry is found by its instance id alone, whatever the
+// letter case, and removed through a set that holds only it.
+TEST_F(ContractDevices, OpenDeviceFindsOneEntryByInstanceId) {
+  Create("", std::nullopt);
+  DeviceInfoSet one;
+  std::string lower = instanceId_;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  ASSERT_TRUE(P().devices.OpenDevice(lower, one).ok);
+  uint8_t buffer[512] = {};
+  uint32_t type = 0;
+  uint32_t required = 0;
+  ASSERT_TRUE(one->GetRegistryProperty(0, win::kSpdrpHardwareId, type, buffer, sizeof buffer - 1,
+                                       required).ok);
+  EXPECT_STREQ(reinterpret_cast<const char*>(buffer), kHardwareId);
+  ASSERT_TRUE(one->CallClassInstaller(win::kDifRemove, 0).ok);
+  EXPECT_FALSE(Env().DeviceExists(instanceId_));
+
+  DeviceInfoSet gone;
+  const Outcome missing = P().devices.OpenDevice(instanceId_, gone);
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.error, win::kErrorNoSuchDevinst);
 }
 
 }  // namespace

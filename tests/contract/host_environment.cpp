@@ -92,6 +92,11 @@ class HostEnvironment : public ContractEnvironment {
     return std::make_unique<FileHold>(std::move(file));
   }
 
+  bool CreateRegistryLink(const std::string& path, const std::string& target) override {
+    sim_->AddRegistryLink(RegRoot::CurrentUser, path, RegRoot::CurrentUser, target);
+    return true;
+  }
+
   bool CreateJunction(const std::string& path, const std::string& target) override {
     sim_->AddJunction(path, target);
     return true;

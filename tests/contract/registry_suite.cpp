@@ -1,8 +1,11 @@
 // What the registry logic relies on from RegOpenKeyExA, RegQueryValueExA,
 // RegEnumKeyExA, RegQueryInfoKeyA and SHDeleteKeyA.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/win_constants.h"
+#include "support/qd_registry.h"
 #include "tests/contract/contract_fixture.h"
 
 namespace {
@@ -184,6 +187,49 @@ TEST_F(ContractRegistry, DeleteTreeRemovesSubkeysAndValues) {
 TEST_F(ContractRegistry, DeleteTreeOfMissingKeyIsFileNotFound) {
   EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, Key("Missing")),
             win::kErrorFileNotFound);
+}
+
+// What the link-safe tree deletion relies on: a link opened as a link holds
+// its REG_LINK value, and deleting it as a link leaves what it points to.
+TEST_F(ContractRegistry, LinkIsToldAndDeletedAsTheLinkOnly) {
+  ASSERT_TRUE(Env().SetString(Key("Target"), "Keep", "yes"));
+  ASSERT_TRUE(Env().CreateKey(Key("Target\\Child")));
+  if (!Env().CreateRegistryLink(Key("Link"), Key("Target"))) {
+    GTEST_SKIP() << "cannot create registry links here";
+  }
+  RegistryKey followed;
+  ASSERT_EQ(P().registry.OpenKey(RegRoot::CurrentUser, Key("Link\\Child"), win::kKeyRead, followed),
+            win::kErrorSuccess);
+
+  CQDRegistry registry(P().registry);
+  bool isLink = false;
+  EXPECT_EQ(registry.IsLink(RegRoot::CurrentUser, Key("Link"), isLink), win::kErrorSuccess);
+  EXPECT_TRUE(isLink);
+  EXPECT_EQ(registry.IsLink(RegRoot::CurrentUser, Key("Target"), isLink), win::kErrorSuccess);
+  EXPECT_FALSE(isLink);
+  EXPECT_EQ(P().registry.DeleteLink(RegRoot::CurrentUser, Key("Target")),
+            win::kErrorInvalidParameter);
+
+  EXPECT_EQ(P().registry.DeleteLink(RegRoot::CurrentUser, Key("Link")), win::kErrorSuccess);
+  RegistryKey gone;
+  EXPECT_EQ(P().registry.OpenLink(RegRoot::CurrentUser, Key("Link"), win::kKeyRead, gone),
+            win::kErrorFileNotFound);
+  EXPECT_TRUE(Env().KeyExists(Key("Target\\Child")));
+}
+
+TEST_F(ContractRegistry, TreeDeletionLeavesWhatALinkInsideNames) {
+  ASSERT_TRUE(Env().SetString(Key("Other"), "Keep", "yes"));
+  ASSERT_TRUE(Env().CreateKey(Key("Tree\\Sub")));
+  if (!Env().CreateRegistryLink(Key("Tree\\Sub\\Link"), Key("Other"))) {
+    GTEST_SKIP() << "cannot create registry links here";
+  }
+  CQDRegistry registry(P().registry);
+  std::vector<std::string> links;
+  EXPECT_EQ(registry.DeleteKeyTreeNoLinks(RegRoot::CurrentUser, Key("Tree"), 1, links),
+            win::kErrorSuccess);
+  EXPECT_EQ(links, std::vector<std::string>{Key("Tree\\Sub\\Link")});
+  EXPECT_FALSE(Env().KeyExists(Key("Tree")));
+  EXPECT_TRUE(Env().KeyExists(Key("Other")));
 }
 
 }  // namespace

@@ -49,4 +49,21 @@ TEST_F(ContractSystem, UserNameIsKnown) {
   EXPECT_FALSE(name.empty());
 }
 
+TEST_F(ContractSystem, FolderPathsNameExistingDirectories) {
+  std::string windows;
+  ASSERT_TRUE(P().system.FolderPath(SystemFolder::Windows, windows).ok);
+  DirectoryIdentity byFolder;
+  DirectoryIdentity byDirectory;
+  ASSERT_TRUE(P().files.OpenDirectory(windows, true, byFolder, nullptr).ok);
+  ASSERT_TRUE(P().files.OpenDirectory(P().system.WindowsDirectory(kPathBuffer), true,
+                                      byDirectory, nullptr).ok);
+  EXPECT_TRUE(byFolder.SameAs(byDirectory));
+  for (SystemFolder folder : {SystemFolder::ProgramFiles, SystemFolder::RoamingAppData,
+                              SystemFolder::LocalAppData}) {
+    std::string path;
+    EXPECT_TRUE(P().system.FolderPath(folder, path).ok) << static_cast<int>(folder);
+    EXPECT_EQ(path.substr(1, 2), ":\\") << path;
+  }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 // it found it.
 #include <windows.h>
 #include <cfgmgr32.h>
+#include <sddl.h>
 #include <setupapi.h>
 #include <shlwapi.h>
 #include <winioctl.h>
@@ -236,6 +237,48 @@ class Win32ContractEnvironment : public ContractEnvironment {
     }
     RegCloseKey(key);
     return true;
+  }
+
+  // The link's value is the target's native name, in UTF-16 without a
+  // terminator: \Registry\User\<user's SID>\<path>.
+  bool CreateRegistryLink(const std::string& path, const std::string& target) override {
+    const std::string sid = UserSid();
+    if (sid.empty()) return false;
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK, KEY_WRITE | KEY_CREATE_LINK, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+      return false;
+    }
+    win32::UniqueRegKey owner(key);
+    const std::string native = "\\Registry\\User\\" + sid + "\\" + target;
+    std::vector<uint8_t> wide;
+    for (char c : native) {
+      wide.push_back(static_cast<uint8_t>(c));
+      wide.push_back(0);
+    }
+    return RegSetValueExA(key, "SymbolicLinkValue", 0, REG_LINK, wide.data(),
+                          static_cast<DWORD>(wide.size())) == ERROR_SUCCESS;
+  }
+
+  static std::string UserSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+    win32::UniqueKernelHandle owner(token);
+    DWORD size = 0;
+    (void)GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<uint8_t> buffer(size);
+    if (size == 0 || !GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+      return {};
+    }
+    char* text = nullptr;
+    if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid,
+                                &text)) {
+      return {};
+    }
+    std::string sid(text);
+    LocalFree(text);
+    return sid;
   }
 
   bool SetString(const std::string& path, const std::string& name,

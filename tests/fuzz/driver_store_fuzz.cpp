@@ -40,8 +40,8 @@ std::vector<std::string> Components(const std::string& path) {
   }
 }
 
-// "...\DRIVERSTORE\TEMP\<package>[\...]" (or "\FILEREPOSITORY\" when the
-// store spells it in another case), or "...\PCC\<package>.cab".
+// "...\DRIVERSTORE\TEMP\<package>[\...]" or "...\PCC\<package>.cab": never
+// the package in the store itself, whatever letter case names it.
 bool IsPackageLeftover(const std::string& path, const std::string& package) {
   const std::vector<std::string> parts = Components(path);
   for (const std::string& part : parts) {
@@ -53,7 +53,7 @@ bool IsPackageLeftover(const std::string& path, const std::string& package) {
     return true;
   }
   for (size_t i = 0; i + 2 < parts.size(); ++i) {
-    if (parts[i] == "DRIVERSTORE" && (parts[i + 1] == "TEMP" || parts[i + 1] == "FILEREPOSITORY") &&
+    if (parts[i] == "DRIVERSTORE" && parts[i + 1] == "TEMP" &&
         parts[i + 2] == upperPackage) {
       return true;
     }

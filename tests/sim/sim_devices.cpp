@@ -164,6 +164,17 @@ class SimDevices : public IDevices {
     return Outcome::Success();
   }
 
+  Outcome OpenDevice(const std::string& instanceId, DeviceInfoSet& out) override {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("OpenDevice", instanceId)) return Fail(*code);
+    for (const std::string& id : InstanceIds(impl_)) {
+      if (!IEquals(id, instanceId)) continue;
+      out = std::make_unique<SimDeviceInfoSet>(impl_, std::vector<DeviceElement>{{id, false}});
+      return Outcome::Success();
+    }
+    return Fail(win::kErrorNoSuchDevinst);
+  }
+
   static std::vector<std::string> InstanceIds(const SimWindows::Impl& impl) {
     std::vector<std::string> ids;
     std::shared_ptr<RegNode> root = impl.registry.Find(RegRoot::LocalMachine, kEnumKey);

@@ -59,6 +59,14 @@ class SimDriverStore : public IDriverStore {
     if (fault != impl_.uninstallFaults.end() && fault->second.Fire()) {
       return Status(fault->second.code);
     }
+    if ((flags & win::kDriverPackageForce) == 0) {
+      for (const std::string& instance : package.usedBy) {
+        if (impl_.registry.Find(RegRoot::LocalMachine,
+                                std::string(kEnumKey) + "\\" + instance)) {
+          return Status(impl_.packageInUseCode);
+        }
+      }
+    }
     impl_.files.Erase(DirectoryOf(package.storeInfPath));
     impl_.files.Erase(package.oemInfPath);
     impl_.files.Erase(PnfOf(package.oemInfPath));
@@ -104,7 +112,7 @@ void SimWindows::AddPackage(const std::string& oemInfPath, const std::string& st
                                   return detail::IEquals(p.storeInfPath, storeInfPath);
                                 }),
                  packages.end());
-  packages.push_back({oemInfPath, storeInfPath});
+  packages.push_back({oemInfPath, storeInfPath, {}});
 }
 
 bool SimWindows::PackageExists(const std::string& storeInfPath) const {
@@ -123,6 +131,18 @@ std::vector<PackageRecord> SimWindows::Packages() const {
 void SimWindows::FailUninstall(const std::string& storeInfPath, uint32_t code, int count) {
   auto lock = impl_->Lock();
   impl_->uninstallFaults[detail::Upper(storeInfPath)] = {code, count};
+}
+
+void SimWindows::UsePackage(const std::string& storeInfPath, const std::string& instanceId) {
+  auto lock = impl_->Lock();
+  for (PackageRecord& package : impl_->packages) {
+    if (detail::IEquals(package.storeInfPath, storeInfPath)) package.usedBy.push_back(instanceId);
+  }
+}
+
+void SimWindows::SetPackageInUseCode(uint32_t code) {
+  auto lock = impl_->Lock();
+  impl_->packageInUseCode = code;
 }
 
 std::vector<std::string> SimWindows::UninstalledPackages() const {

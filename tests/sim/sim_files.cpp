@@ -14,7 +14,7 @@ namespace detail {
 namespace {
 
 constexpr int kMaxJunctionDepth = 8;
-constexpr uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY: not a directory
+using win::kErrorDirectory;
 constexpr uint32_t kSettableFileAttributes = 0x01 | 0x02 | 0x04 | 0x20 | 0x100 | 0x1000 | 0x2000;
 constexpr uint64_t kFileTimeBase = 132223104000000000ull;  // 2020-01-01
 constexpr uint64_t kFileTimeTicksPerMs = 10000;
@@ -84,6 +84,32 @@ std::string FileStore::Absolute(const std::string& path) const {
     return base.substr(0, 2) + path;
   }
   return base + "\\" + path;
+}
+
+namespace {
+
+bool FindPath(const std::shared_ptr<FileNode>& dir, const FileNode* wanted, std::string& path) {
+  for (const auto& [upper, child] : dir->children) {
+    const size_t length = path.size();
+    path += "\\" + child->name;
+    if (child.get() == wanted) return true;
+    if (child->isDir && child->junctionTarget.empty() && FindPath(child, wanted, path)) {
+      return true;
+    }
+    path.resize(length);
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string FileStore::PathOf(const std::shared_ptr<FileNode>& node) const {
+  for (const auto& [letter, drive] : drives_) {
+    std::string path = drive->name;
+    if (drive == node) return path + "\\";
+    if (FindPath(drive, node.get(), path)) return path;
+  }
+  return {};
 }
 
 std::shared_ptr<FileNode> FileStore::Drive(char letter, bool create) const {
@@ -367,6 +393,22 @@ class SimFile : public IFile {
   size_t position_ = 0;
 };
 
+class DirectoryHoldImpl : public IDirectoryHold {
+ public:
+  DirectoryHoldImpl(SimWindows::Impl& impl, std::shared_ptr<FileNode> node)
+      : impl_(impl), node_(std::move(node)) {
+    ++node_->holds;
+  }
+  ~DirectoryHoldImpl() override {
+    auto lock = impl_.Lock();
+    --node_->holds;
+  }
+
+ private:
+  SimWindows::Impl& impl_;
+  std::shared_ptr<FileNode> node_;
+};
+
 class SimFileSystem : public IFileSystem {
  public:
   explicit SimFileSystem(SimWindows::Impl& impl) : impl_(impl) {}
@@ -434,6 +476,7 @@ class SimFileSystem : public IFileSystem {
       if (node.inUseAttempts > 0) --node.inUseAttempts;
       return Fail(win::kErrorSharingViolation);
     }
+    if (node.holds > 0) return Fail(win::kErrorSharingViolation);
     if (node.junctionTarget.empty()) {
       if (!node.children.empty()) return Fail(win::kErrorDirNotEmpty);
       // Windows keeps a read-only directory (Wine removes it).
@@ -478,6 +521,28 @@ class SimFileSystem : public IFileSystem {
     const uint32_t kept =
         node.attributes & (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint);
     node.attributes = kept | (attributes & kSettableFileAttributes);
+    return Outcome::Success();
+  }
+
+  Outcome OpenDirectory(const std::string& path, bool followLinks, DirectoryIdentity& out,
+                        DirectoryHold* hold) override {
+    auto lock = impl_.Lock();
+    if (hold != nullptr) hold->reset();
+    if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
+    FileLookup found = impl_.files.Lookup(path, followLinks);
+    if (!found.node) return Fail(found.error);
+    if (!found.node->isDir) return Fail(kErrorDirectory);
+    if (found.node->denied) return Fail(win::kErrorAccessDenied);
+    out = DirectoryIdentity{};
+    out.volume = static_cast<uint32_t>(std::toupper(static_cast<unsigned char>(
+        impl_.files.Absolute(path).front())));
+    out.fileIndex = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(found.node.get()));
+    out.attributes = found.node->attributes;
+    out.finalPath = impl_.files.PathOf(found.node);
+    if (!out.finalPath.empty()) {
+      out.volume = static_cast<uint32_t>(out.finalPath.front());
+    }
+    if (hold != nullptr) *hold = std::make_unique<DirectoryHoldImpl>(impl_, found.node);
     return Outcome::Success();
   }
 

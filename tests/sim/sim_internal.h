@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win_constants.h"
 #include "tests/sim/sim_windows.h"
 
 namespace sim {
@@ -87,8 +88,16 @@ struct RegNode {
 class RegistryStore {
  public:
   RegistryStore();
-  std::shared_ptr<RegNode> Find(RegRoot root, const std::string& path) const;
+  // Registry links on the way are followed, the last one too unless
+  // followLast is false (REG_OPTION_OPEN_LINK).
+  std::shared_ptr<RegNode> Find(RegRoot root, const std::string& path,
+                                bool followLast = true) const;
   RegNode& Create(RegRoot root, const std::string& path);
+  // Where a link node points ("HKLM\path" / "HKCU\path" in its value).
+  static std::optional<std::pair<RegRoot, std::string>> LinkTarget(const RegNode& node);
+  // SHDeleteKeyA: the links met on the way and inside the tree are followed
+  // and what they point to is deleted as well.
+  bool DeleteFollowingLinks(RegRoot root, const std::string& path, int depth = 0);
   // False when the key does not exist. Deletes without looking at faults.
   bool Delete(RegRoot root, const std::string& path);
   bool HasDenyDelete(const RegNode& node) const;
@@ -126,6 +135,7 @@ struct FileNode {
   std::vector<Bytes> fullControl;
   int openCount = 0;
   bool exclusiveOpen = false;
+  int holds = 0;  // open directory handles without FILE_SHARE_DELETE
 };
 
 // Result of resolving a path: the entry (may be null), its parent directory
@@ -152,6 +162,8 @@ class FileStore {
                                 uint32_t attributes, uint64_t time);
   bool Erase(const std::string& path);  // entry and everything below
   std::string Absolute(const std::string& path) const;
+  // The stored path of a node ("C:\\A\\B"), empty when it is not in the tree.
+  std::string PathOf(const std::shared_ptr<FileNode>& node) const;
   void Dump(std::string& out) const;
   void ListTree(const std::shared_ptr<FileNode>& dir, const std::string& prefix,
                 std::vector<std::string>& out) const;
@@ -222,6 +234,7 @@ struct SimWindows::Impl {
   bool versionFails = false;
   std::string windowsDir = kDefaultWindowsDir;
   std::optional<std::string> systemDir;
+  std::map<SystemFolder, std::string> folders;
   std::string moduleFileName = kDefaultModuleFileName;
   std::string currentDir = kDefaultCurrentDir;
   std::string userName = kDefaultUserName;
@@ -268,6 +281,7 @@ struct SimWindows::Impl {
   std::vector<PackageRecord> packages;
   std::vector<std::string> uninstalled;
   std::map<std::string, detail::CountedFault> uninstallFaults;  // by upper store path
+  uint32_t packageInUseCode = win::kErrorInfInUseByDevices;
 
   // shell
   std::vector<ShellExecuteRecord> shellExecutes;

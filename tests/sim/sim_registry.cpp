@@ -83,14 +83,66 @@ RegistryStore::RegistryStore() {
   }
 }
 
-std::shared_ptr<RegNode> RegistryStore::Find(RegRoot root, const std::string& path) const {
+namespace {
+constexpr int kLinkDepthLimit = 8;
+}  // namespace
+
+std::optional<std::pair<RegRoot, std::string>> RegistryStore::LinkTarget(const RegNode& node) {
+  auto it = node.values.find(Upper(kSymbolicLinkValue));
+  if (it == node.values.end() || it->second.type != kRegLinkType) return std::nullopt;
+  std::string target(it->second.data.begin(), it->second.data.end());
+  const size_t end = target.find('\0');
+  if (end != std::string::npos) target.resize(end);
+  const std::string prefix = Upper(target.substr(0, 5));
+  if (prefix == "HKLM\\") return std::make_pair(RegRoot::LocalMachine, target.substr(5));
+  if (prefix == "HKCU\\") return std::make_pair(RegRoot::CurrentUser, target.substr(5));
+  return std::make_pair(RegRoot::LocalMachine, std::string("?dangling-link-target"));
+}
+
+std::shared_ptr<RegNode> RegistryStore::Find(RegRoot root, const std::string& path,
+                                             bool followLast) const {
   std::shared_ptr<RegNode> node = roots_[RootIndex(root)];
-  for (const std::string& part : SplitPath(path)) {
-    auto it = node->subkeys.find(Upper(part));
+  const std::vector<std::string> parts = SplitPath(path);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    auto it = node->subkeys.find(Upper(parts[i]));
     if (it == node->subkeys.end()) return nullptr;
     node = it->second;
+    const bool last = i + 1 == parts.size();
+    for (int hops = 0; !(last && !followLast); ++hops) {
+      const auto target = LinkTarget(*node);
+      if (!target) break;
+      if (hops == kLinkDepthLimit) return nullptr;
+      std::shared_ptr<RegNode> next = roots_[RootIndex(target->first)];
+      for (const std::string& part : SplitPath(target->second)) {
+        auto found = next->subkeys.find(Upper(part));
+        if (found == next->subkeys.end()) return nullptr;
+        next = found->second;
+      }
+      node = next;
+    }
   }
   return node;
+}
+
+bool RegistryStore::DeleteFollowingLinks(RegRoot root, const std::string& path, int depth) {
+  if (depth > kLinkDepthLimit) return false;
+  std::shared_ptr<RegNode> own = Find(root, path, false);
+  if (!own) return false;
+  if (const auto target = LinkTarget(*own)) {
+    (void)DeleteFollowingLinks(target->first, target->second, depth + 1);
+  }
+  std::shared_ptr<RegNode> node = Find(root, path);
+  if (node) {
+    std::vector<std::string> children;
+    for (const auto& [upper, child] : node->subkeys) children.push_back(child->name);
+    for (const std::string& child : children) {
+      std::shared_ptr<RegNode> inside = Find(root, path + "\\" + child, false);
+      if (inside && LinkTarget(*inside)) {
+        (void)DeleteFollowingLinks(root, path + "\\" + child, depth + 1);
+      }
+    }
+  }
+  return Delete(root, path);
 }
 
 RegNode& RegistryStore::Create(RegRoot root, const std::string& path) {
@@ -253,6 +305,30 @@ class SimRegistry : public IRegistry {
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey);
     if (!node) return Status(win::kErrorFileNotFound);
     if (impl_.registry.HasDenyDelete(*node)) return Status(win::kErrorAccessDenied);
+    impl_.registry.DeleteFollowingLinks(root, subkey);
+    return win::kErrorSuccess;
+  }
+
+  uint32_t OpenLink(RegRoot root, const std::string& subkey, uint32_t /*access*/,
+                    RegistryKey& out) override {
+    auto lock = impl_.Lock();
+    const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
+    if (auto code = impl_.Enter("OpenLink", detail)) return Status(*code);
+    std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, false);
+    if (!node) return Status(win::kErrorFileNotFound);
+    if (node->denyOpen) return Status(win::kErrorAccessDenied);
+    out = MakeKeyHandle(impl_, node, detail);
+    return win::kErrorSuccess;
+  }
+
+  uint32_t DeleteLink(RegRoot root, const std::string& subkey) override {
+    auto lock = impl_.Lock();
+    const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
+    if (auto code = impl_.Enter("DeleteLink", detail)) return Status(*code);
+    std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, false);
+    if (!node) return Status(win::kErrorFileNotFound);
+    if (!RegistryStore::LinkTarget(*node)) return Status(win::kErrorInvalidParameter);
+    if (node->denyDelete) return Status(win::kErrorAccessDenied);
     impl_.registry.Delete(root, subkey);
     return win::kErrorSuccess;
   }
@@ -361,6 +437,13 @@ std::vector<std::string> SimWindows::SubkeyNames(RegRoot root, const std::string
 void SimWindows::DenyOpen(RegRoot root, const std::string& path) {
   auto lock = impl_->Lock();
   impl_->registry.Create(root, path).denyOpen = true;
+}
+
+void SimWindows::AddRegistryLink(RegRoot root, const std::string& path, RegRoot targetRoot,
+                                 const std::string& target) {
+  const std::string text =
+      std::string(targetRoot == RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + target;
+  SetRawValue(root, path, kSymbolicLinkValue, kRegLinkType, Bytes(text.begin(), text.end()));
 }
 
 void SimWindows::DenyDelete(RegRoot root, const std::string& path) {

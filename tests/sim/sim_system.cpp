@@ -111,6 +111,20 @@ class SimSystem : public ISystem {
     return impl_.windowsDir.empty() ? std::string() : impl_.windowsDir + "\\system32";
   }
 
+  Outcome FolderPath(SystemFolder folder, std::string& out) override {
+    auto lock = impl_.Lock();
+    out.clear();
+    if (auto code = impl_.Enter("FolderPath", std::to_string(static_cast<int>(folder)))) {
+      return Fail(*code);
+    }
+    auto found = impl_.folders.find(folder);
+    if (found == impl_.folders.end() || found->second.empty()) {
+      return Fail(win::kErrorFileNotFound);
+    }
+    out = found->second;
+    return Outcome::Success();
+  }
+
   Outcome Version(bool extended, OsVersion& out) override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("Version", extended ? "extended" : "basic")) return Fail(*code);
@@ -320,6 +334,11 @@ void SimWindows::SetExtendedVersionFails(bool fails) {
 void SimWindows::SetVersionFails(bool fails) {
   auto lock = impl_->Lock();
   impl_->versionFails = fails;
+}
+
+void SimWindows::SetFolderPath(SystemFolder folder, const std::string& path) {
+  auto lock = impl_->Lock();
+  impl_->folders[folder] = path;
 }
 
 void SimWindows::SetWindowsDir(const std::string& dir) {

@@ -75,6 +75,26 @@ void FaultPlan::FailWhere(const std::string& op, const std::string& detail, uint
 using detail::Upper;
 
 SimWindows::Impl::Impl() : files([this] { return currentDir; }) {
+  const std::string user = "C:\\Users\\User";
+  folders = {{SystemFolder::Windows, "C:\\Windows"},
+             {SystemFolder::System, "C:\\Windows\\system32"},
+             {SystemFolder::Fonts, "C:\\Windows\\Fonts"},
+             {SystemFolder::ProgramFiles, "C:\\Program Files"},
+             {SystemFolder::ProgramFilesX86, "C:\\Program Files (x86)"},
+             {SystemFolder::ProgramFilesX64, "C:\\Program Files"},
+             {SystemFolder::ProgramFilesCommon, "C:\\Program Files\\Common Files"},
+             {SystemFolder::CommonAppData, "C:\\ProgramData"},
+             {SystemFolder::CommonStartMenu, "C:\\ProgramData\\Microsoft\\Windows\\Start Menu"},
+             {SystemFolder::UserProfiles, "C:\\Users"},
+             {SystemFolder::CommonDesktop, "C:\\Users\\Public\\Desktop"},
+             {SystemFolder::CommonDocuments, "C:\\Users\\Public\\Documents"},
+             {SystemFolder::Profile, user},
+             {SystemFolder::RoamingAppData, user + "\\AppData\\Roaming"},
+             {SystemFolder::LocalAppData, user + "\\AppData\\Local"},
+             {SystemFolder::Desktop, user + "\\Desktop"},
+             {SystemFolder::Documents, user + "\\Documents"},
+             {SystemFolder::StartMenu,
+              user + "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu"}};
   registryFacility = detail::MakeRegistry(*this);
   spoolerFacility = detail::MakeSpooler(*this);
   servicesFacility = detail::MakeServices(*this);

@@ -12,10 +12,10 @@
 // All state is guarded by one mutex, so a real worker thread may use it.
 //
 // Op names and their detail:
-//   registry   OpenKey, DeleteTree ("HKLM\path" / "HKCU\path"); QueryValue
+//   registry   OpenKey, OpenLink, DeleteTree, DeleteLink ("HKLM\path" / "HKCU\path"); QueryValue
 //              ("<key>\<value>"); EnumKey ("<key>#<index>"); QuerySubkeyCount
 //   files      FindFirst (pattern), FindNext (next name), RemoveFile, RemoveDir,
-//              MakeDir, GetAttributes, SetAttributes, OpenFile (path); ReadFile,
+//              MakeDir, GetAttributes, SetAttributes, OpenFile, OpenDirectory (path); ReadFile,
 //              WriteFile, SeekToEnd, GetFileSize (the open file's path)
 //   spooler    EnumPrinters2Size, EnumPrinters2, OpenPrinter (name);
 //              GetPrinter2Size, GetPrinter2, GetDriver6Size, GetDriver6,
@@ -23,14 +23,14 @@
 //   services   OpenManager (access); OpenService (name); StartService,
 //              DeleteService, QueryServiceStatus (upper name); ControlService
 //              ("<NAME>#<control>")
-//   devices    GetClassDevs (flags); EnumDevice (index); GetRegistryProperty
+//   devices    GetClassDevs (flags); OpenDevice (id); EnumDevice (index); GetRegistryProperty
 //              ("<id>#<property>"); OpenDevRegKey (id); CallClassInstaller
 //              ("<id>#<function>")
 //   store      DriverPackageGetPath (inf); DriverPackageUninstall ("<inf>#<flags>")
 //   shell      ShellExecute ("<file> <parameters>"); RunProcess (exe);
 //              EndProcess (exit code; cannot fail)
 //   system     ModuleFileName, CurrentDirectory, WindowsDirectory,
-//              SystemDirectory, Version ("extended"/"basic"), UserName,
+//              SystemDirectory, Version ("extended"/"basic"), UserName, FolderPath (number),
 //              FileVersionInfoSize, FileVersionInfo (path), QueryVersionValue
 //              (sub-block); ProcessorArchitecture, UserDefaultLangId,
 //              FormatSystemMessage (code) are recorded but cannot fail
@@ -142,6 +142,9 @@ struct FormRemoval {
 struct PackageRecord {
   std::string oemInfPath;    // C:\Windows\inf\oem12.inf
   std::string storeInfPath;  // ...\FileRepository\x.inf_amd64_...\x.inf
+  // Device instances installed from it: while one of them exists, an
+  // uninstall without the force flag is refused.
+  std::vector<std::string> usedBy;
 };
 
 class SimWindows {
@@ -199,6 +202,10 @@ class SimWindows {
   // Faults: OpenKey of exactly this key fails with 5; DeleteTree of it or of
   // any tree that contains it fails with 5 before deleting anything.
   void DenyOpen(RegRoot root, const std::string& path);
+  // A registry link at `path` (REG_OPTION_CREATE_LINK) pointing at the key
+  // `target` of `targetRoot`, which need not exist.
+  void AddRegistryLink(RegRoot root, const std::string& path, RegRoot targetRoot,
+                       const std::string& target);
   void DenyDelete(RegRoot root, const std::string& path);
 
   // ---- files ----
@@ -245,6 +252,10 @@ class SimWindows {
   void SetExtendedVersionFails(bool fails);  // basic query still answers
   void SetVersionFails(bool fails);          // both queries fail
   void SetWindowsDir(const std::string& dir);  // empty: the call fails
+  // What FolderPath answers; empty: the folder is unknown. Defaults: the
+  // Windows directory's folders, C:\Program Files and C:\Program Files (x86),
+  // C:\ProgramData, and C:\Users\User with its usual folders.
+  void SetFolderPath(SystemFolder folder, const std::string& path);
   void SetSystemDir(const std::string& dir);   // default <windows>\system32
   void SetModuleFileName(const std::string& path);
   void SetCurrentDir(const std::string& dir);
@@ -325,6 +336,10 @@ class SimWindows {
   bool PackageExists(const std::string& storeInfPath) const;
   std::vector<PackageRecord> Packages() const;
   void FailUninstall(const std::string& storeInfPath, uint32_t code, int count = kUnlimited);
+  // The device `instanceId` was installed from the package; the refusal code
+  // is the path's own (framework or SetupAPI), set for all packages.
+  void UsePackage(const std::string& storeInfPath, const std::string& instanceId);
+  void SetPackageInUseCode(uint32_t code);
   std::vector<std::string> UninstalledPackages() const;
 
   // ---- shell ----

@@ -99,20 +99,58 @@ INSTANTIATE_TEST_SUITE_P(
             ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DriverStoreTest, RepositoryNameIsMatchedWithItsExactLetterCase) {
-  // The name is kept, so the "Temp directory" is the store's own package
-  // directory, which the depth rule lets through.
+TEST_F(DriverStoreTest, RepositoryNameInAnotherLetterCaseStillLeadsToTheTempCopy) {
   const std::string package =
       "C:\\Windows\\System32\\DriverStore\\filerepository\\abc.inf_amd64_1";
   sim.AddPackage(kOemInf, package + "\\abc.inf");
+  sim.AddFile(package + "\\abc.dll");
+  const std::string temp = "C:\\Windows\\System32\\DriverStore\\Temp\\abc.inf_amd64_1";
+  sim.AddFile(temp + "\\abc.dll");
+  FileList infs{kOemInf};
+  sim.FailUninstall(package + "\\abc.inf", win::kErrorAccessDenied);
+
+  (void)engine.CleanDriverStore(infs);
+
+  const auto taken = sim.CallsOf("TakeOwnership");
+  ASSERT_FALSE(taken.empty());
+  EXPECT_EQ(taken.front(), temp);
+  EXPECT_FALSE(sim.Exists(temp + "\\abc.dll"));
+  EXPECT_TRUE(sim.Exists(package + "\\abc.dll"));
+}
+
+// Store paths that would point the ownership commands and the deletion at
+// the package itself or at more than one folder.
+class DriverStoreRefusedPathTest : public EngineTest,
+                                   public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DriverStoreRefusedPathTest, TakesNoOwnershipAndDeletesNothing) {
+  const std::string storeInf = GetParam();
+  sim.AddPackage(kOemInf, storeInf);
+  sim.FailUninstall(storeInf, win::kErrorAccessDenied);
+  sim.AddFile(kTempDir + "\\abc.inf");
   FileList infs{kOemInf};
 
   (void)engine.CleanDriverStore(infs);
 
-  const auto tried = sim.CallsOf("GetAttributes");
-  ASSERT_FALSE(tried.empty());
-  EXPECT_EQ(tried.front(), package);
+  EXPECT_TRUE(sim.CallsOf("TakeOwnership").empty());
+  EXPECT_TRUE(sim.Exists(storeInf));
+  EXPECT_TRUE(sim.Exists(kTempDir + "\\abc.inf"));
+  EXPECT_TRUE(InOrder(Log(), {"Driver store path [" + storeInf +
+                              "] is not a package folder of the driver store: its Temp "
+                              "directory and .cab file are not deleted."}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DriverStoreRefusedPathTest,
+    ::testing::Values("C:\\Windows\\System32\\DriverStore\\Packages\\abc.inf_1\\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\abc*\\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\ab?\\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\ab<c\\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\abc:s\\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\abc.\\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FileRepository\\abc \\abc.inf",
+                      "C:\\Windows\\System32\\DriverStore\\FILEREPOSITORY\\"
+                      "filerepository\\abc.inf"));
 
 TEST_F(DriverStoreTest, FileInUseInTheTempCopyIsLoggedAndDoesNotChangeTheResult) {
   sim.AddPackage(kOemInf, kStoreInf);

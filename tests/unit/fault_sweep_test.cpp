@@ -287,7 +287,7 @@ std::vector<std::string> TargetPaths(Sequence sequence) {
       std::string("HKLM\\") + sim::kPrintersSoftwareKeyPath + "\\" + kTarget.name,
       "HKLM\\SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Drivers\\"
       "Version-3\\" + kTarget.driver,
-      enumKey + kTarget.Interface1(),
+      enumKey + kTarget.Interface1(), enumKey + kTarget.PnpInstance(),
       std::string("HKLM\\") + sim::kServicesKey + "\\" + kPortService,
       std::string("HKCU\\") + kConsoleKey,
       kPortDriverFile, kPrinterInf, kPrinterPnf, kPortInf, kPortPnf,
@@ -439,6 +439,19 @@ class World {
     if (c.sequence == Sequence::CleanSystem) {
       AddUsbDevice(sim, kGoneModel);
       AddUsbDevice(sim, kStaleTwin, /*interfaces=*/false);
+    } else {
+      // The printer's own entry, installed from its package: the package
+      // goes only once the entry has gone, and its INF only with it.
+      sim::DeviceSpec own;
+      own.instanceId = kTarget.PnpInstance();
+      own.hardwareIds = {"USBPRINT\\KORVEX0103"};
+      sim.AddDevice(own);
+      sim.UsePackage(kTarget.InfPath(), kTarget.PnpInstance());
+      // A registry link inside the product key tree: only the link may go.
+      sim.SetString(RegRoot::CurrentUser, "Software\\Othervendor\\Keep", "Keep", "1");
+      sim.AddRegistryLink(RegRoot::CurrentUser,
+                          std::string(kProductKeys[0]) + "\\" + kTarget.name + "\\Linked",
+                          RegRoot::CurrentUser, "Software\\Othervendor\\Keep");
     }
     // The printer user interface removes the driver it is asked for.
     sim.SetShellHook([this](const sim::ShellExecuteRecord& run) {
@@ -1012,7 +1025,7 @@ TEST_P(StorePathShapeTest, OnlyAPackageFolderOfTheStoreIsCleaned) {
 
   (void)dialog.PrinterPage.Engine.CleanDriverStore(infs);
 
-  EXPECT_TRUE(windows.Processes().empty());
+  EXPECT_TRUE(windows.CallsOf("TakeOwnership").empty());
   for (const char* file : kept) EXPECT_TRUE(windows.Exists(file)) << file;
   EXPECT_TRUE(windows.CallsOf("RemoveFile").empty());
   EXPECT_TRUE(windows.CallsOf("RemoveDir").empty());

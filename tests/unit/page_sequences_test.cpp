@@ -1,4 +1,5 @@
 #include <atomic>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <thread>
 
+#include "platform/driver_store.h"
 #include "platform/win_constants.h"
 #include "tests/unit/page_fixture.h"
 
@@ -231,6 +233,89 @@ INSTANTIATE_TEST_SUITE_P(
         ScenarioCase{"CheckedDriverDespiteSecondPrinter", TwoPrinters, CheckedPrinterAndDriver,
                      {false, false, true, false, true}, {kDone}, true}),
     [](const auto& info) { return std::string(info.param.label); });
+
+// The printer's package in the store, installed on the printer's own device
+// entry; `otherUser` adds a second printer's entry installed from it too.
+struct InUseCase {
+  const char* label;
+  uint32_t refusal;  // the code each path gives for a package still in use
+  bool otherUser;
+};
+
+class PackageInUseTest : public PageSequenceTest,
+                         public ::testing::WithParamInterface<InUseCase> {};
+
+TEST_P(PackageInUseTest, OwnDeviceGoesFirstAndARefusedPackageKeepsItsInf) {
+  const InUseCase& c = GetParam();
+  const std::string otherEntry = "USBPRINT\\KORVEX0103\\7&99999999&0&USB002";
+  Install(kP1);
+  sim.AddPackage(Inf(kP1), kP1.InfPath());
+  sim.SetPackageInUseCode(c.refusal);
+  sim::DeviceSpec own;
+  own.instanceId = kP1.PnpInstance();
+  own.hardwareIds = {"USBPRINT\\KORVEX0103"};
+  sim.AddDevice(own);
+  sim.UsePackage(kP1.InfPath(), kP1.PnpInstance());
+  if (c.otherUser) {
+    sim::DeviceSpec other = own;
+    other.instanceId = otherEntry;
+    sim.AddDevice(other);
+    sim.UsePackage(kP1.InfPath(), otherEntry);
+  }
+  Start();
+
+  Run(Sequence::Selected);
+
+  EXPECT_FALSE(sim.DeviceExists(kP1.PnpInstance()));
+  EXPECT_TRUE(Ran("Device entry [" + kP1.PnpInstance() + "] of the printer removed."));
+  EXPECT_EQ(sim.PackageExists(kP1.InfPath()), c.otherUser);
+  EXPECT_EQ(sim.Exists(Inf(kP1)), c.otherUser);
+  for (const std::string& call : sim.CallsOf("DriverPackageUninstall")) {
+    EXPECT_EQ(call.substr(call.rfind('#')), "#0");  // never forced
+  }
+  if (c.otherUser) {
+    EXPECT_TRUE(sim.DeviceExists(otherEntry));
+    EXPECT_TRUE(Ran("INF file [" + Inf(kP1) +
+                    "] NOT deleted: the driver store refused to remove its package (error " +
+                    std::to_string(static_cast<int>(c.refusal)) +
+                    "); devices may still use it."));
+    EXPECT_NE(std::find(dlg->NotDeletedFiles.begin(), dlg->NotDeletedFiles.end(), Inf(kP1)),
+              dlg->NotDeletedFiles.end());
+    EXPECT_EQ(BoxTexts().front(), Text(IDS_MSG_BACKUP));
+    EXPECT_EQ(BoxTexts().back().rfind(Text(IDS_REPORT_HEADING), 0), 0u);
+  } else {
+    EXPECT_EQ(BoxTexts(), Texts({IDS_UNINSTALL_COMPLETED}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PackageInUseTest,
+    ::testing::Values(InUseCase{"FrameworkOwnDeviceOnly", win::kErrorDependentApplicationsExist, false},
+                      InUseCase{"FrameworkSecondPrinter", win::kErrorDependentApplicationsExist, true},
+                      InUseCase{"SetupApiOwnDeviceOnly", win::kErrorInfInUseByDevices, false},
+                      InUseCase{"SetupApiSecondPrinter", win::kErrorInfInUseByDevices, true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(SetupApiFallbackFlags, ForcesOnlyWhenTheCallerForces) {
+  EXPECT_EQ(SetupApiUninstallFlags(0), 0u);
+  EXPECT_EQ(SetupApiUninstallFlags(win::kDriverPackageForce), kSuoiForceDelete);
+  EXPECT_EQ(SetupApiUninstallFlags(~win::kDriverPackageForce), 0u);
+}
+
+TEST_F(PageSequenceTest, PackageWhoseStorePathCannotBeFoundKeepsItsInf) {
+  Install(kP1);
+  sim.AddPackage(Inf(kP1), kP1.InfPath());
+  sim.FailWhere("DriverPackageGetPath", Inf(kP1), win::kErrorUnsupportedType, 2);
+  Start();
+
+  Run(Sequence::Selected);
+
+  EXPECT_TRUE(sim.Exists(Inf(kP1)));
+  EXPECT_TRUE(Ran("INF file [" + Inf(kP1) +
+                  "] NOT deleted: its package in the driver store could not be looked up "
+                  "(error 1630) and may still be there."));
+  EXPECT_EQ(BoxTexts().front(), Text(IDS_MSG_BACKUP));
+}
 
 TEST_F(PageSequenceTest, LastPrinterGoneLeavesNothingToUninstall) {
   Install(kP1);

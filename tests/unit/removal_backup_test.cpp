@@ -194,6 +194,32 @@ TEST_F(DriverStoreCopiesTest, FolderThatIsNotOneNameTouchesNothing) {
   EXPECT_TRUE(sim.CallsOf("RemoveFile").empty());
 }
 
+class DriverStoreFolderTest : public DriverStoreCopiesTest,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(DriverStoreFolderTest, UnsafeNameIsRefusedBeforeOwnershipIsTaken) {
+  const std::string folder = GetParam();
+  sim.AddFile(temp + "\\prn.dll", "MZ");
+  sim.AddFile(cabinet, "cab");
+  prn.CurrentPrinter.DriverStoreFolder = folder;
+
+  EXPECT_TRUE(prn.DeleteDriverStoreCopies());
+
+  EXPECT_TRUE(sim.CallsOf("TakeOwnership").empty());
+  EXPECT_TRUE(sim.Exists(temp + "\\prn.dll"));
+  EXPECT_TRUE(sim.Exists(cabinet));
+  EXPECT_EQ(CountLog("Driver store folder [" + folder +
+                     "] holds wildcard characters, a colon or trailing dots or spaces. No "
+                     "ownership taken; temporary copy and cabinet file not deleted."),
+            1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, DriverStoreFolderTest,
+                         ::testing::Values("prn.inf_amd64_*", "prn.inf_amd64_neutral_?",
+                                           "prn<", "prn.inf\"", "prn.inf_amd64_neutral_1:s",
+                                           "prn.inf_amd64_neutral_1.", "prn.inf_amd64_neutral_1 ",
+                                           "prn|x", "prn\tx"));
+
 class ConsoleAppDirTest : public RemovalTest {
  protected:
   void SetPath(const std::string& path) {
@@ -220,39 +246,153 @@ TEST_F(ConsoleAppDirTest, SystemFolderIsRefusedAndNothingChanges) {
   EXPECT_FALSE(prn.DeleteConsoleAppDir());
   EXPECT_TRUE(sim.Exists("C:\\Windows\\notepad.exe"));
   EXPECT_TRUE(sim.KeyExists(RegRoot::CurrentUser, kConsoleSettings));
-  EXPECT_EQ(NewLog(), Lines({"Directory [C:\\WINDOWS\\] NOT deleted: it is the Windows "
-                             "directory or lies inside it."}));
+  EXPECT_EQ(NewLog(), Lines({"Directory [C:\\WINDOWS\\] NOT deleted: it is a shell or "
+                             "system folder or lies above one."}));
 }
+
+class ConsoleKeyLinkTest : public ConsoleAppDirTest,
+                           public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ConsoleKeyLinkTest, LinkIsDeletedAndNoDirectoryIsReadThroughIt) {
+  const std::string link = GetParam();
+  const std::string other = "Software\\Other";
+  sim.SetString(RegRoot::CurrentUser, other, "Path", kConsoleDir);
+  sim.SetString(RegRoot::CurrentUser, other + "\\App. settings", "Path", kConsoleDir);
+  sim.SetString(RegRoot::CurrentUser, other + "\\QdConsole\\App. settings", "Path", kConsoleDir);
+  sim.CreateKey(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole");
+  sim.AddRegistryLink(RegRoot::CurrentUser, link, RegRoot::CurrentUser, other);
+  sim.AddFile(std::string(kConsoleDir) + "\\QdConsole.exe", "MZ");
+
+  EXPECT_FALSE(prn.DeleteConsoleAppDir());
+
+  EXPECT_TRUE(sim.Exists(std::string(kConsoleDir) + "\\QdConsole.exe"));
+  EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other, "Path"), kConsoleDir);
+  EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other + "\\App. settings", "Path"), kConsoleDir);
+  EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, link));
+  EXPECT_EQ(CountLog("Key [HKEY_CURRENT_USER\\" + link +
+                     "] is a registry link: only the link is deleted, the key it points to "
+                     "stays."),
+            1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, ConsoleKeyLinkTest,
+                         ::testing::Values("Software\\Korvex", "Software\\Korvex\\QdConsole",
+                                           kConsoleSettings));
 
 struct ConsolePathCase {
   const char* path;
-  bool refused;
+  const char* refusal;  // the start of the reason, or "" when it may go
 };
 
 class ConsolePathTest : public RemovalTest,
-                        public ::testing::WithParamInterface<ConsolePathCase> {};
+                        public ::testing::WithParamInterface<ConsolePathCase> {
+ protected:
+  void SetUp() override {
+    for (const char* dir :
+         {"C:\\Program Files\\Korvex\\QdConsole", "C:\\Program Files (x86)\\Korvex\\QdConsole",
+          "C:\\Program Files\\Common Files", "C:\\Users\\User\\AppData\\Roaming\\Korvex\\QdConsole",
+          "C:\\Users\\User\\AppData\\Local\\Korvex", "C:\\Users\\User\\Documents",
+          "C:\\Windows\\system32", "C:\\Windows\\Korvex", "C:\\Tools\\QdConsole",
+          "D:\\Program Files\\QdConsole", "C:\\ProgramData\\Korvex"}) {
+      sim.AddFile(std::string(dir) + "\\x.dat", "x");
+    }
+    sim.AddJunction("C:\\Users\\User\\AppData\\Roaming\\j", "C:\\Windows");
+    sim.AddJunction("C:\\Program Files\\Korvex\\QdLink", "C:\\Users");
+  }
+};
 
-TEST_P(ConsolePathTest, RefusesWhatIsNotAnOrdinaryFolder) {
-  sim.AddJunction("C:\\Users\\me\\j", "C:\\Windows");
-  sim.AddJunction("C:\\Program Files\\Korvex\\QdLink", "C:\\Users");
-  EXPECT_EQ(!prn.RefuseConsoleAppDir(GetParam().path).empty(), GetParam().refused);
+TEST_P(ConsolePathTest, DeletesOnlyAnApplicationFolderBelowTheAllowedOnes) {
+  const std::string refusal = prn.RefuseConsoleAppDir(GetParam().path);
+  if (*GetParam().refusal == '\0') {
+    EXPECT_EQ(refusal, "");
+  } else {
+    EXPECT_EQ(refusal.rfind(GetParam().refusal, 0), 0u) << refusal;
+  }
 }
+
+constexpr const char* kShell = "it is a shell or system folder or lies above one";
+constexpr const char* kElsewhere = "it lies neither below Program Files nor below";
+constexpr const char* kNotAbsolute = "it is not an absolute path on a drive";
+constexpr const char* kLink = "it is or lies below a junction or symbolic link";
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, ConsolePathTest,
     ::testing::Values(
-        ConsolePathCase{kConsoleDir, false}, ConsolePathCase{"C:\\Users\\me\\QdConsole\\", false},
-        ConsolePathCase{"C:\\Windows2\\QdConsole", false}, ConsolePathCase{"D:\\Program Files", false},
-        ConsolePathCase{"Korvex\\QdConsole", true}, ConsolePathCase{"C:QdConsole", true},
-        ConsolePathCase{"\\\\server\\share\\QdConsole", true},
-        ConsolePathCase{"\\\\?\\C:\\Windows", true}, ConsolePathCase{"C:\\", true},
-        ConsolePathCase{"c:\\windows", true}, ConsolePathCase{"C:/Windows/System32", true},
-        ConsolePathCase{"C:\\Windows.", true}, ConsolePathCase{"C:\\Program Files", true},
-        ConsolePathCase{"c:\\program files (x86)\\", true}, ConsolePathCase{"C:\\Users", true},
-        ConsolePathCase{"C:\\Documents and Settings", true},
-        ConsolePathCase{"C:\\Program Files\\Korvex\\..\\..", true},
-        ConsolePathCase{"C:\\PROGRA~1", true}, ConsolePathCase{"C:\\Users\\me\\j\\Temp", true},
-        ConsolePathCase{"C:\\Program Files\\Korvex\\QdLink", true}));
+        ConsolePathCase{kConsoleDir, ""},
+        ConsolePathCase{"c:\\program files\\korvex\\qdconsole\\", ""},
+        ConsolePathCase{"C:/Program Files (x86)/Korvex/QdConsole", ""},
+        ConsolePathCase{"C:\\Users\\User\\AppData\\Roaming\\Korvex\\QdConsole", ""},
+        ConsolePathCase{"C:\\Users\\User\\AppData\\Local\\Korvex", ""},
+        ConsolePathCase{"C:\\Program Files\\Korvex", ""},
+        ConsolePathCase{"C:\\Program Files", kShell},
+        ConsolePathCase{"c:\\program files (x86)\\", kShell},
+        ConsolePathCase{"C:\\Program Files\\Common Files", kShell},
+        ConsolePathCase{"C:\\Users\\User\\AppData\\Roaming", kShell},
+        ConsolePathCase{"C:\\Users\\User\\AppData", kShell},
+        ConsolePathCase{"C:\\Users\\User", kShell},
+        ConsolePathCase{"C:\\Users", kShell},
+        ConsolePathCase{"C:\\Windows.", kShell},
+        ConsolePathCase{"C:/Windows/System32", kShell},
+        ConsolePathCase{"C:\\Windows\\Korvex", kElsewhere},
+        ConsolePathCase{"C:\\Tools\\QdConsole", kElsewhere},
+        ConsolePathCase{"D:\\Program Files\\QdConsole", kElsewhere},
+        ConsolePathCase{"C:\\ProgramData\\Korvex", kElsewhere},
+        ConsolePathCase{"C:\\Program Files\\Korvex\\QdConsole:stream",
+                        "it has a colon after the drive letter"},
+        ConsolePathCase{"C:\\Program Files\\Korvex\\Qd*", "it holds wildcard characters"},
+        ConsolePathCase{"Korvex\\QdConsole", kNotAbsolute},
+        ConsolePathCase{"C:QdConsole", kNotAbsolute},
+        ConsolePathCase{"\\\\server\\share\\QdConsole", kNotAbsolute},
+        ConsolePathCase{"\\\\?\\C:\\Windows", "it holds wildcard characters"},
+        ConsolePathCase{"C:\\", "it is a drive root"},
+        ConsolePathCase{"C:\\Program Files\\Korvex\\..\\..", "it contains \"..\" components"},
+        ConsolePathCase{"C:\\Users\\User\\AppData\\Roaming\\j\\Temp", kLink},
+        ConsolePathCase{"C:\\Program Files\\Korvex\\QdLink", kLink},
+        ConsolePathCase{"C:\\Program Files\\Korvex\\Missing",
+                        "it cannot be opened as a directory (error 2)"}));
+
+// A shell folder moved into the application's folder, by its name or behind
+// a junction: the application's folder now holds it and stays.
+TEST_F(ConsolePathTest, FolderAboveARedirectedShellFolderIsKept) {
+  sim.AddFile("C:\\Program Files\\Korvex\\Docs\\letter.txt", "x");
+  sim.SetFolderPath(SystemFolder::Documents, "C:\\PROGRAM FILES\\KORVEX\\DOCS");
+  EXPECT_EQ(prn.RefuseConsoleAppDir("C:\\Program Files\\Korvex"), kShell);
+  sim.AddJunction("C:\\DocsLink", "C:\\Program Files\\Korvex\\Docs");
+  sim.SetFolderPath(SystemFolder::Documents, "C:\\DocsLink");
+  EXPECT_EQ(prn.RefuseConsoleAppDir("C:\\Program Files\\Korvex"), kShell);
+}
+
+TEST_F(ConsolePathTest, UnknownApplicationFoldersAllowNothing) {
+  for (SystemFolder folder : {SystemFolder::ProgramFiles, SystemFolder::ProgramFilesX86,
+                              SystemFolder::ProgramFilesX64, SystemFolder::RoamingAppData,
+                              SystemFolder::LocalAppData}) {
+    sim.SetFolderPath(folder, "");
+  }
+  EXPECT_EQ(prn.RefuseConsoleAppDir(kConsoleDir).rfind(kElsewhere, 0), 0u);
+}
+
+// The tree deletion looks again where it enters: what replaced the checked
+// directory since is not deleted, and a link in its place goes as a link.
+TEST_F(ConsolePathTest, DirectorySwappedAfterTheCheckIsNotFollowed) {
+  const std::string dir = kConsoleDir;
+  DirectoryIdentity checked;
+  ASSERT_EQ(prn.RefuseConsoleAppDir(dir, &checked), "");
+
+  ASSERT_TRUE(sim.platform().files.RemoveFile(dir + "\\x.dat").ok);
+  ASSERT_TRUE(sim.platform().files.RemoveDir(dir).ok);
+  sim.AddFile(dir + "\\other.dat", "x");
+  EXPECT_FALSE(prn.DeleteDirectoryTree(dir, &checked));
+  EXPECT_TRUE(sim.Exists(dir + "\\other.dat"));
+  EXPECT_EQ(CountLog("[" + dir + "] is no longer the directory that was checked: NOT deleted."),
+            1u);
+
+  ASSERT_TRUE(sim.platform().files.RemoveFile(dir + "\\other.dat").ok);
+  ASSERT_TRUE(sim.platform().files.RemoveDir(dir).ok);
+  sim.AddJunction(dir, "C:\\Windows");
+  EXPECT_TRUE(prn.DeleteDirectoryTree(dir, &checked));
+  EXPECT_FALSE(sim.Exists(dir));
+  EXPECT_TRUE(sim.Exists("C:\\Windows\\system32\\x.dat"));
+}
 
 }  // namespace
 }  // namespace removal_test

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "tests/unit/removal_fixture.h"
 
 namespace removal_test {
@@ -124,6 +126,90 @@ INSTANTIATE_TEST_SUITE_P(Faults, DllUndeletableTest,
                          ::testing::Values(UndeletableCase{"InUse", false, 32},
                                            UndeletableCase{"Missing", true, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Another driver's list that cannot be read keeps the DLL; only a missing key
+// or value means that it lists nothing.
+struct DoubtCase {
+  const char* name;
+  std::function<void(sim::SimWindows&, const std::string& driversKey)> fault;
+  bool kept;
+  const char* line;  // with %K for the drivers key; empty: no extra line
+};
+
+class DllDoubtTest : public DllRemovalTest, public ::testing::WithParamInterface<DoubtCase> {};
+
+TEST_P(DllDoubtTest, KeepsTheDllUnlessTheListIsReallyMissing) {
+  SeedCurrentDriver({"QdRk.dll"});
+  AddDriver("Model 90", {"model90.dll"});
+  AddDriver("Model 95", {"model95.dll"});
+  GetParam().fault(sim, prn.EnvDriversKey);
+
+  EXPECT_TRUE(prn.DeleteDllIfNotUsed("QdRk.dll"));
+
+  EXPECT_EQ(sim.Exists(DllPath("QdRk.dll")), GetParam().kept);
+  std::string line = GetParam().line;
+  const size_t at = line.find("%K");
+  if (at != std::string::npos) line.replace(at, 2, prn.EnvDriversKey);
+  if (!line.empty()) {
+    EXPECT_EQ(CountLog(line), 1u) << line;
+  }
+  if (GetParam().kept) {
+    EXPECT_EQ(CountLog("Dll [QdRk.dll] is still used. We won't delete it!"), 1u);
+    EXPECT_TRUE(sim.SpoolerHistory().empty());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DllDoubtTest,
+    ::testing::Values(
+        DoubtCase{"DriversKeyDenied",
+                  [](sim::SimWindows& s, const std::string& key) {
+                    s.DenyOpen(RegRoot::LocalMachine, key);
+                  },
+                  true,
+                  "Impossible to read HKEY_LOCAL_MACHINE\\%K key in IsDllStillUsedCheckReg! "
+                  "Error 5. Dll [QdRk.dll] is kept."},
+        DoubtCase{"EnumerationBreaksOff",
+                  [](sim::SimWindows& s, const std::string&) {
+                    s.FailWhere("EnumKey", "#1", win::kErrorAccessDenied);
+                  },
+                  true,
+                  "The list of drivers under HKEY_LOCAL_MACHINE\\%K broke off at index 1 "
+                  "(error 5): a driver that lists it may be unread. Dll [QdRk.dll] is kept."},
+        DoubtCase{"OtherDriverKeyDenied",
+                  [](sim::SimWindows& s, const std::string& key) {
+                    s.DenyOpen(RegRoot::LocalMachine, key + "\\Model 90");
+                  },
+                  true,
+                  "Impossible to read \"Dependent Files\" of HKEY_LOCAL_MACHINE\\%K\\Model "
+                  "90! Error 5. Dll [QdRk.dll] is kept."},
+        DoubtCase{"ValueOfWrongType",
+                  [](sim::SimWindows& s, const std::string& key) {
+                    s.SetString(RegRoot::LocalMachine, key + "\\Model 95", "Dependent Files",
+                                "QdRk.dll");
+                  },
+                  true,
+                  "\"Dependent Files\" of HKEY_LOCAL_MACHINE\\%K\\Model 95 is not a "
+                  "multi-string (type 1). Dll [QdRk.dll] is kept."},
+        DoubtCase{"ValueReadFails",
+                  [](sim::SimWindows& s, const std::string&) {
+                    s.FailWhere("QueryValue", "Model 95\\Dependent Files",
+                                win::kErrorAccessDenied);
+                  },
+                  true,
+                  "Impossible to read \"Dependent Files\" of HKEY_LOCAL_MACHINE\\%K\\Model "
+                  "95! Error 5. Dll [QdRk.dll] is kept."},
+        DoubtCase{"ValueMissing",
+                  [](sim::SimWindows& s, const std::string& key) {
+                    s.DeleteValue(RegRoot::LocalMachine, key + "\\Model 90", "Dependent Files");
+                  },
+                  false, ""},
+        DoubtCase{"DriverKeyVanished",
+                  [](sim::SimWindows& s, const std::string& key) {
+                    s.DeleteKey(RegRoot::LocalMachine, key + "\\Model 95");
+                  },
+                  false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace removal_test

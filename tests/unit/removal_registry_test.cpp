@@ -86,5 +86,57 @@ TEST_F(ProductRegistryTest, NameThatIsNotOneKeyNeverReachesTheProductKey) {
   EXPECT_TRUE(sim.KeyExists(RegRoot::LocalMachine, "SOFTWARE\\QD\\QdRk\\Desk Label\\Settings"));
 }
 
+// A registry link where the maker's keys should be: the link goes, what it
+// points to (here another product's key, with a value and a subkey) stays.
+struct LinkCase {
+  const char* label;
+  const char* link;       // below HKEY_CURRENT_USER
+  const char* seedBelow;  // an ordinary key created first, or ""
+};
+
+class ProductKeyLinkTest : public ProductRegistryTest,
+                           public ::testing::WithParamInterface<LinkCase> {};
+
+TEST_P(ProductKeyLinkTest, DeletesTheLinkOnlyAndKeepsItsTarget) {
+  const LinkCase& c = GetParam();
+  const std::string other = "Software\\Other\\Settings";
+  sim.SetString(RegRoot::CurrentUser, other, "Keep", "yes");
+  sim.SetString(RegRoot::CurrentUser, other + "\\QdRk\\Office Label\\Sub", "Keep", "yes");
+  if (*c.seedBelow != '\0') sim.CreateKey(RegRoot::CurrentUser, c.seedBelow);
+  sim.AddRegistryLink(RegRoot::CurrentUser, c.link, RegRoot::CurrentUser, other);
+
+  EXPECT_TRUE(prn.DeleteQdRkRegKeys("QDRK"));
+
+  EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other, "Keep"), "yes");
+  EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other + "\\QdRk\\Office Label\\Sub", "Keep"),
+            "yes");
+  EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, c.link));
+  EXPECT_EQ(CountLog(std::string("Key [HKEY_CURRENT_USER\\") + c.link +
+                     "] is a registry link: only the link is deleted, the key it points to "
+                     "stays."),
+            1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, ProductKeyLinkTest,
+    ::testing::Values(
+        LinkCase{"ProductKey", kPrinterKey, ""},
+        LinkCase{"KeyOnThePath", "SOFTWARE\\QD", ""},
+        LinkCase{"InsideTheTree", "SOFTWARE\\QD\\QdRk\\Office Label\\Sub\\Deeper",
+                 "SOFTWARE\\QD\\QdRk\\Office Label\\Sub"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(ProductRegistryTest, TreeThatCannotBeListedIsNotDeleted) {
+  sim.CreateKey(RegRoot::CurrentUser, std::string(kPrinterKey) + "\\A");
+  sim.CreateKey(RegRoot::CurrentUser, std::string(kPrinterKey) + "\\B");
+  sim.FailWhere("EnumKey", "Office Label#1", 5);
+
+  EXPECT_FALSE(prn.DeleteQdRkRegKeys("QDRK"));
+  EXPECT_TRUE(sim.KeyExists(RegRoot::CurrentUser, std::string(kPrinterKey) + "\\B"));
+  EXPECT_EQ(CountLog("Key [HKEY_CURRENT_USER\\SOFTWARE\\QD\\QdRk\\Office Label] NOT "
+                     "deleted! Error 5"),
+            1u);
+}
+
 }  // namespace
 }  // namespace removal_test

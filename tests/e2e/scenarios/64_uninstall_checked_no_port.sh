@@ -15,7 +15,6 @@ KEPT=(
   'file.C:\windows\system32\korvex80res.dll'
   'device.USB\VID_0E7B&PID_0105\KVX80000001'
   'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
-  'device.USBPRINT\KORVEXMODEL_80\7&1A2B3C4D&0&USB001'
   'service.VomuUsb'
   'device.USB\VID_0E7B&PID_0105&MI_01\6&2C3D4E5F&0&0001'
   'file.C:\windows\system32\drivers\VOMUUSB.sys'

@@ -23,7 +23,6 @@ LEFT=(
   'device.USB\VID_0E7B&PID_0105\KVX80000001'
   'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
   'device.USB\VID_0E7B&PID_0105&MI_01\6&2C3D4E5F&0&0001'
-  'device.USBPRINT\KORVEXMODEL_80\7&1A2B3C4D&0&USB001'
   'file.C:\Program Files\Korvex\QdConsole\QdConsole.exe'
   'file.C:\Program Files\Korvex\QdConsole\lang\en.txt'
   'key.HKCU\Software\Korvex\QdConsole\App. settings'

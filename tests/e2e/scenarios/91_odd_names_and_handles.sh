@@ -18,7 +18,6 @@ LEFT_BY_DESIGN=(
   'file.C:\windows\system32\korvex80res.dll'
   'device.USB\VID_0E7B&PID_0105\KVX80000001'
   'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
-  'device.USBPRINT\KORVEXMODEL_80\7&1A2B3C4D&0&USB001'
 )
 # The driver with quotes is refused, so it stays, with its store package
 # (no INF in the Windows inf directory names its hardware id).

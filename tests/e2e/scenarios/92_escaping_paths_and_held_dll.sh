@@ -55,7 +55,7 @@ scenario_main() {
   e2e_release
 
   check_log_line "File [$HELD_DLL] NOT deleted! Error 32."
-  check_log_line "Directory [C:\\windows] NOT deleted: it is the Windows directory or lies inside it."
+  check_log_line "Directory [C:\\windows] NOT deleted: it is a shell or system folder or lies above one."
   check_log_line "[C:\\windows\\system32\\spool\\drivers\\x64\\vid_0e7b_pid_0105_mi_00_______canary] directory and all sub-directory deleted!"
   check_log_line "[C:\\windows\\system32\\DRVSTORE\\korvex80_1a2b] directory and all sub-directory deleted!"
   check_seeded "the installation is gone but what stays by design" maker-climbing-id 0 \

@@ -79,5 +79,6 @@ std::vector<Profile> CoreProfiles();
 std::vector<Profile> SequenceProfiles();
 std::vector<Profile> BadInputProfiles();
 std::vector<Profile> MatchingProfiles();
+std::vector<Profile> SafetyProfiles();
 
 }  // namespace seed

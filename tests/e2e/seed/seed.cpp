@@ -13,6 +13,7 @@
 //
 // Exit status: 0 done, 1 a step failed (the failing step is printed), 2 usage.
 #include <windows.h>
+#include <sddl.h>
 #include <setupapi.h>
 #include <winspool.h>
 
@@ -46,7 +47,7 @@ constexpr DWORD kDriverVersion3 = 3;
 
 std::vector<Profile> Profiles() {
   std::vector<Profile> all = CoreProfiles();
-  for (auto group : {SequenceProfiles, BadInputProfiles, MatchingProfiles}) {
+  for (auto group : {SequenceProfiles, BadInputProfiles, MatchingProfiles, SafetyProfiles}) {
     for (Profile& p : group()) all.push_back(std::move(p));
   }
   return all;
@@ -111,9 +112,55 @@ bool SetString(HKEY root, const std::string& key, const char* name, const std::s
   return status == ERROR_SUCCESS;
 }
 
+// The user's SID as text, for the native name of a key in the user's hive.
+std::string UserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  std::string sid;
+  char* text = nullptr;
+  if (size != 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size) &&
+      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
+    sid = text;
+    LocalFree(text);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+// A registry link at key pointing at target below the same root: its value
+// is the target's native name in UTF-16 without a terminator.
+void CreateRegistryLink(HKEY root, const std::string& key, const std::string& target) {
+  const std::string native = root == HKEY_CURRENT_USER
+                                 ? "\\Registry\\User\\" + UserSid() + "\\" + target
+                                 : "\\Registry\\Machine\\" + target;
+  HKEY handle = nullptr;
+  LONG status = RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK,
+                                KEY_WRITE | KEY_CREATE_LINK, nullptr, &handle, nullptr);
+  if (status != ERROR_SUCCESS) {
+    Fail("create link " + key, static_cast<DWORD>(status));
+    return;
+  }
+  std::vector<BYTE> wide;
+  for (char c : native) {
+    wide.push_back(static_cast<BYTE>(c));
+    wide.push_back(0);
+  }
+  status = RegSetValueExA(handle, "SymbolicLinkValue", 0, REG_LINK, wide.data(),
+                          static_cast<DWORD>(wide.size()));
+  if (status != ERROR_SUCCESS) Fail("set link " + key, static_cast<DWORD>(status));
+  RegCloseKey(handle);
+}
+
+// The key itself: a link is reported as there while the link is.
 bool KeyExists(HKEY root, const std::string& key) {
   HKEY handle = nullptr;
-  if (RegOpenKeyExA(root, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(root, key.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &handle) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
   RegCloseKey(handle);
   return true;
 }
@@ -278,6 +325,10 @@ int Install(const Profile& profile, const std::string& configDll) {
                                             : std::string(file.content));
   }
   for (const KeySpec& key : profile.keys) {
+    if (key.type == REG_LINK) {
+      CreateRegistryLink(key.root, key.key, key.data);
+      continue;
+    }
     std::string data = key.data ? key.data : "";
     if (key.size) data.assign(key.data, key.size);
     SetString(key.root, key.key, key.value, data, key.type, key.size != 0);

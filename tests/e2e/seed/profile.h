@@ -77,5 +77,6 @@ Profile MakerProfile();
 std::vector<Profile> CoreProfiles();
 std::vector<Profile> SequenceProfiles();
 std::vector<Profile> BadInputProfiles();
+std::vector<Profile> ScaleProfiles();
 
 }  // namespace seed

@@ -7,6 +7,7 @@
 //   seed.exe report PROFILE                 one "kind.name=0|1" line per seeded item
 //   seed.exe profiles                       list the profiles
 //   seed.exe service-state NAME             "state=running|stopped|..." of a service
+//   seed.exe count-devices                  "devices=N usb=N maker=N": what SetupAPI enumerates
 //
 // CONFIG_DLL is the stand-in driver configuration DLL (korvexui.dll); by
 // default it is looked for next to seed.exe.
@@ -46,7 +47,7 @@ constexpr DWORD kDriverVersion3 = 3;
 
 std::vector<Profile> Profiles() {
   std::vector<Profile> all = CoreProfiles();
-  for (auto group : {SequenceProfiles, BadInputProfiles}) {
+  for (auto group : {SequenceProfiles, BadInputProfiles, ScaleProfiles}) {
     for (Profile& p : group()) all.push_back(std::move(p));
   }
   return all;
@@ -361,6 +362,30 @@ int PrintServiceState(const char* name) {
   return kExitOk;
 }
 
+// The entries that SetupAPI enumerates with all classes, as "Clean system"
+// asks for them: all of them, those under USB, and those of the maker.
+int CountDevices() {
+  HDEVINFO set = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
+  if (set == INVALID_HANDLE_VALUE) {
+    Fail("device information set", GetLastError());
+    return kExitFailed;
+  }
+  unsigned all = 0, usb = 0, maker = 0;
+  SP_DEVINFO_DATA data{};
+  data.cbSize = sizeof data;
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(set, index, &data); ++index) {
+    ++all;
+    char id[MAX_PATH] = {};
+    if (!SetupDiGetDeviceInstanceIdA(set, &data, id, sizeof id, nullptr)) continue;
+    if (std::strncmp(id, "USB\\", 4) != 0) continue;
+    ++usb;
+    if (std::strstr(id, "VID_0E7B") != nullptr) ++maker;
+  }
+  SetupDiDestroyDeviceInfoList(set);
+  std::printf("devices=%u usb=%u maker=%u\n", all, usb, maker);
+  return kExitOk;
+}
+
 std::string NextToSelf(const char* name) {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, sizeof self);
@@ -378,6 +403,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (verb == "service-state" && argc > 2) return PrintServiceState(argv[2]);
+  if (verb == "count-devices") return CountDevices();
   if ((verb != "install" && verb != "report") || argc < 3) {
     std::fprintf(stderr,
                  "usage: seed.exe install|report PROFILE [CONFIG_DLL] | seed.exe profiles | "

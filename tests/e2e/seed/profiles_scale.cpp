@@ -30,7 +30,10 @@ constexpr int kStaleModels = 10;
 constexpr int kFirstStalePid = 0x0150;
 constexpr int kOtherInstancesPerId = 2;
 constexpr int kOtherIdsPerVendor = 20;
-constexpr int kFirstOtherVendor = 0x2000;
+// Other vendors' ids run from below the maker's to above it, so that their
+// keys sort on both sides of the maker's.
+constexpr int kFirstOtherVendor = 0x0400;
+constexpr int kOtherVendorStep = 0x40;
 constexpr unsigned kPrinterUniqueBase = 0x5C000000;
 constexpr unsigned kStaleUniqueBase = 0x5D000000;
 constexpr unsigned kOtherUniqueBase = 0x60000000;
@@ -125,7 +128,8 @@ Profile ScaleProfile(int size) {
   for (int k = 0; k < others; ++k) {
     const int id = k / kOtherInstancesPerId;
     const std::string vidPid =
-        Printf("VID_%04X&PID_%04X", kFirstOtherVendor + id / kOtherIdsPerVendor, 1 + id % kOtherIdsPerVendor);
+        Printf("VID_%04X&PID_%04X", kFirstOtherVendor + kOtherVendorStep * (id / kOtherIdsPerVendor),
+               1 + id % kOtherIdsPerVendor);
     AddEntry(p, vidPid, Printf("OV%06d", k), "USB\\" + vidPid + "&REV_0001", "usbccgp",
              Printf("6&%08X&0", kOtherUniqueBase + static_cast<unsigned>(k)), "");
   }

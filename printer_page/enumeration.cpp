@@ -26,10 +26,6 @@ std::string AfterFirstBackslash(const std::string& s) {
   return pos == std::string::npos ? s : s.substr(pos + 1);
 }
 
-}  // namespace
-
-namespace {
-
 // The instances below a device key with their "ParentIdPrefix" values, in
 // enumeration order; instances without a usable value are left out.
 struct PrefixEntry {

@@ -191,8 +191,10 @@ measure() {
   local removed
   removed=$(awk -F'\t' -v after="$mark" 'NR > after && $2 ~ /^Deleted the Device with Hardware ID/' "$stamps" | wc -l)
 
-  printf '%-6s %8s %10s %12s %10s   waits left out %s s, final boxes [%s], entries removed %s\n' \
-    "$n" "$listed" "$enumeration" "$uninstall" "$clean" "${waited:-0}" "$boxes" "$removed"
+  # The machine's load: figures taken beside other work are not comparable.
+  printf '%-6s %8s %10s %12s %10s   waits left out %s s, final boxes [%s], entries removed %s, load %s\n' \
+    "$n" "$listed" "$enumeration" "$uninstall" "$clean" "${waited:-0}" "$boxes" "$removed" \
+    "$(cut -d' ' -f1-3 /proc/loadavg)"
   kill "$WATCHER_PID" 2>/dev/null
   WATCHER_PID=
   cp "$E2E_LOG_FILE" "$E2E_ARTIFACTS/purvex-$n.log" 2>/dev/null

@@ -26,6 +26,16 @@ add_custom_command(TARGET purvex POST_BUILD
   VERBATIM)
 include(${CMAKE_SOURCE_DIR}/resources/resources.cmake)
 
+# tools/bench_scale.sh times the program at scale without its fixed waits:
+# the same program with a clock that writes down how long each wait took.
+# Never shipped; built only when asked for (ninja purvex_bench).
+add_executable(purvex_bench WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/app/main.cpp ${WINDOW_SOURCES}
+  ${CMAKE_SOURCE_DIR}/platform/win32/win32_system.cpp ${CMAKE_SOURCE_DIR}/resources/purvex.rc)
+target_compile_definitions(purvex_bench PRIVATE PURVEX_BENCH_RECORD_WAITS)
+target_link_libraries(purvex_bench PRIVATE purvex_win32)
+target_link_options(purvex_bench PRIVATE ${WIN_COMMON_FLAGS} -mwindows)
+target_include_directories(purvex_bench PRIVATE ${PURVEX_GENERATED_DIR})
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
   add_subdirectory(${CMAKE_SOURCE_DIR}/tests/e2e ${CMAKE_BINARY_DIR}/e2e)
 endif()

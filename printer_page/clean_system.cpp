@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/purvex_dlg.h"
@@ -105,6 +107,10 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
     return false;
   }
 
+  // Looked up once per maker entry: a set, not a walk over every printer.
+  std::set<std::string> prefixesInUse;
+  for (const auto& record : Printers) prefixesInUse.insert(record->ParentIdPrefix);
+
   // Entries that stay because something could not be read are written
   // down: the user is told "Done!" whatever happens.
   for (uint32_t index = 0;; ++index) {
@@ -178,11 +184,7 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
         continue;
       }
       if (!prefix.empty()) {
-        prefix = text::Upper(prefix);
-        const bool inUse = std::any_of(
-            Printers.begin(), Printers.end(),
-            [&prefix](const auto& record) { return record->ParentIdPrefix == prefix; });
-        if (inUse) continue;
+        if (prefixesInUse.count(text::Upper(prefix)) != 0) continue;
       }
     }
 

@@ -1,3 +1,4 @@
+#include <map>
 #include <vector>
 
 #include "app/purvex_dlg.h"
@@ -23,6 +24,107 @@ constexpr uint32_t kNoDefaults = 0;
 std::string AfterFirstBackslash(const std::string& s) {
   const auto pos = s.find(kBackslash);
   return pos == std::string::npos ? s : s.substr(pos + 1);
+}
+
+// The instances below a device key with their "ParentIdPrefix" values, in
+// enumeration order; instances without a usable value are left out.
+struct PrefixEntry {
+  std::string upperName;
+  std::string upperPrefix;
+};
+using PrefixListing = std::vector<PrefixEntry>;
+
+PrefixListing ListPrefixes(CRemoveDrvPrn& page, const std::string& keyPath) {
+  PrefixListing listing;
+  RegistryKey key;
+  if (page.platform.registry.OpenKey(kMachine, keyPath, win::kKeyRead, key) !=
+          win::kErrorSuccess ||
+      !key) {
+    return listing;
+  }
+  uint32_t count = 0;
+  if (key->QuerySubkeyCount(count) != win::kErrorSuccess) return listing;
+  for (uint32_t index = 0; index < count; ++index) {
+    std::string name;
+    if (key->EnumKey(index, name, CQDRegistry::kSubkeyNameCapacity) != win::kErrorSuccess) {
+      page.Log(text::Format(
+          "Impossible to find HKEY_LOCAL_MACHINE\\%s key in ReadParIdPref!", keyPath));
+      continue;
+    }
+    const std::string upperName = text::Upper(name);
+    std::string value;
+    if (!page.Registry.ReadStringToBuffer(kMachine, keyPath + "\\" + upperName,
+                                          kParentIdPrefixValue, value)) {
+      continue;
+    }
+    if (value.empty() || upperName.empty()) continue;
+    listing.push_back({upperName, text::Upper(value)});
+  }
+  return listing;
+}
+
+// Listings read once per enumeration: the printers of one model share their
+// device keys, and reading them again for every printer made the
+// enumeration grow with the square of the number of printers.
+class PrefixCache {
+ public:
+  explicit PrefixCache(CRemoveDrvPrn& page) : page_(page) {}
+  const PrefixListing& Listing(const std::string& keyPath) {
+    const std::string upperKey = text::Upper(keyPath);
+    auto it = listings_.find(upperKey);
+    if (it == listings_.end()) {
+      it = listings_.emplace(upperKey, ListPrefixes(page_, keyPath)).first;
+    }
+    return it->second;
+  }
+
+ private:
+  CRemoveDrvPrn& page_;
+  std::map<std::string, PrefixListing> listings_;
+};
+
+bool FindParIdPref(const PrefixListing& listing, const std::string& instanceId,
+                   std::string& prefix, std::string& subkeyName) {
+  if (!instanceId.empty()) {
+    for (const PrefixEntry& entry : listing) {
+      if (text::Contains(instanceId, entry.upperPrefix)) {
+        prefix = entry.upperPrefix;
+        subkeyName = entry.upperName;
+        return true;
+      }
+    }
+  }
+  prefix = kValueNotValid;
+  subkeyName = kValueNotValid;
+  return false;
+}
+
+std::string ParentIdPrefixOf(CRemoveDrvPrn& page, PrefixCache& cache,
+                             const std::string& printerName,
+                             const std::string& instanceIdPrefix,
+                             const std::string& hardwareId) {
+  const std::string base = std::string(kUsbEnumKey) + page.GetVidAndPid(hardwareId);
+  std::string prefix;
+  std::string subkey;
+  bool found = FindParIdPref(cache.Listing(base), instanceIdPrefix, prefix, subkey);
+  if (!found) {
+    // A composite device: the printer hangs on interface 0, whose instance
+    // name carries the composite device's own prefix.
+    std::string interfacePrefix;
+    std::string interfaceInstance;
+    if (FindParIdPref(cache.Listing(base + "&" + kPrinterInterfaceTag), instanceIdPrefix,
+                      interfacePrefix, interfaceInstance)) {
+      found = FindParIdPref(cache.Listing(base), interfaceInstance, prefix, subkey);
+    }
+  }
+  if (!found) {
+    page.Log(text::Format("Impossible to detect ParentIdPrefix for printer [%s].",
+                          printerName));
+    return kValueNotValid;
+  }
+  prefix = text::Upper(prefix);
+  page.Log(text::Format("Printer [%s] has ParentIdPrefix \"%s\"", printerName, prefix));
+  return prefix;
 }
 
 }  // namespace
@@ -55,6 +157,7 @@ int CRemoveDrvPrn::EnumeratePrinters() {
     return 0;
   }
 
+  PrefixCache prefixes(*this);
   for (const PrinterInfo2& info : found) {
     if (!IsMakerDriver(info.driverName)) continue;
     auto record = std::make_unique<CPrinterRecord>();
@@ -65,8 +168,8 @@ int CRemoveDrvPrn::EnumeratePrinters() {
     record->InstanceIdPrefix = GetInstanceIdPrefix(record->PrinterName);
     record->DriverStoreFolder = GetDriverStoreFolder(record->DriverName);
     if (record->InstanceIdPrefix != kValueNotValid) {
-      record->ParentIdPrefix = GetParentIdPrefix(
-          record->PrinterName, record->InstanceIdPrefix, record->HardwareId);
+      record->ParentIdPrefix = ParentIdPrefixOf(*this, prefixes, record->PrinterName,
+                                                record->InstanceIdPrefix, record->HardwareId);
     } else {
       record->ParentIdPrefix = kValueNotValid;
     }
@@ -208,61 +311,16 @@ std::string CRemoveDrvPrn::GetVidAndPid(const std::string& hardwareId) {
   return rest;
 }
 
+
 bool CRemoveDrvPrn::ReadParIdPref(const std::string& keyPath,
                                   const std::string& instanceId,
                                   std::string& prefix, std::string& subkeyName) {
-  uint32_t status = 0;
-  const uint32_t count = Registry.CountSubkeys(kMachine, keyPath, status);
-  for (uint32_t index = 0; index < count; ++index) {
-    std::string name;
-    if (!Registry.EnumSubkey(kMachine, keyPath, index, name)) {
-      Log(text::Format(
-          "Impossible to find HKEY_LOCAL_MACHINE\\%s key in ReadParIdPref!",
-          keyPath));
-      continue;
-    }
-    const std::string upperName = text::Upper(name);
-    std::string value;
-    if (!Registry.ReadStringToBuffer(kMachine, keyPath + "\\" + upperName,
-                                     kParentIdPrefixValue, value)) {
-      continue;
-    }
-    if (value.empty() || upperName.empty() || instanceId.empty()) continue;
-    value = text::Upper(value);
-    if (text::Contains(instanceId, value)) {
-      prefix = value;
-      subkeyName = upperName;
-      return true;
-    }
-  }
-  prefix = kValueNotValid;
-  subkeyName = kValueNotValid;
-  return false;
+  return FindParIdPref(ListPrefixes(*this, keyPath), instanceId, prefix, subkeyName);
 }
 
 std::string CRemoveDrvPrn::GetParentIdPrefix(const std::string& printerName,
                                              const std::string& instanceIdPrefix,
                                              const std::string& hardwareId) {
-  const std::string base = std::string(kUsbEnumKey) + GetVidAndPid(hardwareId);
-  std::string prefix;
-  std::string subkey;
-  bool found = ReadParIdPref(base, instanceIdPrefix, prefix, subkey);
-  if (!found) {
-    // A composite device: the printer hangs on interface 0, whose instance
-    // name carries the composite device's own prefix.
-    std::string interfacePrefix;
-    std::string interfaceInstance;
-    if (ReadParIdPref(base + "&" + kPrinterInterfaceTag, instanceIdPrefix,
-                      interfacePrefix, interfaceInstance)) {
-      found = ReadParIdPref(base, interfaceInstance, prefix, subkey);
-    }
-  }
-  if (!found) {
-    Log(text::Format("Impossible to detect ParentIdPrefix for printer [%s].",
-                     printerName));
-    return kValueNotValid;
-  }
-  prefix = text::Upper(prefix);
-  Log(text::Format("Printer [%s] has ParentIdPrefix \"%s\"", printerName, prefix));
-  return prefix;
+  PrefixCache cache(*this);
+  return ParentIdPrefixOf(*this, cache, printerName, instanceIdPrefix, hardwareId);
 }

@@ -1,5 +1,11 @@
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
 #include "app/purvex_dlg.h"
 #include "platform/text.h"
+#include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"
 
 namespace {
@@ -12,86 +18,210 @@ constexpr const char* kPnPDataSubkey = "PnPData";
 // Interface 1 of a composite device is named like interface 0 with a final
 // "1" instead of "0", in the hardware-id key and in the instance key alike.
 constexpr char kPortInterfaceDigit = '1';
+constexpr uint32_t kNameCapacity = CQDRegistry::kSubkeyNameCapacity;
+constexpr uint32_t kStringCapacity = CQDRegistry::kStringBufferSize;
+
+constexpr const char* kKeptLine = "Impossible verify if printer [%s] uses %s: %s. %s is kept.";
+constexpr const char* kUnreadableValue = "[HKEY_LOCAL_MACHINE\\%s\\%s] could not be read (%s)";
+constexpr const char* kUnopenableKey = "[HKEY_LOCAL_MACHINE\\%s] could not be opened (error %d)";
+constexpr const char* kBrokenEnumeration =
+    "the subkeys of [HKEY_LOCAL_MACHINE\\%s] could not be enumerated (error %d)";
 
 std::string WithLastChar(std::string s, char c) {
   if (!s.empty()) s.back() = c;
   return s;
 }
 
+// A missing key or value is an answer ("not on USB", "lists nothing"); any
+// other failure is not, and leaves the question open.
+bool IsMissing(uint32_t status) {
+  return status == win::kErrorFileNotFound || status == win::kErrorPathNotFound;
+}
+
+enum class ReadResult { Read, Missing, Unreadable };
+
+struct StringRead {
+  ReadResult result = ReadResult::Missing;
+  std::string value;
+  std::string why;  // for Unreadable: what went wrong, for the log
+};
+
+// A REG_SZ value of less than 255 bytes, as ReadStringToBuffer reads it, but
+// telling a missing value from one that could not be read.
+StringRead ReadString(CQDRegistry& registry, const std::string& key,
+                      const std::string& valueName) {
+  StringRead read;
+  uint8_t buffer[kStringCapacity] = {};
+  uint32_t bytesRead = 0;
+  uint32_t status = win::kErrorSuccess;
+  const uint32_t type = registry.QueryValue(kMachine, key, valueName, nullptr, buffer,
+                                            kStringCapacity, &bytesRead, status);
+  std::string why;
+  if (IsMissing(status)) return read;
+  if (status == win::kErrorMoreData || (status == win::kErrorSuccess && bytesRead >= kStringCapacity)) {
+    why = text::Format("longer than %d bytes", static_cast<int>(kStringCapacity - 1));
+  } else if (status != win::kErrorSuccess) {
+    why = text::Format("error %d", static_cast<int>(status));
+  } else if (type != win::kRegSz) {
+    why = text::Format("type %d instead of a string", static_cast<int>(type));
+  } else {
+    read.result = ReadResult::Read;
+    const char* chars = reinterpret_cast<const char*>(buffer);
+    read.value.assign(chars, strnlen(chars, bytesRead));
+    return read;
+  }
+  read.result = ReadResult::Unreadable;
+  read.why = text::Format(kUnreadableValue, key, valueName, why);
+  return read;
+}
+
+// Where a printer hangs: the interface-0 key and instance whose
+// "ParentIdPrefix" begins its device instance id.
+struct Interface0Instance {
+  std::string interfaceKey;
+  std::string instance;
+};
+
+// One walk over the USB device keys for all printers at once: the first
+// interface-0 instance of the maker (in enumeration order) for each wanted
+// instance. Stops as soon as every wanted instance is found. A failure that
+// may hide one of them is written to `doubt` (the first one only).
+class Interface0Walk {
+ public:
+  Interface0Walk(IRegistry& registry, CQDRegistry& reader, CRemoveDrvPrn& page)
+      : registry_(registry), reader_(reader), page_(page) {}
+
+  void Want(const std::string& instance) { found_.emplace(instance, Interface0Instance{}); }
+
+  void Run() {
+    pending_ = found_.size();
+    RegistryKey usb;
+    const uint32_t opened = registry_.OpenKey(kMachine, kUsbEnumKey, win::kKeyRead, usb);
+    if (opened != win::kErrorSuccess || !usb) {
+      // No USB key: no printer is on USB.
+      if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, kUsbEnumKey, static_cast<int>(opened)));
+      return;
+    }
+    for (uint32_t j = 0; pending_ > 0; ++j) {
+      std::string name;
+      const uint32_t status = usb->EnumKey(j, name, kNameCapacity);
+      if (status == win::kErrorNoMoreItems) break;
+      if (status != win::kErrorSuccess) {
+        page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
+                               kUsbEnumKey));
+        Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(status)));
+        return;
+      }
+      name = text::Upper(name);
+      if (!text::Contains(name, kMakerVendorId) || !text::Contains(name, kPrinterInterfaceTag)) {
+        continue;
+      }
+      SearchInterface(std::string(kUsbEnumKey) + name);
+    }
+  }
+
+  // Null when the instance hangs on no interface-0 instance found.
+  const Interface0Instance* Find(const std::string& instance) const {
+    const auto it = found_.find(instance);
+    return it == found_.end() || it->second.interfaceKey.empty() ? nullptr : &it->second;
+  }
+  const std::string& doubt() const { return doubt_; }
+
+ private:
+  void SearchInterface(const std::string& interfaceKey) {
+    RegistryKey key;
+    const uint32_t opened = registry_.OpenKey(kMachine, interfaceKey, win::kKeyRead, key);
+    if (opened != win::kErrorSuccess || !key) {
+      if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, interfaceKey, static_cast<int>(opened)));
+      return;
+    }
+    for (uint32_t i = 0; pending_ > 0; ++i) {
+      std::string candidate;
+      const uint32_t status = key->EnumKey(i, candidate, kNameCapacity);
+      if (status == win::kErrorNoMoreItems) return;
+      if (status != win::kErrorSuccess) {
+        page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
+                               interfaceKey));
+        Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(status)));
+        return;
+      }
+      const StringRead prefix =
+          ReadString(reader_, interfaceKey + "\\" + candidate, kParentIdPrefixValue);
+      if (prefix.result == ReadResult::Unreadable) Doubt(prefix.why);
+      if (prefix.result != ReadResult::Read) continue;
+      const auto it = found_.find(text::Upper(prefix.value));
+      if (it == found_.end() || !it->second.interfaceKey.empty()) continue;
+      it->second = Interface0Instance{interfaceKey, candidate};
+      --pending_;
+    }
+  }
+
+  void Doubt(const std::string& why) {
+    if (doubt_.empty()) doubt_ = why;
+  }
+
+  IRegistry& registry_;
+  CQDRegistry& reader_;
+  CRemoveDrvPrn& page_;
+  std::map<std::string, Interface0Instance> found_;
+  size_t pending_ = 0;
+  std::string doubt_;
+};
+
+struct OtherPrinter {
+  const std::string* name;
+  std::string instance;
+};
+
 }  // namespace
 
 bool CRemoveDrvPrn::IsVomuStillUsed() {
+  const auto kept = [this](const std::string& printer, const std::string& why) {
+    Log(text::Format(kKeptLine, printer, PortServiceName, why, PortServiceName));
+    return true;
+  };
+
+  std::vector<OtherPrinter> others;
+  Interface0Walk walk(platform.registry, Registry, *this);
   for (const auto& record : Printers) {
     if (record->PrinterName == CurrentPrinter.PrinterName) continue;
 
     const std::string pnpKey = std::string(kPrintersSoftwareKey) + "\\" +
                                record->PrinterName + "\\" + kPnPDataSubkey;
-    std::string instanceId;
-    if (!Registry.ReadStringToBuffer(kMachine, pnpKey, kDeviceInstanceIdValue,
-                                     instanceId)) {
+    const StringRead instanceId = ReadString(Registry, pnpKey, kDeviceInstanceIdValue);
+    if (instanceId.result == ReadResult::Unreadable) return kept(record->PrinterName, instanceId.why);
+    if (instanceId.result == ReadResult::Missing) {
+      // Not connected through USB.
       Log(text::Format(
           "Impossible read [%s\\%s] key. Impossible verify if this printer uses %s",
           pnpKey, kDeviceInstanceIdValue, PortServiceName));
       continue;
     }
-    if (instanceId.empty()) {
+    if (instanceId.value.empty()) {
       // Nothing can match an empty instance; an empty ParentIdPrefix must not.
       Log(text::Format(
           "Key [%s\\%s] is empty. Impossible verify if this printer uses %s",
           pnpKey, kDeviceInstanceIdValue, PortServiceName));
       continue;
     }
-    const std::string instance = ReduceInstanceId(instanceId);
+    others.push_back({&record->PrinterName, ReduceInstanceId(instanceId.value)});
+    walk.Want(others.back().instance);
+  }
 
-    std::string interfaceKey;
-    std::string interfaceInstance;
-    bool matched = false;
-    uint32_t status = 0;
-    const uint32_t deviceCount = Registry.CountSubkeys(kMachine, kUsbEnumKey, status);
-    for (uint32_t j = 0; j < deviceCount && !matched; ++j) {
-      std::string name;
-      if (!Registry.EnumSubkey(kMachine, kUsbEnumKey, j, name)) {
-        Log(text::Format(
-            "Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
-            kUsbEnumKey));
-        continue;
-      }
-      name = text::Upper(name);
-      if (!text::Contains(name, kMakerVendorId) ||
-          !text::Contains(name, kPrinterInterfaceTag)) {
-        continue;
-      }
-      interfaceKey = std::string(kUsbEnumKey) + name;
-      const uint32_t instanceCount =
-          Registry.CountSubkeys(kMachine, interfaceKey, status);
-      for (uint32_t i = 0; i < instanceCount; ++i) {
-        std::string candidate;
-        if (!Registry.EnumSubkey(kMachine, interfaceKey, i, candidate)) {
-          Log(text::Format(
-              "Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
-              interfaceKey));
-          continue;
-        }
-        std::string prefix;
-        if (!Registry.ReadStringToBuffer(kMachine, interfaceKey + "\\" + candidate,
-                                         kParentIdPrefixValue, prefix)) {
-          continue;
-        }
-        if (text::Upper(prefix) == instance) {
-          interfaceInstance = candidate;
-          matched = true;
-          break;
-        }
-      }
+  if (!others.empty()) walk.Run();
+  for (const OtherPrinter& other : others) {
+    const Interface0Instance* hangsOn = walk.Find(other.instance);
+    if (hangsOn == nullptr) {
+      // A failure during the walk may have hidden where it hangs.
+      if (!walk.doubt().empty()) return kept(*other.name, walk.doubt());
+      continue;
     }
-    if (!matched) continue;
-
     const std::string siblingKey =
-        WithLastChar(interfaceKey, kPortInterfaceDigit) + "\\" +
-        WithLastChar(interfaceInstance, kPortInterfaceDigit);
-    std::string service;
-    if (Registry.ReadStringToBuffer(kMachine, siblingKey, kServiceValue, service) &&
-        text::Upper(service) == PortServiceName) {
+        WithLastChar(hangsOn->interfaceKey, kPortInterfaceDigit) + "\\" +
+        WithLastChar(hangsOn->instance, kPortInterfaceDigit);
+    const StringRead service = ReadString(Registry, siblingKey, kServiceValue);
+    if (service.result == ReadResult::Unreadable) return kept(*other.name, service.why);
+    if (service.result == ReadResult::Read && text::Upper(service.value) == PortServiceName) {
       Log(text::Format("\"%s\" is still used.", PortServiceName));
       return true;
     }

@@ -4,6 +4,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -170,7 +171,28 @@ bool Win32System::FormatSystemMessage(uint32_t code, std::string& text) {
   return true;
 }
 
+#ifdef PURVEX_BENCH_RECORD_WAITS
+// The scale benchmark's program waits as the shipped one does, and writes
+// down how long each wait took, so that the benchmark can leave the waits
+// out of its figures.
+void Win32Clock::Sleep(uint32_t ms) {
+  LARGE_INTEGER frequency{};
+  LARGE_INTEGER before{};
+  LARGE_INTEGER after{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&before);
+  ::Sleep(ms);
+  QueryPerformanceCounter(&after);
+  if (FILE* record = std::fopen("purvex-bench-waits.txt", "a")) {
+    std::fprintf(record, "%.4f\n",
+                 static_cast<double>(after.QuadPart - before.QuadPart) /
+                     static_cast<double>(frequency.QuadPart));
+    std::fclose(record);
+  }
+}
+#else
 void Win32Clock::Sleep(uint32_t ms) { ::Sleep(ms); }
+#endif
 
 void Win32Clock::SleepUnlessStopped(uint32_t ms, const StopSignal& stop) {
   (void)stop.WaitFor(ms);

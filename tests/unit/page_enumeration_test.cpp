@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <string>
+
 #include "platform/win_constants.h"
 #include "tests/unit/page_fixture.h"
 
@@ -69,6 +72,31 @@ TEST_F(PageEnumerationTest, SingleFunctionDeviceGivesItsOwnPrefix) {
   ASSERT_EQ(Page().Printers.size(), 1u);
   EXPECT_EQ(Page().Printers[0]->InstanceIdPrefix, "7&5E6F7A8B&0");
   EXPECT_EQ(Page().Printers[0]->ParentIdPrefix, "7&5E6F7A8B&0");
+}
+
+// Printers of one model share the model's device keys: each key is read
+// once per enumeration, and every printer still finds its own device.
+TEST_F(PageEnumerationTest, SharedDeviceKeysAreReadOncePerEnumeration) {
+  constexpr int kPrinters = 6;
+  for (int i = 0; i < kPrinters; ++i) {
+    UsbPrinter p{"Korvex KP-103 #" + std::to_string(i), kP1.driver, kP1.pid,
+                 "1A2B3C4" + std::to_string(i)};
+    AddUsbPrinter(p, i == 0);
+  }
+  Start();
+  ASSERT_EQ(Page().Printers.size(), static_cast<size_t>(kPrinters));
+  for (int i = 0; i < kPrinters; ++i) {
+    EXPECT_EQ(Page().Printers[i]->ParentIdPrefix, "6&1A2B3C4" + std::to_string(i) + "&0");
+  }
+  sim.ClearCalls();
+  EXPECT_EQ(Page().EnumeratePrinters(), kPrinters);
+  for (const std::string key : {"VID_0E7B&PID_0103", "VID_0E7B&PID_0103&MI_00"}) {
+    const auto opens = sim.CallsOf("OpenKey");
+    EXPECT_EQ(std::count(opens.begin(), opens.end(),
+                         "HKLM\\SYSTEM\\CurrentControlSet\\Enum\\USB\\" + key),
+              1)
+        << key;
+  }
 }
 
 TEST_F(PageEnumerationTest, VersionTwoDriverIsAnOldVersion) {

@@ -1,3 +1,7 @@
+#include <functional>
+#include <ostream>
+
+#include "platform/text.h"
 #include "tests/unit/page_fixture.h"
 
 namespace page_test {
@@ -93,6 +97,140 @@ TEST_F(PagePortUseTest, EmptyInstanceIdMatchesNoEmptyPrefix) {
   const auto lines = Check(false);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind("Key [", 0), 0u) << lines[0];
+}
+
+// When in doubt, keep: a read that fails other than by a missing key or
+// value leaves the question open, so the service stays and the log says why.
+constexpr const char* kPnPKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers\\Korvex KP-105\\PnPData";
+constexpr const char* kUsbKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
+constexpr const char* kOtherInterface0 =
+    "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0105&MI_00";
+constexpr const char* kOtherInterface0Instance =
+    "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0105&MI_00\\6&5E6F7A8B&0&0000";
+constexpr const char* kOtherInterface1Instance =
+    "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0105&MI_01\\6&5E6F7A8B&0&0001";
+constexpr RegRoot kHklm = RegRoot::LocalMachine;
+
+struct DoubtCase {
+  const char* name;
+  std::function<void(sim::SimWindows&)> fault;
+  std::string why;  // empty: the fault answers the question, nothing is kept
+};
+
+void PrintTo(const DoubtCase& c, std::ostream* os) { *os << c.name; }
+
+std::string Unreadable(const std::string& key, const std::string& value, const std::string& why) {
+  return "[HKEY_LOCAL_MACHINE\\" + key + "\\" + value + "] could not be read (" + why + ")";
+}
+
+class PagePortDoubtTest : public PagePortUseTest,
+                          public ::testing::WithParamInterface<DoubtCase> {};
+
+TEST_P(PagePortDoubtTest, OnlyAMissingKeyOrValueIsAnAnswer) {
+  AddUsbPrinter(kSelected);
+  UsbPrinter other = kOther;
+  other.portService = "usbprint";  // without the fault: not used
+  AddUsbPrinter(other);
+  Start();
+  GetParam().fault(sim);
+  const bool kept = !GetParam().why.empty();
+  const auto lines = Check(kept);
+  ASSERT_FALSE(lines.empty());
+  if (kept) {
+    EXPECT_EQ(lines.back(), "Impossible verify if printer [Korvex KP-105] uses VOMUUSB: " +
+                                GetParam().why + ". VOMUUSB is kept.");
+  } else {
+    EXPECT_EQ(lines.back(), kNotUsed);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, PagePortDoubtTest,
+    ::testing::Values(
+        DoubtCase{"InstanceIdOfWrongType",
+                  [](sim::SimWindows& s) { s.SetDword(kHklm, kPnPKey, "DeviceInstanceId", 1); },
+                  Unreadable(kPnPKey, "DeviceInstanceId", "type 4 instead of a string")},
+        DoubtCase{"InstanceIdTooLong",
+                  [](sim::SimWindows& s) {
+                    s.SetString(kHklm, kPnPKey, "DeviceInstanceId", std::string(300, 'A'));
+                  },
+                  Unreadable(kPnPKey, "DeviceInstanceId", "longer than 254 bytes")},
+        DoubtCase{"PnPDataDenied", [](sim::SimWindows& s) { s.DenyOpen(kHklm, kPnPKey); },
+                  Unreadable(kPnPKey, "DeviceInstanceId", "error 5")},
+        DoubtCase{"UsbKeyDenied",
+                  [](sim::SimWindows& s) {
+                    s.DenyOpen(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB");
+                  },
+                  std::string("[HKEY_LOCAL_MACHINE\\") + kUsbKey + "] could not be opened (error 5)"},
+        DoubtCase{"UsbEnumerationBreaksOff",
+                  [](sim::SimWindows& s) {
+                    s.FailWhere("EnumKey", "Enum\\USB\\#2", 1117, sim::kUnlimited);
+                  },
+                  std::string("the subkeys of [HKEY_LOCAL_MACHINE\\") + kUsbKey +
+                      "] could not be enumerated (error 1117)"},
+        DoubtCase{"InterfaceKeyDenied",
+                  [](sim::SimWindows& s) { s.DenyOpen(kHklm, kOtherInterface0); },
+                  std::string("[HKEY_LOCAL_MACHINE\\") + kOtherInterface0 +
+                      "] could not be opened (error 5)"},
+        DoubtCase{"InterfaceEnumerationBreaksOff",
+                  [](sim::SimWindows& s) {
+                    s.FailWhere("EnumKey", "PID_0105&MI_00#0", 5, sim::kUnlimited);
+                  },
+                  std::string("the subkeys of [HKEY_LOCAL_MACHINE\\") + kOtherInterface0 +
+                      "] could not be enumerated (error 5)"},
+        DoubtCase{"ParentIdPrefixOfWrongType",
+                  [](sim::SimWindows& s) {
+                    s.SetDword(kHklm, kOtherInterface0Instance, "ParentIdPrefix", 7);
+                  },
+                  Unreadable(kOtherInterface0Instance, "ParentIdPrefix", "type 4 instead of a string")},
+        DoubtCase{"ServiceOfWrongType",
+                  [](sim::SimWindows& s) {
+                    s.SetDword(kHklm, kOtherInterface1Instance, "Service", 1);
+                  },
+                  Unreadable(kOtherInterface1Instance, "Service", "type 4 instead of a string")},
+        DoubtCase{"ServiceKeyDenied",
+                  [](sim::SimWindows& s) { s.DenyOpen(kHklm, kOtherInterface1Instance); },
+                  Unreadable(kOtherInterface1Instance, "Service", "error 5")},
+        // Missing keys and values are answers.
+        DoubtCase{"NoUsbKey",
+                  [](sim::SimWindows& s) {
+                    s.DeleteKey(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB");
+                  },
+                  ""},
+        DoubtCase{"NoParentIdPrefix",
+                  [](sim::SimWindows& s) {
+                    s.DeleteValue(kHklm, kOtherInterface0Instance, "ParentIdPrefix");
+                  },
+                  ""},
+        DoubtCase{"NoInterface1",
+                  [](sim::SimWindows& s) { s.DeleteKey(kHklm, kOtherInterface1Instance); }, ""},
+        // Past the other printer's interface 0 (index 4), a failure hides nothing.
+        DoubtCase{"EnumerationBreaksOffAfterTheLastPrinterIsFound",
+                  [](sim::SimWindows& s) {
+                    s.FailWhere("EnumKey", "Enum\\USB\\#5", 5, sim::kUnlimited);
+                  },
+                  ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PagePortUseTest, TheUsbKeysAreWalkedOnceForAllPrinters) {
+  AddUsbPrinter(kSelected);
+  constexpr int kOthers = 12;
+  for (int i = 0; i < kOthers; ++i) {
+    const std::string pid = text::Format("02%02d", i);
+    UsbPrinter other{"Korvex KP-2" + pid, "Korvex KP-2" + pid + " Driver", pid,
+                     text::Format("5E6F7A%02d", i), "usbprint"};
+    AddUsbPrinter(other);
+  }
+  Start();
+  sim.ClearCalls();
+  EXPECT_EQ(Check(false), std::vector<std::string>{kNotUsed});
+  const auto usbSubkeys = sim.SubkeyNames(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB").size();
+  size_t usbEnumerations = 0;
+  for (const std::string& detail : sim.CallsOf("EnumKey")) {
+    if (detail.find("Enum\\USB\\#") != std::string::npos) ++usbEnumerations;
+  }
+  EXPECT_LE(usbEnumerations, usbSubkeys + 1);
 }
 
 }  // namespace

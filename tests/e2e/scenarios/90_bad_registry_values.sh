@@ -18,6 +18,14 @@ LEFT_BY_DESIGN=(
   'file.C:\Program Files\Korvex\QdConsole\QdConsole.exe'
   'file.C:\Program Files\Korvex\QdConsole\lang\en.txt'
   'key.HKCU\Software\Korvex\QdConsole\App. settings'
+  # The other listed printer's DeviceInstanceId is a number: whether it uses
+  # the port service cannot be told, so the service and its files stay.
+  'device.USB\VID_0E7B&PID_0105&MI_01\6&2C3D4E5F&0&0001'
+  'service.VomuUsb'
+  'file.C:\windows\system32\drivers\VOMUUSB.sys'
+  'file.C:\windows\inf\oem13.inf'
+  'file.C:\windows\inf\oem13.pnf'
+  'file.C:\windows\System32\DriverStore\FileRepository\vomuusb.inf_amd64_neutral_0a1b2c3d\vomuusb.inf'
 )
 # The files of the Temp copy: the tree deletion stops at the link that it
 # cannot remove, so those listed after it in directory order stay.
@@ -70,6 +78,7 @@ scenario_main() {
   check "the link is still there" test -L "$WINEPREFIX/drive_c/windows/system32/DriverStore/Temp/korvex80.inf_amd64_neutral_4f3e2d1c/$LINK_NAME"
   check_log_line "Deleted! [$PRINTER]"
   check_log_line "Driver [$PRINTER] does NOT still exists"
+  check_log_line "Impossible verify if printer [$FITTING_PRINTER] uses VOMUUSB: [HKEY_LOCAL_MACHINE\\$PRINTERS_KEY\\$FITTING_PRINTER\\PnPData\\DeviceInstanceId] could not be read (type 4 instead of a string). VOMUUSB is kept."
   check_log_line "Error! Impossible to delete file \"$STORE_TEMP\\$LINK_NAME!\""
   check_log_line "Impossible to delete [$STORE_TEMP] directory or sub-directory."
   check_log_line "------------------------------------------------------------------------"

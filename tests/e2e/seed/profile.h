@@ -80,5 +80,6 @@ std::vector<Profile> SequenceProfiles();
 std::vector<Profile> BadInputProfiles();
 std::vector<Profile> MatchingProfiles();
 std::vector<Profile> SafetyProfiles();
+std::vector<Profile> ScaleProfiles();
 
 }  // namespace seed

@@ -7,13 +7,12 @@ COMBO=1013
 UNINSTALL_SELECTED=1014
 SEQUENCE_SECONDS=180
 # What stays of Model 80 with a second printer listed: the support DLL outside
-# the fixed list, the USB entries of the printer ("Clean system" handles
-# them), and the control-panel application with its settings.
+# the fixed list, the USB entries of the printer's port ("Clean system"
+# handles them; its own printer entry goes before its driver package), and the control-panel application with its settings.
 LEFT=(
   'file.C:\windows\system32\korvex80res.dll'
   'device.USB\VID_0E7B&PID_0105\KVX80000001'
   'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
-  'device.USBPRINT\KORVEXMODEL_80\7&1A2B3C4D&0&USB001'
   'file.C:\Program Files\Korvex\QdConsole\QdConsole.exe'
   'file.C:\Program Files\Korvex\QdConsole\lang\en.txt'
   'key.HKCU\Software\Korvex\QdConsole\App. settings'

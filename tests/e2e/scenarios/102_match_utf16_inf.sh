@@ -6,12 +6,12 @@ COMBO=1013
 UNINSTALL_SELECTED=1014
 SEQUENCE_SECONDS=180
 # As for the 8-bit INF: a support DLL outside the fixed DLL list and the USB
-# device entries of the printer stay by design.
+# entries of the printer's port stay by design (its own printer entry goes
+# before its driver package).
 LEFT_BY_DESIGN=(
   'file.C:\windows\system32\korvex80res.dll'
   'device.USB\VID_0E7B&PID_0105\KVX80000001'
   'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
-  'device.USBPRINT\KORVEXMODEL_80\7&1A2B3C4D&0&USB001'
 )
 
 scenario_main() {

@@ -59,12 +59,14 @@ bool CDeviceService::FindInfFiles(const std::string& directory,
   const InfPattern pattern({firstText, firstKind}, {secondText, secondKind},
                            text::ActiveCodePageFacts());
   InfContentMatcher matcher(pattern);
+  // Loaded once: the system's string loader costs as much per file as the
+  // matching does.
+  const std::string verifying = platform_.strings.Load(IDS_VERIFYING_FILE);
   for (const DirEntry* inf : infFiles) {
     File file;
     const Outcome opened = platform_.files.Open(
         inf->path, FileAccess::Read, FileCreation::OpenExisting, true, file);
-    SetStatusText(
-        text::Format(platform_.strings.Load(IDS_VERIFYING_FILE), inf->path));
+    SetStatusText(text::Format(verifying, inf->path));
     if (!opened) {
       Log(text::Format("Impossible to open file [%s]. Error %d.", inf->path,
                        static_cast<int>(opened.error)));

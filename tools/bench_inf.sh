@@ -8,7 +8,7 @@
 #
 # usage: tools/bench_inf.sh [WIN_BUILD_DIR]
 #   WIN_BUILD_DIR  a MinGW build tree holding bench/win_inf_bench.exe
-#                  (default: build-win; build it with `ninja -C DIR win_inf_bench`)
+#                  (default: build-win; build it with `ninja -C DIR win_inf_bench win_read_floor`)
 # environment:
 #   BENCH_DATA        the generated directory, made once (default /tmp/purvex-inf-bench)
 #   BENCH_WINEPREFIX  the Wine prefix, made once (default /tmp/purvex-bench-prefix)
@@ -59,6 +59,17 @@ if [ "$found_names" != "$expected_names" ]; then
 fi
 echo "finds equal the reference's: $(echo "$expected_names" | grep -c .) files"
 
+# Opening and reading every file whole under Wine, with no matching: most
+# files hold no match and are read whole by the search too, so this is the
+# part of the search's time that belongs to Wine's file functions.
+floor_best=""
+if [ -f "$build/bench/win_read_floor.exe" ]; then
+  echo "== open, read and close only, under Wine (no matching)"
+  (cd "$data" && timeout 600 wine "$build/bench/win_read_floor.exe" "$windir" "$rounds") | tr -d '\r' | tee "$out.floor"
+  floor_best=$(awk '$1 == "best" {print $2}' "$out.floor")
+  rm -f "$out.floor"
+fi
+
 files=$(find "$data" -maxdepth 1 -type f -name '*.inf' | wc -l)
 bytes=$(find "$data" -maxdepth 1 -type f -name '*.inf' -printf '%s\n' | awk '{s += $1} END {print s}')
 best=""
@@ -77,6 +88,11 @@ awk -v ns="$best" -v files="$files" -v bytes="$bytes" -v found="$found" 'BEGIN {
   printf "best   %8.3f s  %9.0f files/s  %8.1f MB/s\n", s, files / s, bytes / 1e6 / s
 }'
 timeout 60 wineserver -k || true
+if [ -n "$floor_best" ]; then
+  awk -v search="$search_best" -v floor="$floor_best" -v ns="$best" 'BEGIN {
+    printf "Wine read floor: %.2f x grep; the search: %.2f x the floor\n", floor / (ns / 1e9), search / floor
+  }'
+fi
 awk -v search="$search_best" -v ns="$best" 'BEGIN {
   printf "ratio: %.2f (FindInfFiles best %.3f s / grep best %.3f s)\n", search / (ns / 1e9), search, ns / 1e9
 }'

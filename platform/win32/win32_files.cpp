@@ -96,6 +96,29 @@ Outcome VolumeRelativePath(HANDLE handle, std::string& out) {
   return Outcome::Success();
 }
 
+Outcome FinalPathOf(HANDLE handle, std::string& out) {
+  auto finalPath =
+      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
+  if (finalPath == nullptr) return VolumeRelativePath(handle, out);
+  std::vector<char> buffer(MAX_PATH, '\0');
+  for (;;) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD length = finalPath(handle, buffer.data(),
+                                   static_cast<DWORD>(buffer.size()), kFinalPathNormalizedDos);
+    if (length == 0) {
+      const DWORD error = GetLastError();
+      return Outcome::Failure(error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION);
+    }
+    // Too small: the length asked for counts the terminator.
+    if (length >= buffer.size()) {
+      buffer.assign(static_cast<size_t>(length) + 1, '\0');
+      continue;
+    }
+    out.assign(buffer.data(), length);
+    return Outcome::Success();
+  }
+}
+
 }  // namespace
 
 Outcome Win32FindHandle::Next(FindData& out) {
@@ -150,28 +173,7 @@ Outcome Win32File::GetInformation(FileInformation& out) {
   return result;
 }
 
-Outcome Win32File::GetFinalPath(std::string& out) {
-  auto finalPath =
-      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
-  if (finalPath == nullptr) return VolumeRelativePath(file_.get(), out);
-  std::vector<char> buffer(MAX_PATH, '\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = finalPath(file_.get(), buffer.data(),
-                                   static_cast<DWORD>(buffer.size()), kFinalPathNormalizedDos);
-    if (length == 0) {
-      const DWORD error = GetLastError();
-      return Outcome::Failure(error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION);
-    }
-    // Too small: the length asked for counts the terminator.
-    if (length >= buffer.size()) {
-      buffer.assign(static_cast<size_t>(length) + 1, '\0');
-      continue;
-    }
-    out.assign(buffer.data(), length);
-    return Outcome::Success();
-  }
-}
+Outcome Win32File::GetFinalPath(std::string& out) { return FinalPathOf(file_.get(), out); }
 
 Outcome Win32File::Truncate() {
   const LARGE_INTEGER start{};
@@ -282,31 +284,11 @@ class Win32DirectoryHold : public IDirectoryHold {
   UniqueKernelHandle directory_;
 };
 
-using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-
-// Vista and later only: resolved at run time so that NT 5 still starts.
-FinalPathFn FinalPathFunction() {
-  using AnyFunction = void (*)();
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (kernel == nullptr) return nullptr;
-  return reinterpret_cast<FinalPathFn>(reinterpret_cast<AnyFunction>(
-      GetProcAddress(kernel, "GetFinalPathNameByHandleA")));
-}
-
+// The identity checks compare drive paths: a path of another form (UNC, or
+// the volume-relative name of systems before Vista) names nothing they know.
 std::string FinalPath(HANDLE handle) {
-  static const FinalPathFn finalPath = FinalPathFunction();
-  if (finalPath == nullptr) return {};
-  constexpr DWORD kVolumeNameDos = 0;
-  std::vector<char> buffer(MAX_PATH, '\0');
-  DWORD length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                           kVolumeNameDos);
-  if (length >= buffer.size()) {
-    buffer.assign(length + 1, '\0');
-    length = finalPath(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
-                       kVolumeNameDos);
-  }
-  if (length == 0 || length >= buffer.size()) return {};
-  std::string path(buffer.data(), length);
+  std::string path;
+  if (!FinalPathOf(handle, path)) return {};
   // "\\?\C:\..." names a drive path; "\\?\UNC\..." does not.
   constexpr char kLongPrefix[] = "\\\\?\\";
   constexpr size_t kLongPrefixLength = sizeof kLongPrefix - 1;

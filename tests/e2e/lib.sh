@@ -472,6 +472,20 @@ check_log_lacks() {
 # confirmation must have been answered already. BUTTON is a control that the
 # operation locks and that an empty printer list leaves enabled (default:
 # "Reload list").
+# Waits until the page's status line reads TEXT (polled closely: a status
+# such as the spooler's stop lasts only a few seconds):
+# e2e_wait_status TEXT [SECONDS]. Fails the scenario's check when it does not.
+e2e_wait_status() {
+  local wanted=$1 deadline=$((SECONDS + ${2:-30}))
+  while ((SECONDS < deadline)); do
+    ui page-text 1032 >/dev/null
+    [[ $(ui_get text) == "$wanted" ]] && return 0
+    sleep 0.05
+  done
+  e2e_fail "the status line reads \"$wanted\"" "last: $(ui_get text)"
+  return 1
+}
+
 e2e_collect_boxes() {
   local limit=${1:-180} button=${2:-1037} grace=${3:-3}
   local completed report

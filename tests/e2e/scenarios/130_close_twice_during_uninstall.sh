@@ -1,6 +1,5 @@
 # Scenario: closing the window twice while "Uninstall selected printer" has the spooler stopped shows one "Stop thread" notice, no error, ends the program and leaves the spooler running
 PRINTER="Korvex Model 80"
-STATUS_LINE=1032
 COMBO=1013
 UNINSTALL_SELECTED=1014
 BOX_OK=1
@@ -10,7 +9,6 @@ STOPPING_SPOOLER="Stop spooler service..."
 STOPPED_LINE="Uninstall operation stopped before its end: the spooler was started again if the operation had stopped it."
 SEPARATOR=------------------------------------------------------------------------
 STATUS_WAIT_SECONDS=30
-STATUS_POLL_SECONDS=0.05
 STOP_BOX_SECONDS=10
 # The stop is asked for before the notice shows: the worker has long ended
 # when it is answered, so the program ends at once.
@@ -26,13 +24,7 @@ scenario_main() {
   ui box-text 10 || { e2e_fail "the button asks for confirmation"; return 1; }
   ui box-answer "$BOX_OK"
 
-  local deadline=$((SECONDS + STATUS_WAIT_SECONDS)) seen=0
-  while ((SECONDS < deadline)); do
-    ui page-text "$STATUS_LINE" >/dev/null
-    if [[ $(ui_get text) == "$STOPPING_SPOOLER" ]]; then seen=1; break; fi
-    sleep "$STATUS_POLL_SECONDS"
-  done
-  ((seen)) || { e2e_fail "the status line reads \"$STOPPING_SPOOLER\"" "last: $(ui_get text)"; return 1; }
+  e2e_wait_status "$STOPPING_SPOOLER" "$STATUS_WAIT_SECONDS" || return 1
 
   # The first close shows the notice; the second one reaches the window
   # while the notice is up and the first close is still under way.

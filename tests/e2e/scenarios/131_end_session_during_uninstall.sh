@@ -1,13 +1,11 @@
 # Scenario: Windows asking to end the session ("wineboot --end-session") while "Uninstall selected printer" runs is refused; the operation goes on to its end with the spooler running
 PRINTER="Korvex Model 80"
-STATUS_LINE=1032
 COMBO=1013
 UNINSTALL_SELECTED=1014
 STOPPING_SPOOLER="Stop spooler service..."
 REFUSED_LINE="Windows asked to end the session while an uninstall operation runs: refused."
 SEPARATOR=------------------------------------------------------------------------
 STATUS_WAIT_SECONDS=30
-STATUS_POLL_SECONDS=0.05
 OPERATION_SECONDS=120
 
 scenario_main() {
@@ -18,13 +16,7 @@ scenario_main() {
   ui combo-select "$COMBO" 0
   e2e_confirm_uninstall "$UNINSTALL_SELECTED" || { e2e_fail "the button asks for confirmation"; return 1; }
 
-  local deadline=$((SECONDS + STATUS_WAIT_SECONDS)) seen=0
-  while ((SECONDS < deadline)); do
-    ui page-text "$STATUS_LINE" >/dev/null
-    if [[ $(ui_get text) == "$STOPPING_SPOOLER" ]]; then seen=1; break; fi
-    sleep "$STATUS_POLL_SECONDS"
-  done
-  ((seen)) || { e2e_fail "the status line reads \"$STOPPING_SPOOLER\"" "last: $(ui_get text)"; return 1; }
+  e2e_wait_status "$STOPPING_SPOOLER" "$STATUS_WAIT_SECONDS" || return 1
 
   local rc=0
   (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" wineboot --end-session) \

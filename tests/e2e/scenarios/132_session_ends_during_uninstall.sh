@@ -1,5 +1,4 @@
 # Scenario: a session that really ends (WM_ENDSESSION after the refused query of "wineboot --end-session") while "Uninstall selected printer" has the spooler stopped stops the operation without a notice, starts the spooler again and ends the program
-STATUS_LINE=1032
 COMBO=1013
 UNINSTALL_SELECTED=1014
 STOP_CAPTION=Stop
@@ -8,7 +7,6 @@ ENDS_LINE="The session ends while an uninstall operation runs: stopping it."
 STOPPED_LINE="Uninstall operation stopped before its end: the spooler was started again if the operation had stopped it."
 SEPARATOR=------------------------------------------------------------------------
 STATUS_WAIT_SECONDS=30
-STATUS_POLL_SECONDS=0.05
 EXIT_SECONDS=10
 
 scenario_main() {
@@ -19,13 +17,7 @@ scenario_main() {
   ui combo-select "$COMBO" 0
   e2e_confirm_uninstall "$UNINSTALL_SELECTED" || { e2e_fail "the button asks for confirmation"; return 1; }
 
-  local deadline=$((SECONDS + STATUS_WAIT_SECONDS)) seen=0
-  while ((SECONDS < deadline)); do
-    ui page-text "$STATUS_LINE" >/dev/null
-    if [[ $(ui_get text) == "$STOPPING_SPOOLER" ]]; then seen=1; break; fi
-    sleep "$STATUS_POLL_SECONDS"
-  done
-  ((seen)) || { e2e_fail "the status line reads \"$STOPPING_SPOOLER\"" "last: $(ui_get text)"; return 1; }
+  e2e_wait_status "$STOPPING_SPOOLER" "$STATUS_WAIT_SECONDS" || return 1
 
   # Even forced, Wine's wineboot sends no WM_ENDSESSION to a program that
   # refused the query, so the end itself is sent as Windows would send it.

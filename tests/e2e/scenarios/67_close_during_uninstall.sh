@@ -1,6 +1,5 @@
 # Scenario: closing the window while "Uninstall selected printer" has the spooler stopped shows "Stop thread", ends the program and leaves the spooler running
 PRINTER="Korvex Model 80"
-STATUS_LINE=1032
 COMBO=1013
 UNINSTALL_SELECTED=1014
 BOX_OK=1
@@ -12,7 +11,6 @@ RECOVERY_LINE="Spooler Service left stopped by an interrupted operation: startin
 SEPARATOR=------------------------------------------------------------------------
 FIRST_DLL='C:\windows\system32\QdRk.dll'
 STATUS_WAIT_SECONDS=30
-STATUS_POLL_SECONDS=0.05
 STOP_BOX_SECONDS=10
 # The worker leaves at its next safe point; the program waits for it a
 # bounded time.
@@ -37,13 +35,7 @@ scenario_main() {
 
   # The first driver DLL stops the spooler and waits seconds before it
   # deletes the file: close the window inside that wait.
-  local deadline=$((SECONDS + STATUS_WAIT_SECONDS)) seen=0
-  while ((SECONDS < deadline)); do
-    ui page-text "$STATUS_LINE" >/dev/null
-    if [[ $(ui_get text) == "$STOPPING_SPOOLER" ]]; then seen=1; break; fi
-    sleep "$STATUS_POLL_SECONDS"
-  done
-  ((seen)) || { e2e_fail "the status line reads \"$STOPPING_SPOOLER\"" "last: $(ui_get text)"; return 1; }
+  e2e_wait_status "$STOPPING_SPOOLER" "$STATUS_WAIT_SECONDS" || return 1
   e2e_pass "the status line reads \"$STOPPING_SPOOLER\""
   ui close
 

@@ -8,22 +8,12 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$ROOT/tools/version.sh"
+source "$ROOT/tools/packages.sh"
 SOURCE_DIR=$ROOT/docs/manual
 OUTPUT=${1:-$ROOT/build/manual/Purvex manual.pdf}
 PACKAGES=(weasyprint fonts-dejavu-core)
 
-missing=()
-for pkg in "${PACKAGES[@]}"; do
-  [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-  echo "== installing: ${missing[*]}"
-  sudo=()
-  [[ $(id -u) == 0 ]] || sudo=(sudo)
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null >/dev/null
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-fi
+purvex_install_packages "${PACKAGES[@]}" || { echo "package installation failed" >&2; exit 1; }
 
 release=$(purvex_release_text) || { echo "cannot read the version from resources/version.h" >&2; exit 1; }
 for image in $(grep -o 'src="images/[^"]*"' "$SOURCE_DIR/manual.html" | sed 's/^src="//; s/"$//'); do

@@ -41,8 +41,7 @@ max_len() {
 }
 
 source "$ROOT/tools/packages.sh"
-PURVEX_PACKAGES=(cmake ninja-build clang libclang-rt-14-dev)
-purvex_ensure_packages || { echo "fuzz: package installation failed"; exit 1; }
+purvex_install_packages cmake ninja-build clang libclang-rt-14-dev || { echo "fuzz: package installation failed"; exit 1; }
 
 mkdir -p "$BUILD"
 echo "== build fuzz targets ($BUILD)"

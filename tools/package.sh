@@ -14,6 +14,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
 source "$ROOT/tools/version.sh"
+source "$ROOT/tools/packages.sh"
 BUILD_ROOT=${PACKAGE_BUILD_ROOT:-$ROOT/build/package}
 DIST=$ROOT/dist
 JOBS=${JOBS:-2}
@@ -26,18 +27,7 @@ EDITIONS=("x64:cmake/mingw-x86_64.cmake:x64:64-bit Windows" "x86:cmake/mingw-i68
 
 fail() { echo "package: $*" >&2; exit 1; }
 
-missing=()
-for pkg in "${PACKAGES[@]}"; do
-  [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-  echo "== installing: ${missing[*]}"
-  sudo=()
-  [[ $(id -u) == 0 ]] || sudo=(sudo)
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null >/dev/null
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null >/dev/null
-fi
+purvex_install_packages "${PACKAGES[@]}" || fail "package installation failed"
 
 file_version=$(purvex_file_version) || fail "cannot read the version fields of resources/version.h"
 release=$(purvex_release_text) || fail "cannot derive the release text"

@@ -1,5 +1,7 @@
-# Installs the Debian packages the build and the suites need, only those that
-# are missing. Sourced by tools/test.sh and tools/demo.sh.
+# Installs Debian packages that are missing, and only those: the one place the
+# tools call apt-get. Sourced by tools/test.sh, tools/demo.sh, tools/fuzz.sh,
+# tools/manual_screenshots.sh, tools/build_manual.sh and tools/package.sh.
+# The packages the build and the suites need:
 PURVEX_PACKAGES=(
   cmake ninja-build g++ googletest libgtest-dev
   g++-mingw-w64-x86-64 g++-mingw-w64-i686
@@ -8,16 +10,19 @@ PURVEX_PACKAGES=(
   python3
 )
 
+# purvex_missing_packages PKG...: the named packages that are not installed.
 purvex_missing_packages() {
   local pkg
-  for pkg in "${PURVEX_PACKAGES[@]}"; do
+  for pkg in "$@"; do
     [[ $(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null) == "install ok installed" ]] || echo "$pkg"
   done
 }
 
-purvex_ensure_packages() {
+# purvex_install_packages PKG...: installs those of the named packages that
+# are missing; root installs directly, a normal user through sudo.
+purvex_install_packages() {
   local missing
-  mapfile -t missing < <(purvex_missing_packages)
+  mapfile -t missing < <(purvex_missing_packages "$@")
   ((${#missing[@]})) || return 0
   echo "== installing: ${missing[*]}"
   local sudo=()
@@ -29,3 +34,6 @@ purvex_ensure_packages() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null || return 1
 }
+
+# Everything the build and the suites need.
+purvex_ensure_packages() { purvex_install_packages "${PURVEX_PACKAGES[@]}"; }

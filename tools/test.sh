@@ -8,6 +8,7 @@ set -uo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
 source "$ROOT/tools/packages.sh"
+source "$ROOT/tools/display.sh"
 JOBS=${JOBS:-2}
 HOST_BUILD=$ROOT/build/host
 WIN64_BUILD=$ROOT/build/win64
@@ -35,6 +36,21 @@ add_counts() {
     return 1
   fi
   total_passed=$((total_passed + p)); total_failed=$((total_failed + f))
+}
+
+# record_run NAME STATUS SUMMARY LOG: a suite's step, its counts taken from its
+# summary line (none counts as a failure).
+record_run() {
+  local name=$1 status=$2 summary=$3 log=$4
+  add_counts "$summary" || total_failed=$((total_failed + 1))
+  if ((status == 0)); then record "$name" PASS "$summary"
+  else record "$name" FAIL "exit $status; ${summary:-no summary}; see $log"; fi
+}
+
+# A suite that could not run counts as one failure.
+record_missing() { # name why
+  record "$1" FAIL "$2"
+  total_failed=$((total_failed + 1))
 }
 
 # "N passed, N failed" from a GoogleTest program's closing lines.
@@ -100,9 +116,7 @@ echo "== fuzz corpus replay"
 FUZZ_BUILD=$ROOT/build/fuzz JOBS=$JOBS bash "$ROOT/tools/fuzz.sh" --replay </dev/null >"$LOGS/fuzz.log" 2>&1
 status=$?
 summary=$(grep -E '^fuzz: [0-9]+ passed' "$LOGS/fuzz.log" | tail -n 1)
-add_counts "$summary" || total_failed=$((total_failed + 1))
-if ((status == 0)); then record "fuzz replay" PASS "$summary"
-else record "fuzz replay" FAIL "exit $status; ${summary:-no summary}; see $LOGS/fuzz.log"; fi
+record_run "fuzz replay" "$status" "$summary" "$LOGS/fuzz.log"
 
 win64_ok=0
 build_step win64 "$WIN64_BUILD" cmake/mingw-x86_64.cmake Release && win64_ok=1
@@ -115,25 +129,19 @@ if [[ -f $ROOT/tests/contract/run_under_wine.sh ]]; then
   if ((win64_ok)) && [[ -n $contract_exe ]]; then
     # A display of its own, in case a contract needs windows (no xauth: plain Xvfb).
     contract_xvfb= contract_display=${DISPLAY:-}
-    if [[ -z $contract_display ]]; then
-      Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$LOGS/contract.display" >/dev/null 2>&1 &
-      contract_xvfb=$!
-      for _ in $(seq 50); do [[ -s $LOGS/contract.display ]] && break; sleep 0.1; done
-      contract_display=:$(tr -d '\n' <"$LOGS/contract.display")
+    if [[ -z $contract_display ]] && purvex_start_xvfb 1024x768x24; then
+      contract_xvfb=$PURVEX_XVFB_PID contract_display=$PURVEX_XVFB_DISPLAY
     fi
     env -u WINEPREFIX DISPLAY="$contract_display" CONTRACT_TIMEOUT="$CONTRACT_TIMEOUT" \
       timeout --kill-after=10 "$((CONTRACT_TIMEOUT + 240))" \
       sh "$ROOT/tests/contract/run_under_wine.sh" "$contract_exe" </dev/null >"$LOGS/contract.log" 2>&1
     status=$?
-    [[ -n $contract_xvfb ]] && { kill "$contract_xvfb"; wait "$contract_xvfb"; } 2>/dev/null
+    purvex_stop_xvfb "$contract_xvfb"
     tr -d '\r' <"$LOGS/contract.log" | grep -E '^\[  (PASSED|FAILED|SKIPPED) |^\[==========\]' | tail -n 25
     summary=$(gtest_summary "$LOGS/contract.log")
-    add_counts "$summary" || total_failed=$((total_failed + 1))
-    if ((status == 0)); then record "contract tests (Wine)" PASS "$summary"
-    else record "contract tests (Wine)" FAIL "exit $status; $summary; see $LOGS/contract.log"; fi
+    record_run "contract tests (Wine)" "$status" "$summary" "$LOGS/contract.log"
   else
-    record "contract tests (Wine)" FAIL "purvex_contract_tests.exe not built"
-    total_failed=$((total_failed + 1))
+    record_missing "contract tests (Wine)" "purvex_contract_tests.exe not built"
   fi
 else
   record "contract tests (Wine)" SKIP "tests/contract/run_under_wine.sh not present"
@@ -147,12 +155,9 @@ if ((win64_ok)); then
     timeout --kill-after=10 "$E2E_TIMEOUT" bash "$ROOT/tests/e2e/run.sh" 2>&1 | tee "$LOGS/e2e.log"
   status=${PIPESTATUS[0]}
   summary=$(grep -E '^e2e: [0-9]+ passed' "$LOGS/e2e.log" | tail -n 1)
-  add_counts "$summary" || total_failed=$((total_failed + 1))
-  if ((status == 0)); then record "e2e scenarios (Wine)" PASS "$summary"
-  else record "e2e scenarios (Wine)" FAIL "exit $status; $summary"; fi
+  record_run "e2e scenarios (Wine)" "$status" "$summary" "$LOGS/e2e.log"
 else
-  record "e2e scenarios (Wine)" FAIL "win64 not built"
-  total_failed=$((total_failed + 1))
+  record_missing "e2e scenarios (Wine)" "win64 not built"
 fi
 
 echo

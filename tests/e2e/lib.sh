@@ -32,6 +32,51 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;printui,difxapi=n,b}
 
 e2e_note() { echo "[e2e] $*" >&2; }
 
+source "$E2E_REPO_ROOT/tools/display.sh"
+
+# The program's resource ids by the names of resources/resource_ids.h: each
+# IDC_/IDS_/IDD_/IDM_/IDR_/IDB_/IDI_ name becomes a shell variable holding its
+# number (IDC_PRINTER_COMBO=1013), so that scenarios never write a number that
+# the program may change. A header that yields no names stops everything.
+E2E_RESOURCE_IDS=$E2E_REPO_ROOT/resources/resource_ids.h
+declare -gA E2E_IDS=()
+e2e_load_ids() {
+  local name value
+  while read -r name value; do
+    E2E_IDS[$name]=$((value))
+    declare -g "$name=$((value))"
+  done < <(sed -nE 's/^#define[[:space:]]+(ID[A-Z]_[A-Za-z0-9_]+)[[:space:]]+(0[xX][0-9A-Fa-f]+|[0-9]+)[[:space:]]*(\/\/.*)?$/\1 \2/p' \
+    "$E2E_RESOURCE_IDS" 2>/dev/null)
+  if ((${#E2E_IDS[@]} == 0)); then
+    echo "[e2e] no resource ids read from $E2E_RESOURCE_IDS" >&2
+    return 1
+  fi
+}
+e2e_load_ids || exit 1
+
+# Ids of the system's own, not the program's: the buttons of a message box
+# and of a dialog.
+E2E_IDOK=1
+E2E_IDCANCEL=2
+
+# A wrong id name must fail its scenario even when it is spelled inside $(...),
+# where a check's count does not reach the scenario: such errors are written
+# to a file that the scenario's end reads.
+e2e_id_error() {
+  echo "[e2e] $*" >&2
+  echo "$*" >>"${E2E_SCENARIO_DIR:-${E2E_WORK:-/tmp}}/id-errors"
+}
+
+# e2e_id NAME: the number of a resource id name; unknown names are errors.
+e2e_id() {
+  if [[ -n ${E2E_IDS[$1]+set} ]]; then
+    echo "${E2E_IDS[$1]}"
+    return 0
+  fi
+  e2e_id_error "no id named [$1] in $E2E_RESOURCE_IDS"
+  return 1
+}
+
 e2e_init() {
   E2E_WORK=${E2E_WORK:-/tmp/purvex-e2e.$$}
   E2E_ARTIFACTS=${E2E_ARTIFACTS:-$E2E_REPO_ROOT/build/e2e-artifacts}
@@ -73,30 +118,15 @@ e2e_start_display() {
     e2e_note "using display $DISPLAY"
     return 0
   fi
-  local fdfile=$E2E_WORK/xvfb.display
-  : >"$fdfile"
-  # -displayfd picks a free display number, so parallel runs do not collide.
-  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN}x24" -nolisten tcp 3>"$fdfile" >"$E2E_WORK/xvfb.log" 2>&1 &
-  E2E_XVFB_PID=$!
-  local i
-  for ((i = 0; i < 100; i++)); do
-    [[ -s $fdfile ]] && break
-    sleep 0.1
-  done
-  if [[ ! -s $fdfile ]]; then
-    e2e_note "Xvfb did not start"; cat "$E2E_WORK/xvfb.log" >&2
-    return 1
-  fi
-  export DISPLAY=:$(tr -d '\n' <"$fdfile")
+  purvex_start_xvfb "${E2E_SCREEN}x24" "$E2E_WORK/xvfb.log" || { e2e_note "Xvfb did not start"; return 1; }
+  E2E_XVFB_PID=$PURVEX_XVFB_PID
+  export DISPLAY=$PURVEX_XVFB_DISPLAY
   e2e_note "Xvfb on $DISPLAY (pid $E2E_XVFB_PID)"
 }
 
 e2e_stop_display() {
-  if [[ -n ${E2E_XVFB_PID:-} ]]; then
-    kill "$E2E_XVFB_PID" 2>/dev/null
-    wait "$E2E_XVFB_PID" 2>/dev/null
-    E2E_XVFB_PID=
-  fi
+  purvex_stop_xvfb "${E2E_XVFB_PID:-}"
+  E2E_XVFB_PID=
 }
 
 # The settings every scenario prefix starts with: a crash ends the process
@@ -315,8 +345,41 @@ ui_reads_only() {
   return 1
 }
 
+# The UI driver's verbs that take a control or command id, and where it
+# stands among the verb's words. An empty or non-numeric id (a name that is
+# not in resources/resource_ids.h) is refused before the driver runs.
+ui_id_position() {
+  case $1 in
+    page-text|text|state|click|combo|combo-select|progress|syscommand|box-answer) echo 1 ;;
+    dialog-text|dialog-click) echo 2 ;;
+    *) echo 0 ;;
+  esac
+}
+
+ui_check_ids() {
+  local words=()
+  while (($#)); do
+    case $1 in
+      --main|--box|--method) shift ;;
+      --*) ;;
+      *) words+=("$1") ;;
+    esac
+    shift
+  done
+  local at
+  at=$(ui_id_position "${words[0]:-}")
+  ((at > 0)) || return 0
+  [[ ${words[at]:-} =~ ^[0-9]+$ ]] && return 0
+  e2e_id_error "ui ${words[0]}: [${words[at]:-}] is no id (a name missing from resources/resource_ids.h?)"
+  return 1
+}
+
 ui() {
   local rc try
+  if ! ui_check_ids "$@"; then
+    UI_OUT=
+    return 2
+  fi
   for try in 1 2 3; do
     UI_OUT=$(e2e_wine "$(ui_limit "$@")" "$E2E_UIDRIVER" "$@" 2>>"${E2E_SCENARIO_DIR:-$E2E_WORK}/uidriver.err")
     rc=$?
@@ -363,7 +426,7 @@ e2e_fail() {
 
 check() {
   local what=$1; shift
-  if "$@"; then e2e_pass "$what"; else e2e_fail "$what" "command failed: $*"; fi
+  if "$@"; then e2e_pass "$what"; else e2e_fail "$what" "command failed: $*"; return 1; fi
 }
 
 check_eq() {
@@ -386,9 +449,17 @@ check_ui() {
   check_eq "$what" "$expected" "$(ui_get "$key")"
 }
 
-# A string-table text as the UI driver prints it (CR LF spelled \r\n).
+# A string-table text as the UI driver prints it (CR LF spelled \r\n):
+# string_table IDS_NAME (or its number). A string that is not there is an error.
 string_table() {
-  sed -n "s/^PURVEX_STRING($1, \"\\(.*\\)\")\$/\\1/p" "$E2E_REPO_ROOT/resources/string_table.h" | sed 's/\\"/"/g'
+  local id=$1 text
+  [[ $id =~ ^[0-9]+$ ]] || id=$(e2e_id "$id") || return 1
+  text=$(sed -n "s/^PURVEX_STRING($id, \"\\(.*\\)\")\$/\\1/p" "$E2E_REPO_ROOT/resources/string_table.h" | sed 's/\\"/"/g')
+  if [[ -z $text ]]; then
+    e2e_id_error "no string $1 ($id) in resources/string_table.h"
+    return 1
+  fi
+  printf '%s\n' "$text"
 }
 
 # The log as text with CR LF ends, one line per line.
@@ -478,7 +549,7 @@ check_log_lacks() {
 e2e_wait_status() {
   local wanted=$1 deadline=$((SECONDS + ${2:-30}))
   while ((SECONDS < deadline)); do
-    ui page-text 1032 >/dev/null
+    ui page-text "$IDC_STATUS_LINE" >/dev/null
     [[ $(ui_get text) == "$wanted" ]] && return 0
     sleep 0.05
   done
@@ -487,9 +558,9 @@ e2e_wait_status() {
 }
 
 e2e_collect_boxes() {
-  local limit=${1:-180} button=${2:-1037} grace=${3:-3}
+  local limit=${1:-180} button=${2:-$IDC_RELOAD_LIST} grace=${3:-3}
   local completed report
-  completed=$(string_table 157) report=$(string_table 156)
+  completed=$(string_table IDS_UNINSTALL_COMPLETED) report=$(string_table IDS_REPORT_HEADING)
   local deadline=$((SECONDS + limit)) text i
   E2E_BOXES=()
   # The operation locks the button as it starts: wait for that first, so that
@@ -509,7 +580,7 @@ e2e_collect_boxes() {
       fi
       E2E_BOXES+=("$text")
       e2e_screenshot "box-${#E2E_BOXES[@]}"
-      ui box-answer 1
+      ui box-answer "$E2E_IDOK"
       ui box-gone 10
       # The final report is the last box of an operation.
       [[ $text == "$completed" || $text == "$report"* ]] && return 0
@@ -529,7 +600,7 @@ e2e_boxes_joined() { local IFS='|'; echo "${E2E_BOXES[*]}"; }
 
 # Selects the combo box entry whose text is NAME; false when none is.
 e2e_select_printer() {
-  local name=$1 combo=${2:-1013} i count
+  local name=$1 combo=${2:-$IDC_PRINTER_COMBO} i count
   ui combo "$combo" || return 1
   count=$(ui_get combo.count)
   for ((i = 0; i < count; i++)); do
@@ -544,12 +615,12 @@ e2e_select_printer() {
 # Starts "Uninstall selected printer" on the selected printer and answers its
 # confirmation; false when no confirmation came.
 e2e_confirm_uninstall() {
-  local button=${1:-1014}
+  local button=${1:-$IDC_UNINSTALL_SELECTED}
   ui click "$button" --post
   ui box-text 10 || return 1
   E2E_CONFIRMATION=$(ui_get box.text)
   E2E_CONFIRMATION_CANCEL=$(ui_get box.button.2)
-  ui box-answer 1
+  ui box-answer "$E2E_IDOK"
 }
 
 # e2e_run_uninstall BUTTON [SECONDS]: presses an uninstall button, answers its
@@ -607,12 +678,142 @@ e2e_set_check() {
 # control-panel cleanup runs. The boxes are in E2E_BOXES.
 e2e_remove_queue_only() {
   local printer=$1
-  ui click 1037 >/dev/null
+  ui click "$IDC_RELOAD_LIST" >/dev/null
   e2e_select_printer "$printer" || { e2e_fail "select $printer"; return 1; }
-  ui state 1018
-  [[ $(ui_get visible) == 1 ]] || ui click 1017
-  e2e_set_check 1018 1
-  e2e_set_check 1019 0
-  e2e_set_check 1020 0
-  e2e_run_uninstall 1021 60 || { e2e_fail "\"Uninstall\" asks for confirmation"; return 1; }
+  ui state "$IDC_CHECK_PRINTER"
+  [[ $(ui_get visible) == 1 ]] || ui click "$IDC_ADVANCED_TOGGLE"
+  e2e_set_check "$IDC_CHECK_PRINTER" 1
+  e2e_set_check "$IDC_CHECK_DRIVER" 0
+  e2e_set_check "$IDC_CHECK_PORT_SERVICE" 0
+  e2e_run_uninstall "$IDC_UNINSTALL_CHECKED" 60 || { e2e_fail "\"Uninstall\" asks for confirmation"; return 1; }
+}
+
+# --- Openings and endings that the scenarios share ---
+
+# The seed's maker installation (profile "maker"), as the scenarios name it.
+E2E_PRINTER="Korvex Model 80"
+E2E_COMPLETED_TEXT="Uninstallation completed!"
+E2E_SEPARATOR=------------------------------------------------------------------------
+E2E_STOPPING_SPOOLER="Stop spooler service..."
+# The confirmation of a removal of the maker's printer (string 139 with its name).
+E2E_CONFIRM_PRINTER='You are going to uninstall "Korvex Model 80" printer and related system components.\r\nClose all printer windows and all driver property panels before continue.\r\nContinue?'
+# What any removal of Model 80 leaves by design: a support DLL outside the
+# fixed DLL list, and the USB device entries of the printer's port (its own
+# printer entry goes before its driver package; "Clean system" handles the
+# others).
+E2E_MAKER_LEFT_BY_DESIGN=(
+  'file.C:\windows\system32\korvex80res.dll'
+  'device.USB\VID_0E7B&PID_0105\KVX80000001'
+  'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
+)
+# The control-panel application and its settings.
+E2E_MAKER_CONSOLE=(
+  'file.C:\Program Files\Korvex\QdConsole\QdConsole.exe'
+  'file.C:\Program Files\Korvex\QdConsole\lang\en.txt'
+  'key.HKCU\Software\Korvex\QdConsole\App. settings'
+)
+# The port service with its device entry, driver file, INF files and package.
+E2E_MAKER_PORT_SERVICE=(
+  'service.VomuUsb'
+  'device.USB\VID_0E7B&PID_0105&MI_01\6&2C3D4E5F&0&0001'
+  'file.C:\windows\system32\drivers\VOMUUSB.sys'
+  'file.C:\windows\inf\oem13.inf'
+  'file.C:\windows\inf\oem13.pnf'
+  'file.C:\windows\System32\DriverStore\FileRepository\vomuusb.inf_amd64_neutral_0a1b2c3d\vomuusb.inf'
+)
+# The printer's product keys in both hives.
+E2E_MAKER_PRODUCT_KEYS=(
+  'key.HKLM\SOFTWARE\QD\QdRk\Korvex Model 80'
+  'key.HKLM\SOFTWARE\QD\QdRkTx\Korvex Model 80'
+  'key.HKLM\SOFTWARE\QD\QdRkDriverInfo\Korvex Model 80'
+  'key.HKCU\SOFTWARE\QD\QdRk\Korvex Model 80'
+  'key.HKCU\SOFTWARE\QD\QdRkTx\Korvex Model 80'
+  'key.HKCU\SOFTWARE\QD\QdRkDriverInfo\Korvex Model 80'
+)
+
+# e2e_seed_or_fail PROFILE...: seeds, or fails the scenario with seed.exe's output.
+e2e_seed_or_fail() {
+  e2e_seed "$@" >/dev/null && return 0
+  e2e_fail "seeding $*" "$(cat "$E2E_SCENARIO_DIR/seed.out" 2>/dev/null)"
+  return 1
+}
+
+# e2e_begin [--hold] PROFILE...: the usual opening: (with --hold, services
+# outlive the program,) the profiles seeded, the program started.
+e2e_begin() {
+  if [[ ${1:-} == --hold ]]; then
+    shift
+    e2e_hold_wineserver
+  fi
+  if (($#)); then e2e_seed_or_fail "$@" || return 1; fi
+  e2e_start_app_or_fail
+}
+
+# The usual ending: the window closed, the program gone.
+e2e_close_app() {
+  ui close
+  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+}
+
+# As on Windows, the spooler runs before the program stops it.
+e2e_start_spooler() {
+  (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" net start spooler) >/dev/null 2>&1
+}
+
+# e2e_windows_version NAME NUMBER: the prefix reports Windows NUMBER (winecfg's NAME).
+e2e_windows_version() {
+  timeout --kill-after=5 "$E2E_WINE_TIMEOUT" wine winecfg -v "$1" >/dev/null 2>&1
+  check_contains "the prefix reports Windows $2" "$2" \
+    "$(reg_query 'HKLM\Software\Microsoft\Windows NT\CurrentVersion' /v CurrentVersion)"
+}
+
+# e2e_uninstall_selected [SECONDS]: "Uninstall selected printer" on the printer
+# selected, its confirmation and every box after it (E2E_BOXES).
+e2e_uninstall_selected() {
+  e2e_run_uninstall "$IDC_UNINSTALL_SELECTED" "${1:-180}" && return 0
+  e2e_fail "the button asks for confirmation"
+  return 1
+}
+
+# e2e_uninstall_checked [SECONDS]: the same for "Uninstall" of the advanced settings.
+e2e_uninstall_checked() {
+  e2e_run_uninstall "$IDC_UNINSTALL_CHECKED" "${1:-120}" && return 0
+  e2e_fail "\"Uninstall\" asks for confirmation"
+  return 1
+}
+
+# "Uninstall selected printer" on the first listed printer, confirmed, up to
+# the spooler's stop, with the spooler running before: the opening of the
+# scenarios that interrupt an operation.
+e2e_uninstall_until_spooler_stops() {
+  e2e_begin --hold maker canary || return 1
+  e2e_start_spooler
+  check_spooler_running "the spooler runs before the operation"
+  ui combo-select "$IDC_PRINTER_COMBO" 0
+  e2e_confirm_uninstall "$IDC_UNINSTALL_SELECTED" || { e2e_fail "the button asks for confirmation"; return 1; }
+  e2e_wait_status "$E2E_STOPPING_SPOOLER" 30 || return 1
+  e2e_pass "the status line reads \"$E2E_STOPPING_SPOOLER\""
+}
+
+check_completed_only() {
+  check_eq "the only box after the confirmation is \"$E2E_COMPLETED_TEXT\"" "$E2E_COMPLETED_TEXT" "$(e2e_boxes_joined)"
+}
+
+check_canary() { check_seeded "the canary is untouched" canary 1; }
+
+check_spooler_running() { check_service_state "${1:-the spooler is running afterwards}" spooler running; }
+
+# check_box WHAT EXPECTED [SCREENSHOT]: a message box shows within 10 s (WHAT),
+# reads EXPECTED, and OK closes it.
+check_box() {
+  local what=$1 expected=$2 shot=${3:-}
+  if ! ui box-text 10; then
+    e2e_fail "$what"
+    return 1
+  fi
+  e2e_pass "$what"
+  check_eq "$what: it reads as expected" "$expected" "$(ui_get box.text)"
+  [[ -n $shot ]] && e2e_screenshot "$shot"
+  ui box-answer "$E2E_IDOK"
+  check "OK closes the box" ui box-gone 10
 }

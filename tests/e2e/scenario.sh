@@ -21,7 +21,12 @@ e2e_skip() {
 }
 
 e2e_finish() {
-  local status=$1
+  local status=$1 line
+  # Ids or strings named wrongly, even inside $(...).
+  if [[ -s $E2E_SCENARIO_DIR/id-errors ]]; then
+    while IFS= read -r line; do echo "    FAIL - $line"; done <"$E2E_SCENARIO_DIR/id-errors"
+    status=1
+  fi
   ((E2E_CHECKS_FAILED)) && status=1
   if ((status)) && e2e_app_running; then e2e_screenshot failure; fi
   e2e_release_prefix

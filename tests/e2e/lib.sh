@@ -786,13 +786,21 @@ e2e_uninstall_checked() {
 # the spooler's stop, with the spooler running before: the opening of the
 # scenarios that interrupt an operation.
 e2e_uninstall_until_spooler_stops() {
-  e2e_begin --hold maker canary || return 1
+  e2e_hold_wineserver
+  e2e_seed_or_fail maker canary || return 1
   e2e_start_spooler
-  check_spooler_running "the spooler runs before the operation"
+  check_spooler_running "the spooler runs before the program starts"
+  e2e_start_app_or_fail || return 1
   ui combo-select "$IDC_PRINTER_COMBO" 0
   e2e_confirm_uninstall "$IDC_UNINSTALL_SELECTED" || { e2e_fail "the button asks for confirmation"; return 1; }
   e2e_wait_status "$E2E_STOPPING_SPOOLER" 30 || return 1
   e2e_pass "the status line reads \"$E2E_STOPPING_SPOOLER\""
+}
+
+# e2e_select_one_of_two PRINTER: two maker models are listed; selects PRINTER.
+e2e_select_one_of_two() {
+  check_ui "both maker models are listed" combo.count 2 combo "$IDC_PRINTER_COMBO"
+  check "\"$1\" is one of them" e2e_select_printer "$1"
 }
 
 check_completed_only() {

@@ -20,7 +20,7 @@ EXPECTED_RELEASE=10.20
 planted_record() { tr -d '\r' 2>/dev/null <"$WINEPREFIX/drive_c/planted-ran.txt"; }
 
 scenario_main() {
-  e2e_seed maker canary >/dev/null || return 1
+  e2e_seed_or_fail maker canary || return 1
   local name probe_out
   for name in "${CWD_PLANTS[@]}"; do
     cp "$E2E_TOOLS_DIR/planted.dll" "$E2E_CWD/$name" || return 1
@@ -43,18 +43,17 @@ scenario_main() {
   # The libraries still come from the system directory: the printers through
   # winspool, the release text through version.dll (the uninstall scenarios
   # use the stand-in DIFXAPI.dll that e2e_seed puts into system32).
-  check_ui "the maker's printer is listed (winspool from system32)" combo.0 "Korvex Model 80" combo 1013
-  ui syscommand 16
+  check_ui "the maker's printer is listed (winspool from system32)" combo.0 "$E2E_PRINTER" combo "$IDC_PRINTER_COMBO"
+  ui syscommand "$IDM_ABOUTBOX"
   if ui wait-window "$ABOUT_CAPTION" 10; then
-    check_ui "the release text is read (version.dll from system32)" text "$EXPECTED_RELEASE" dialog-text "$ABOUT_CAPTION" 1034
-    ui dialog-click "$ABOUT_CAPTION" 1
+    check_ui "the release text is read (version.dll from system32)" text "$EXPECTED_RELEASE" dialog-text "$ABOUT_CAPTION" "$IDC_RELEASE_VERSION"
+    ui dialog-click "$ABOUT_CAPTION" "$E2E_IDOK"
     ui wait-gone "$ABOUT_CAPTION" 10
   else
     e2e_fail "the About box opens"
   fi
   e2e_screenshot main-window
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  e2e_close_app
 
   check_eq "no planted copy ran in the program" "" "$(planted_record)"
   for name in "${CWD_PLANTS[@]}"; do
@@ -64,5 +63,5 @@ scenario_main() {
     check "the planted $name is still beside the program" test -f "$E2E_APP_DIR/$name"
   done
   check_seeded "the maker's installation is untouched" maker 1
-  check_seeded "the canary is untouched" canary 1
+  check_canary
 }

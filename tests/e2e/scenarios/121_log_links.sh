@@ -13,8 +13,7 @@ victim_dir() { echo "$WINEPREFIX/drive_c/victims"; }
 
 run_from() { # CWD: starts the program there and closes it again
   e2e_start_app "$1" || { e2e_fail "the main window appears (started from $1)"; return 1; }
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  e2e_close_app
 }
 
 # check_victim WHAT FILE: FILE still holds its original content.

@@ -100,7 +100,7 @@ scenario_main() {
     e2e_fail "F1 starts the associated viewer" "no $VIEWER_RECORD written"
   fi
 
-  ui syscommand 9
+  ui syscommand "$IDM_HELP"
   check "system-menu Help shows no message box" ui box-none "$QUIET_SECONDS"
   if wait_for_record_lines 4; then
     e2e_pass "system-menu Help starts the viewer again"

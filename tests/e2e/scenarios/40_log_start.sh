@@ -5,8 +5,7 @@ first_bytes_hex() { head -c "$1" "$2" | od -An -tx1 | tr -d ' \n'; }
 
 scenario_main() {
   e2e_start_app_or_fail || return 1
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  e2e_close_app
 
   check "the log is <cwd>/log/$E2E_APP_NAME.log" test -f "$E2E_LOG_FILE"
   check "no log next to the executable" test ! -e "$E2E_APP_DIR/log"
@@ -20,8 +19,7 @@ scenario_main() {
   local before
   before=$(stat -c %s "$E2E_LOG_FILE")
   e2e_start_app_or_fail || return 1
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  e2e_close_app
   check_eq "a second run appends, beginning with the blank line" "$CRLF_HEX" \
     "$(tail -c +"$((before + 1))" "$E2E_LOG_FILE" | head -c 2 | od -An -tx1 | tr -d ' \n')"
 }

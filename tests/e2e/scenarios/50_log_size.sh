@@ -12,8 +12,7 @@ make_old_log() {
 
 run_once() {
   e2e_start_app_or_fail "$1" || return 1
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  e2e_close_app
 }
 
 scenario_main() {

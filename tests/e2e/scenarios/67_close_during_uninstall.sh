@@ -1,16 +1,10 @@
 # Scenario: closing the window while "Uninstall selected printer" has the spooler stopped shows "Stop thread", ends the program and leaves the spooler running
-PRINTER="Korvex Model 80"
-COMBO=1013
-UNINSTALL_SELECTED=1014
-BOX_OK=1
+PRINTER=$E2E_PRINTER
 STOP_CAPTION=Stop
 STOP_TEXT="Stop thread"
-STOPPING_SPOOLER="Stop spooler service..."
 STOPPED_LINE="Uninstall operation stopped before its end: the spooler was started again if the operation had stopped it."
 RECOVERY_LINE="Spooler Service left stopped by an interrupted operation: starting it again..."
-SEPARATOR=------------------------------------------------------------------------
 FIRST_DLL='C:\windows\system32\QdRk.dll'
-STATUS_WAIT_SECONDS=30
 STOP_BOX_SECONDS=10
 # The worker leaves at its next safe point; the program waits for it a
 # bounded time.
@@ -19,30 +13,15 @@ EXIT_SECONDS=25
 REMOVED_BEFORE_STOP=('printer.Korvex Model 80')
 
 scenario_main() {
-  e2e_hold_wineserver
-  e2e_seed maker canary >/dev/null || { e2e_fail "seeding" "$(cat "$E2E_SCENARIO_DIR/seed.out")"; return 1; }
-  # As on Windows, the spooler runs before the program stops it.
-  (cd "$E2E_CWD" && e2e_wine "$E2E_WINE_TIMEOUT" net start spooler) >/dev/null 2>&1
-  check_service_state "the spooler runs before the program starts" spooler running
-  e2e_start_app_or_fail || return 1
-  ui combo-select "$COMBO" 0
-  ui click "$UNINSTALL_SELECTED" --post
-  if ! ui box-text 10; then
-    e2e_fail "the button asks for confirmation"
-    return 1
-  fi
-  ui box-answer "$BOX_OK"
-
   # The first driver DLL stops the spooler and waits seconds before it
   # deletes the file: close the window inside that wait.
-  e2e_wait_status "$STOPPING_SPOOLER" "$STATUS_WAIT_SECONDS" || return 1
-  e2e_pass "the status line reads \"$STOPPING_SPOOLER\""
+  e2e_uninstall_until_spooler_stops || return 1
   ui close
 
   if ui wait-window "$STOP_CAPTION" "$STOP_BOX_SECONDS" && ui --box "$STOP_CAPTION" box-text 1; then
     check_eq "closing shows the stop notice" "$STOP_TEXT" "$(ui_get box.text)"
     e2e_screenshot stop-notice
-    ui --box "$STOP_CAPTION" box-answer "$BOX_OK"
+    ui --box "$STOP_CAPTION" box-answer "$E2E_IDOK"
   else
     e2e_fail "closing shows a box captioned \"$STOP_CAPTION\""
   fi
@@ -53,8 +32,8 @@ scenario_main() {
     e2e_screenshot still-running
   fi
 
-  check_service_state "the spooler is running afterwards" spooler running
-  check_seeded "the canary is untouched" canary 1
+  check_spooler_running
+  check_canary
   # The first DLL goes only when the notice was answered after the wait; the
   # driver and everything after it stay either way.
   local removed=("${REMOVED_BEFORE_STOP[@]}")
@@ -68,6 +47,6 @@ scenario_main() {
   fi
   check_seeded "the sequence ended at the stop: only the queue is gone" maker 1 "${removed[@]}"
   check_log_in_order "the log records the stop" "Deleted! [$PRINTER]" "$STOPPED_LINE"
-  check_log_lacks "the sequence did not reach its end" "$SEPARATOR"
+  check_log_lacks "the sequence did not reach its end" "$E2E_SEPARATOR"
   check_log_lacks "the driver step was not reached" "Try to delete $PRINTER driver."
 }

@@ -2,8 +2,6 @@
 ACCENTED=$'Korvex Mod\xe8l 80'
 QUOTED_PRINTER="Korvex Model 90"
 QUOTED_DRIVER='Korvex "Q" 90'
-COMBO=1013
-RELOAD=1037
 SEQUENCE_SECONDS=180
 PRINTUI_LOG=drive_c/windows/temp/printui-standin.log
 QUOTE_STORE='korvexq90.inf_amd64_neutral_90909090'
@@ -14,11 +12,6 @@ QUOTE_STORE='korvexq90.inf_amd64_neutral_90909090'
 # complete sequence and after reloads. From the third identical sequence on
 # nothing may be gained.
 FIRST_USE_TOLERANCE=8
-LEFT_BY_DESIGN=(
-  'file.C:\windows\system32\korvex80res.dll'
-  'device.USB\VID_0E7B&PID_0105\KVX80000001'
-  'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
-)
 # The driver with quotes is refused, so it stays, with its store package
 # (no INF in the Windows inf directory names its hardware id).
 LEFT_BY_REFUSAL=(
@@ -42,7 +35,7 @@ record_handles() {
 }
 
 reload_and_wait() {
-  ui click "$RELOAD"
+  ui click "$IDC_RELOAD_LIST"
   ui box-none 1 >/dev/null
 }
 
@@ -61,16 +54,16 @@ run_quoted_sequence() {
   e2e_select_printer "$QUOTED_PRINTER" || { e2e_fail "select $QUOTED_PRINTER"; return 1; }
   e2e_confirm_uninstall || { e2e_fail "the button asks for confirmation"; return 1; }
   e2e_collect_boxes "$SEQUENCE_SECONDS" || e2e_fail "the sequence ends"
-  check_eq "the refused driver is reported with result 45's message" "$(string_table 151)" "$(e2e_boxes_joined)"
+  check_eq "the refused driver is reported with the driver message" "$(string_table IDS_MSG_DRIVER)" "$(e2e_boxes_joined)"
 }
 
 scenario_main() {
   export LC_ALL=C
-  e2e_seed maker-accented quoted-driver canary >/dev/null || { e2e_fail "seeding" "$(cat "$E2E_SCENARIO_DIR/seed.out")"; return 1; }
+  e2e_seed_or_fail maker-accented quoted-driver canary || return 1
   check_seeded "the accented installation is in place" maker-accented 1
   e2e_start_app_or_fail || return 1
 
-  check_ui "both maker printers are listed" combo.count 2 combo "$COMBO"
+  check_ui "both maker printers are listed" combo.count 2 combo "$IDC_PRINTER_COMBO"
   check_contains "the accented name is listed byte for byte" "|$ACCENTED|" "|$(ui_get combo.0)|$(ui_get combo.1)|"
   record_handles "after start"
   reload_and_wait; record_handles "after a first reload"
@@ -97,13 +90,12 @@ scenario_main() {
   e2e_confirm_uninstall || { e2e_fail "the button asks for confirmation"; return 1; }
   check_contains "the confirmation names the accented printer" "\"$ACCENTED\"" "$E2E_CONFIRMATION"
   e2e_collect_boxes "$SEQUENCE_SECONDS" || e2e_fail "the second sequence ends"
-  check_eq "the complete sequence ends with its completion box" "$(string_table 157)" "$(e2e_boxes_joined)"
+  check_eq "the complete sequence ends with its completion box" "$(string_table IDS_UNINSTALL_COMPLETED)" "$(e2e_boxes_joined)"
   record_handles "after the complete sequence"
   reload_and_wait; record_handles "after the complete sequence and a reload"
   reload_and_wait; record_handles "after one more reload"
-  check_service_state "the spooler runs after the sequences" spooler running
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  check_spooler_running "the spooler runs after the sequences"
+  e2e_close_app
 
   echo "    handle counts: ${HANDLES[*]}" >>"${E2E_TRANSCRIPT:-/dev/null}"
   e2e_note "handle counts: ${HANDLES[*]}"
@@ -113,9 +105,9 @@ scenario_main() {
   check_handles "a first complete sequence gains only first-use handles" "${HANDLES[6]}" "${HANDLES[8]}" "$FIRST_USE_TOLERANCE"
   check_handles "reloads after it gain no handles" "${HANDLES[8]}" "${HANDLES[9]}" 0
 
-  check_seeded "the accented installation is gone but what stays by design" maker-accented 0 "${LEFT_BY_DESIGN[@]}"
+  check_seeded "the accented installation is gone but what stays by design" maker-accented 0 "${E2E_MAKER_LEFT_BY_DESIGN[@]}"
   check_seeded "the quoted driver's printer is gone, the driver stays" quoted-driver 0 "${LEFT_BY_REFUSAL[@]}"
-  check_seeded "the canary is untouched" canary 1
+  check_canary
   check_log_line "Deleted! [$ACCENTED]"
   check_log_line "Driver [$ACCENTED] does NOT still exists"
   check_log_line "Try to delete $ACCENTED driver."

@@ -1,6 +1,5 @@
 # Scenario: a hardware id with ..\, a control-panel Path of C:\windows, C:\ or 255 bytes, and a DLL held open delete nothing outside the target
-PRINTER="Korvex Model 80"
-COMBO=1013
+PRINTER=$E2E_PRINTER
 SEQUENCE_SECONDS=180
 CONSOLE_KEY='HKCU\Software\Korvex\QdConsole\App. settings'
 HELD_DLL='C:\windows\system32\QdRk.dll'
@@ -9,9 +8,7 @@ HELD_DLL='C:\windows\system32\QdRk.dll'
 # against 22 s without a held DLL).
 HELD_DLL_MIN_SECONDS=6
 LEFT_BY_DESIGN=(
-  'file.C:\windows\system32\korvex80res.dll'
-  'device.USB\VID_0E7B&PID_0105\KVX80000001'
-  'device.USB\VID_0E7B&PID_0105&MI_00\6&2C3D4E5F&0&0000'
+  "${E2E_MAKER_LEFT_BY_DESIGN[@]}"
   'device.USBPRINT\KORVEXMODEL_80\7&1A2B3C4D&0&USB001'
 )
 # No InfPath could be read, so the backup directories were cleaned instead
@@ -34,15 +31,14 @@ LEFT_BY_REFUSAL=(
 
 
 scenario_main() {
-  e2e_seed maker-climbing-id climbing-values canary system-canary climb-targets >/dev/null ||
-    { e2e_fail "seeding" "$(cat "$E2E_SCENARIO_DIR/seed.out")"; return 1; }
+  e2e_seed_or_fail maker-climbing-id climbing-values canary system-canary climb-targets || return 1
   e2e_reg_set "$CONSOLE_KEY" Path REG_SZ 'C:\windows' || e2e_fail "set Path"
   check_seeded "the installation is in place" maker-climbing-id 1
   e2e_hold "$HELD_DLL" || { e2e_fail "hold $HELD_DLL"; return 1; }
   e2e_start_app_or_fail || return 1
 
-  check_ui "the printer is listed" combo.0 "$PRINTER" combo "$COMBO"
-  ui combo-select "$COMBO" 0
+  check_ui "the printer is listed" combo.0 "$PRINTER" combo "$IDC_PRINTER_COMBO"
+  ui combo-select "$IDC_PRINTER_COMBO" 0
   e2e_confirm_uninstall || { e2e_fail "the button asks for confirmation"; return 1; }
   local started=$SECONDS
   e2e_collect_boxes "$SEQUENCE_SECONDS" || e2e_fail "the sequence ends"
@@ -50,8 +46,8 @@ scenario_main() {
   e2e_note "sequence with a held DLL took $took s"
   check "the sequence took the five attempts on the held DLL ($took s)" test "$took" -ge "$HELD_DLL_MIN_SECONDS"
   check_eq "boxes: the DLL, the refused Path, the list of what stayed" \
-    "$(string_table 158)|$(string_table 154)|$(string_table 156)$HELD_DLL\\r\\n" "$(e2e_boxes_joined)"
-  check_service_state "the spooler runs after the sequence" spooler running
+    "$(string_table IDS_MSG_DLL)|$(string_table IDS_MSG_FILES)|$(string_table IDS_REPORT_HEADING)$HELD_DLL\\r\\n" "$(e2e_boxes_joined)"
+  check_spooler_running "the spooler runs after the sequence"
   e2e_release
 
   check_log_line "File [$HELD_DLL] NOT deleted! Error 32."
@@ -66,7 +62,7 @@ scenario_main() {
   e2e_seed maker-queue-2 >/dev/null || e2e_fail "seeding the second queue"
   e2e_reg_set "$CONSOLE_KEY" Path REG_SZ 'C:\' || e2e_fail "set Path"
   e2e_remove_queue_only "Korvex Model 80 (2)"
-  check_eq "the refused drive root is reported" "$(string_table 154)" "$(e2e_boxes_joined)"
+  check_eq "the refused drive root is reported" "$(string_table IDS_MSG_FILES)" "$(e2e_boxes_joined)"
   check_log_line "Directory [C:\\] NOT deleted: it is a drive root."
 
   # 255 bytes that would name the canary tree if cut to the read buffer.
@@ -75,12 +71,11 @@ scenario_main() {
   e2e_seed maker-queue-3 >/dev/null || e2e_fail "seeding the third queue"
   e2e_reg_set "$CONSOLE_KEY" Path REG_SZ "$long" || e2e_fail "set Path"
   e2e_remove_queue_only "Korvex Model 80 (3)"
-  check_eq "a Path that cannot be read counts as no application" "$(string_table 157)" "$(e2e_boxes_joined)"
+  check_eq "a Path that cannot be read counts as no application" "$(string_table IDS_UNINSTALL_COMPLETED)" "$(e2e_boxes_joined)"
   check_log_line "Impossible read from [HKEY_CURRENT_USER\\Software\\Korvex\\QdConsole\\App. settings\\Path] key. Probably software is not installed"
-  ui close
-  e2e_wait_app_exit || e2e_fail "the program ends when closed"
+  e2e_close_app
 
   check_seeded "the system folders' canaries are untouched" system-canary 1
-  check_seeded "the canary is untouched" canary 1
+  check_canary
   check "system32 is intact" test -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll"
 }

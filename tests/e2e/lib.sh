@@ -749,6 +749,13 @@ e2e_begin() {
   e2e_start_app_or_fail
 }
 
+# The opening of the scenarios of the advanced settings: a maker
+# installation, services that outlive the program, the settings shown.
+e2e_begin_advanced() {
+  e2e_begin --hold maker canary || return 1
+  ui click "$IDC_ADVANCED_TOGGLE"
+}
+
 # The usual ending: the window closed, the program gone.
 e2e_close_app() {
   ui close

@@ -20,16 +20,11 @@
 #include <string>
 #include <vector>
 
+#include "tool_common.h"
 #include "uiprobe_shared.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitNotFound = 1;
-constexpr int kExitUsage = 2;
-
-constexpr DWORD kPollMs = 100;
-constexpr DWORD kMsPerSecond = 1000;
 constexpr UINT kSendTimeoutMs = 5000;
 constexpr double kDefaultBoxWaitSeconds = 5.0;
 // A box is found as soon as its window exists; its text follows a moment later.
@@ -640,29 +635,34 @@ int CmdBoxGone(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-// Any top-level window by exact caption, e.g. the About box.
-int CmdDialogText(const std::vector<std::string>& args) {
-  if (args.size() < 2) return kExitUsage;
-  HWND dialog = FindTopLevel(args[0]);
-  if (!dialog) {
-    Print("error", "window not found");
-    return kExitNotFound;
+// Control args[1] of any top-level window captioned exactly args[0], e.g. the
+// About box; null, with the exit status in *status, when either is missing.
+HWND DialogControl(const std::vector<std::string>& args, HWND* dialog, int* status) {
+  if (args.size() < 2) {
+    *status = kExitUsage;
+    return nullptr;
   }
-  HWND control = Control(dialog, ParseId(args[1].c_str()));
-  if (!control) return kExitNotFound;
+  *dialog = FindTopLevel(args[0]);
+  if (!*dialog) Print("error", "window not found");
+  HWND control = *dialog ? Control(*dialog, ParseId(args[1].c_str())) : nullptr;
+  *status = control ? kExitOk : kExitNotFound;
+  return control;
+}
+
+int CmdDialogText(const std::vector<std::string>& args) {
+  HWND dialog = nullptr;
+  int status = kExitOk;
+  HWND control = DialogControl(args, &dialog, &status);
+  if (!control) return status;
   Print("text", WindowText(control));
   return kExitOk;
 }
 
 int CmdDialogClick(const std::vector<std::string>& args) {
-  if (args.size() < 2) return kExitUsage;
-  HWND dialog = FindTopLevel(args[0]);
-  if (!dialog) {
-    Print("error", "window not found");
-    return kExitNotFound;
-  }
-  HWND control = Control(dialog, ParseId(args[1].c_str()));
-  if (!control) return kExitNotFound;
+  HWND dialog = nullptr;
+  int status = kExitOk;
+  HWND control = DialogControl(args, &dialog, &status);
+  if (!control) return status;
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED), reinterpret_cast<LPARAM>(control));
   Print("clicked", args[1]);
   return kExitOk;

@@ -17,7 +17,10 @@ scenario_main() {
 
   ui key F1
   check_box "F1 shows a message box captioned \"$E2E_APP_NAME\" with the manual's name" "$EXPECTED_BOX" help-box
-  check_eq "the box is the string table's IDS_HELP_NOT_FOUND" "$(string_table IDS_HELP_NOT_FOUND)" "$EXPECTED_BOX"
+  local template
+  template=$(string_table IDS_HELP_NOT_FOUND)
+  check_eq "the box is the string table's \"help file not found\" with the manual's name" \
+    "${template/\%s/$HELP_FILE}" "$EXPECTED_BOX"
   check_log_line "$EXPECTED_LOG"
   check_eq "F1 wrote one help-file line" 1 "$(help_lines)"
 

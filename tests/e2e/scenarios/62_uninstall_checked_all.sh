@@ -3,8 +3,7 @@ PRINTER=$E2E_PRINTER
 CONFIRM_TEXT='You are going to uninstall "VOMUUSB" service, "Korvex Model 80" printer and related system components.\r\nClose all printer windows and all driver property panels before continue.\r\nContinue?'
 
 scenario_main() {
-  e2e_begin --hold maker canary || return 1
-  ui click "$IDC_ADVANCED_TOGGLE"
+  e2e_begin_advanced || return 1
   check_ui "one printer: \"Selected printer\" is checked" checked 1 state "$IDC_CHECK_PRINTER"
   check_ui "one printer: \"Driver of selected printer\" is checked" checked 1 state "$IDC_CHECK_DRIVER"
   check_ui "one printer: \"Force VOMUUSB uninstall\" is checked" checked 1 state "$IDC_CHECK_PORT_SERVICE"

@@ -7,8 +7,7 @@ CONFIRM_TEXT='You are going to uninstall "VOMUUSB" service.\r\nContinue?'
 REMOVED=("${E2E_MAKER_PORT_SERVICE[@]}" "${E2E_MAKER_PRODUCT_KEYS[@]}" "${E2E_MAKER_CONSOLE[@]}")
 
 scenario_main() {
-  e2e_begin --hold maker canary || return 1
-  ui click "$IDC_ADVANCED_TOGGLE"
+  e2e_begin_advanced || return 1
   ui click "$IDC_CHECK_PRINTER"
   check_ui "unchecking \"Selected printer\" unchecks the driver too" checked 0 state "$IDC_CHECK_DRIVER"
   check_ui "\"Force VOMUUSB uninstall\" stays checked" checked 1 state "$IDC_CHECK_PORT_SERVICE"

@@ -5,8 +5,7 @@ PRINTER=$E2E_PRINTER
 KEPT=("${E2E_MAKER_LEFT_BY_DESIGN[@]}" "${E2E_MAKER_PORT_SERVICE[@]}")
 
 scenario_main() {
-  e2e_begin --hold maker canary || return 1
-  ui click "$IDC_ADVANCED_TOGGLE"
+  e2e_begin_advanced || return 1
   ui click "$IDC_CHECK_PORT_SERVICE"
   check_ui "\"Force VOMUUSB uninstall\" is unchecked" checked 0 state "$IDC_CHECK_PORT_SERVICE"
   check_ui "\"Selected printer\" stays checked" checked 1 state "$IDC_CHECK_PRINTER"

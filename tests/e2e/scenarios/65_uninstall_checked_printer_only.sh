@@ -3,8 +3,7 @@ PRINTER=$E2E_PRINTER
 REMOVED=('printer.Korvex Model 80' "${E2E_MAKER_PRODUCT_KEYS[@]}" "${E2E_MAKER_CONSOLE[@]}")
 
 scenario_main() {
-  e2e_begin --hold maker canary || return 1
-  ui click "$IDC_ADVANCED_TOGGLE"
+  e2e_begin_advanced || return 1
   ui click "$IDC_CHECK_DRIVER"
   check_ui "\"Selected printer\" stays checked" checked 1 state "$IDC_CHECK_PRINTER"
   check_ui "\"Selected printer\" is enabled" enabled 1 state "$IDC_CHECK_PRINTER"

@@ -19,14 +19,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "../tool_common.h"
+
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 constexpr double kDefaultSeconds = 120.0;
-constexpr DWORD kPollMs = 100;
-constexpr DWORD kMsPerSecond = 1000;
 constexpr const char* kDefaultStopSuffix = ".release";
 
 class FileHandle {

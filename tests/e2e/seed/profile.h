@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace seed {
@@ -72,6 +73,52 @@ struct Profile {
   std::vector<FileSpec> files;
   std::vector<KeySpec> keys;
 };
+
+// Helpers the profile groups share (profile_build.cpp).
+
+// A string that lives as long as the program: the specs hold pointers, and
+// generated texts must outlive the profile built from them.
+const char* Keep(std::string text);
+
+// A new profile with its name and description, to be filled in.
+Profile NewProfile(const char* name, const char* description);
+
+// A copy of base under another name, to be changed by the caller.
+Profile Variant(Profile base, const char* name, const char* description);
+
+// A maker printer's composite USB device: the device itself, interface 0
+// with the printer (and below it the USBPRINT entry of the printer's port),
+// interface 1 with the maker's port service.
+struct CompositeUsbPrinter {
+  const char* productId;      // "0105"
+  const char* serial;         // "KVX80000001"
+  const char* devicePrefix;   // the device's ParentIdPrefix, "6&2c3d4e5f&0"
+  const char* printerPrefix;  // interface 0's ParentIdPrefix, "7&1a2b3c4d&0"
+  const char* model;          // "80" in USBPRINT\KorvexModel_80
+  const char* port;           // "USB001"
+};
+void AddCompositeUsbPrinter(Profile& p, const CompositeUsbPrinter& device);
+
+// The keys the maker's products keep per printer, in both hives:
+// SOFTWARE\QD\<product>\<printer> with one value each.
+struct ProductValue {
+  const char* product;  // "QdRk"
+  const char* value;
+  const char* data;
+};
+void AddProductKeys(Profile& p, const char* printer, const std::vector<ProductValue>& values);
+
+// A driver package as installed: the INF (and, given its text, the PNF) in
+// the Windows inf directory under its oem name, the package's INF in the
+// driver store, and the store's index entry between them.
+struct DriverPackage {
+  const char* oemName;    // "oem12"
+  const char* storeInf;   // the full path in the driver store
+  const char* installedText;
+  const char* storeText;
+  const char* pnfText;    // null: no PNF file
+};
+void AddDriverPackage(Profile& p, const DriverPackage& package);
 
 // Profiles by group; seed.exe offers them all. A group lives in its own file.
 Profile MakerProfile();

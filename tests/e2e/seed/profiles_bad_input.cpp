@@ -6,7 +6,6 @@
 // The profiles whose names end in "-values" only overwrite values of
 // installations laid down before them (seed.exe install runs the profiles in
 // the order given), as a damaged or hostile installer would leave them.
-#include <deque>
 #include <string>
 
 #include "profile.h"
@@ -37,14 +36,6 @@ std::string Padded(const std::string& text, char pad, DWORD bytes) {
   return out;
 }
 
-// Storage for generated value data: KeySpec holds pointers, so the strings
-// must live as long as the program (a deque never moves its elements).
-const char* Keep(std::string text) {
-  static std::deque<std::string> store;
-  store.push_back(std::move(text));
-  return store.back().c_str();
-}
-
 std::string DriverKey(const char* driver) { return std::string(kDriversKey) + "\\" + driver; }
 
 std::string PrinterSoftwareKey(const char* printer, const char* subkey) {
@@ -71,9 +62,7 @@ const char* const kModel82 = "Korvex Model 82";  // Manufacturer of 254 bytes: l
 const char* const kModel83 = "Korvex Model 83";  // Manufacturer of 255 bytes: not listed
 
 Profile OddMakersProfile() {
-  Profile p;
-  p.name = "odd-makers";
-  p.description = "three more Korvex file-port printers whose driver Manufacturer is binary, 254 bytes or 255 bytes";
+  Profile p = NewProfile("odd-makers", "three more Korvex file-port printers whose driver Manufacturer is binary, 254 bytes or 255 bytes");
   const char* fits = Keep(Padded("Korvex", ' ', kFitsReadBuffer));
   const char* fills = Keep(Padded("Korvex", ' ', kFillsReadBuffer));
   p.printers.push_back({kModel81, kModel81, "Korvex", "USBPRINT\\KorvexModel_81", "C:\\windows\\inf\\korvex81.inf", "FILE:",
@@ -87,9 +76,7 @@ Profile OddMakersProfile() {
 
 // Overwrites values of "maker" and "odd-makers".
 Profile BadValuesProfile() {
-  Profile p;
-  p.name = "bad-values";
-  p.description = "overwrites values of maker and odd-makers with wrong types and lengths at the 255-byte limit";
+  Profile p = NewProfile("bad-values", "overwrites values of maker and odd-makers with wrong types and lengths at the 255-byte limit");
   // The maker printer: an InfPath of exactly 254 bytes still names its store
   // folder; forms, ParentIdPrefix and SymbolicName that cannot be read.
   const std::string storeDir = std::string(kStoreRepository) + kModel80Store + "\\";
@@ -120,9 +107,8 @@ Profile BadValuesProfile() {
 const char* const kModelAccent = "Korvex Mod\xe8l 80";
 
 Profile AccentedMakerProfile() {
-  Profile p = MakerProfile();
-  p.name = "maker-accented";
-  p.description = "the maker installation with printer and driver named \"Korvex Mod\xe8l 80\" (code page 1252)";
+  Profile p = Variant(MakerProfile(), "maker-accented",
+                      "the maker installation with printer and driver named \"Korvex Mod\xe8l 80\" (code page 1252)");
   p.printers[0].printer = kModelAccent;
   p.printers[0].driver = kModelAccent;
   for (KeySpec& key : p.keys) {
@@ -140,9 +126,7 @@ const char* const kQuoteDriver = "Korvex \"Q\" 90";
 const char* const kQuoteStore = "korvexq90.inf_amd64_neutral_90909090";
 
 Profile QuotedDriverProfile() {
-  Profile p;
-  p.name = "quoted-driver";
-  p.description = "a Korvex file-port printer whose driver is named Korvex \"Q\" 90";
+  Profile p = NewProfile("quoted-driver", "a Korvex file-port printer whose driver is named Korvex \"Q\" 90");
   const std::string storeInf = std::string(kStoreRepository) + kQuoteStore + "\\korvexq90.inf";
   p.printers.push_back({kModelQuote, kQuoteDriver, "Korvex", "USBPRINT\\KorvexQ_90", Keep(storeInf), "FILE:", nullptr,
                         {"Q90x50mm"}, {"QdNetVu.dll"}});
@@ -151,18 +135,13 @@ Profile QuotedDriverProfile() {
       {Keep(std::string("C:\\windows\\System32\\DriverStore\\Temp\\") + kQuoteStore + "\\korvexq90.inf"), "temporary copy"},
       {Keep(std::string("C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\") + kQuoteStore + ".cab"), "cabinet"},
   };
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 90", "Port", "FILE:"});
-  }
+  AddProductKeys(p, kModelQuote, {{"QdRk", "Port", "FILE:"}});
   return p;
 }
 
 // Files in the system's own folders that no removal may touch.
 Profile SystemCanaryProfile() {
-  Profile p;
-  p.name = "system-canary";
-  p.description = "canary files in the drive root, the Windows directory and system32";
+  Profile p = NewProfile("system-canary", "canary files in the drive root, the Windows directory and system32");
   p.files = {
       {"C:\\canary-root.txt", "canary"},
       {"C:\\windows\\keep-me.txt", "canary"},
@@ -174,9 +153,7 @@ Profile SystemCanaryProfile() {
 // Another queue of the maker's driver, so that a removal that leaves the
 // driver can be repeated with a single listed printer.
 Profile QueueProfile(const char* name, const char* printer) {
-  Profile p;
-  p.name = name;
-  p.description = "one more file-port queue of the maker's driver";
+  Profile p = NewProfile(name, "one more file-port queue of the maker's driver");
   p.printers.push_back({printer, kModel80, "Korvex", kModel80HardwareId,
                         "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
                         "FILE:", nullptr, {"A4"}, {}});
@@ -189,9 +166,8 @@ Profile QueueProfile(const char* name, const char* printer) {
 const char* const kClimbingId = "USB\\VID_0E7B&PID_0105&MI_00\\..\\..\\canary";
 
 Profile ClimbingIdProfile() {
-  Profile p = MakerProfile();
-  p.name = "maker-climbing-id";
-  p.description = "the maker installation with the hardware id USB\\VID_0E7B&PID_0105&MI_00\\..\\..\\canary and backups";
+  Profile p = Variant(MakerProfile(), "maker-climbing-id",
+                      "the maker installation with the hardware id USB\\VID_0E7B&PID_0105&MI_00\\..\\..\\canary and backups");
   p.printers[0].hardwareId = kClimbingId;
   const std::string infLine = std::string("\"Korvex Model 80\" = Model80, ") + kClimbingId + "\r\n";
   for (FileSpec& file : p.files) {
@@ -208,9 +184,7 @@ Profile ClimbingIdProfile() {
 
 // Where the climbing id would lead if it were used as a path.
 Profile ClimbTargetsProfile() {
-  Profile p;
-  p.name = "climb-targets";
-  p.description = "canary directories where the climbing hardware id would lead, and another DRVSTORE backup";
+  Profile p = NewProfile("climb-targets", "canary directories where the climbing hardware id would lead, and another DRVSTORE backup");
   p.files = {
       {"C:\\windows\\system32\\spool\\drivers\\canary\\keep.txt", "canary"},
       {"C:\\windows\\system32\\spool\\drivers\\x64\\canary\\keep.txt", "canary"},
@@ -221,9 +195,7 @@ Profile ClimbTargetsProfile() {
 }
 
 Profile ClimbingValuesProfile() {
-  Profile p;
-  p.name = "climbing-values";
-  p.description = "overwrites the InfPath of maker-climbing-id with a DWORD";
+  Profile p = NewProfile("climbing-values", "overwrites the InfPath of maker-climbing-id with a DWORD");
   p.keys.push_back(Value(DriverKey(kModel80), "InfPath", DwordData(kSomeDword), REG_DWORD, sizeof(DWORD)));
   return p;
 }

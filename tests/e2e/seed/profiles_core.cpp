@@ -11,55 +11,37 @@ const char* const kModel80 = "Korvex Model 80";
 const char* const kModel80Store = "korvex80.inf_amd64_neutral_4f3e2d1c";
 
 Profile MakerProfile() {
-  Profile p;
-  p.name = "maker";
-  p.description = "one Korvex USB printer with its driver, port service, INF files, DLLs and product keys";
+  Profile p = NewProfile("maker", "one Korvex USB printer with its driver, port service, INF files, DLLs and product keys");
   p.printers.push_back({kModel80, kModel80, "Korvex", "USB\\VID_0E7B&PID_0105&MI_00",
                         "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
                         "USB001", "USBPRINT\\KORVEXMODEL_80\\7&1A2B3C4D&0&USB001",
                         {"Model 80x200mm", "Model 80x100mm", "A4"},
                         {"QdRk.dll", "QdVuRk.dll", "QdRkTx.dll", "korvex80res.dll"}});
-  p.devices = {
-      {"USB\\VID_0E7B&PID_0105\\KVX80000001", "USB\\VID_0E7B&PID_0105", "usbccgp", "6&2c3d4e5f&0",
-       "\\??\\USB#VID_0E7B&PID_0105#KVX80000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
-      {"USB\\VID_0E7B&PID_0105&MI_00\\6&2C3D4E5F&0&0000", "USB\\VID_0E7B&PID_0105&MI_00", "usbprint", "7&1a2b3c4d&0",
-       nullptr},
-      {"USB\\VID_0E7B&PID_0105&MI_01\\6&2C3D4E5F&0&0001", "USB\\VID_0E7B&PID_0105&MI_01", "VomuUsb", nullptr, nullptr},
-      {"USBPRINT\\KORVEXMODEL_80\\7&1A2B3C4D&0&USB001", "USBPRINT\\KorvexModel_80", "", nullptr, nullptr},
-  };
-  p.storeIndex = {
-      {"oem12.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf"},
-      {"oem13.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf"},
-  };
+  AddCompositeUsbPrinter(p, {"0105", "KVX80000001", "6&2c3d4e5f&0", "7&1a2b3c4d&0", "80", "USB001"});
   p.services = {{"VomuUsb", "Korvex USB printing port", "\\SystemRoot\\system32\\drivers\\VOMUUSB.sys"}};
-  p.files = {
-      {"C:\\windows\\system32\\drivers\\VOMUUSB.sys", "maker port driver"},
-      {"C:\\windows\\inf\\oem12.inf",
-       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
-       "\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
-      {"C:\\windows\\inf\\oem12.pnf", "precompiled oem12"},
-      {"C:\\windows\\inf\\oem13.inf",
-       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=USB\r\nProvider=Korvex\r\n[Korvex]\r\n"
-       "\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n"},
-      {"C:\\windows\\inf\\oem13.pnf", "precompiled oem13"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
-       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n"},
+  p.files = {{"C:\\windows\\system32\\drivers\\VOMUUSB.sys", "maker port driver"}};
+  AddDriverPackage(p, {"oem12",
+                       "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
+                       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
+                       "\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n",
+                       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80\" = Model80, USB\\VID_0E7B&PID_0105&MI_00\r\n",
+                       "precompiled oem12"});
+  AddDriverPackage(p, {"oem13",
+                       "C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf",
+                       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=USB\r\nProvider=Korvex\r\n[Korvex]\r\n"
+                       "\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n",
+                       "[Version]\r\nProvider=Korvex\r\n\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n",
+                       "precompiled oem13"});
+  p.files.insert(p.files.end(), {
       {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvexmodel80.gpd",
        "*GPDSpecVersion: \"1.0\"\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_neutral_0a1b2c3d\\vomuusb.inf",
-       "[Version]\r\nProvider=Korvex\r\n\"Korvex USB printing port\" = VomuUsb, USB\\VID_0E7B&PID_0105&MI_01\r\n"},
       {"C:\\windows\\System32\\DriverStore\\Temp\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf", "temporary copy"},
       {"C:\\windows\\System32\\DriverStore\\Temp\\korvex80.inf_amd64_neutral_4f3e2d1c\\sub\\korvex80.gpd", "temporary copy"},
       {"C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\korvex80.inf_amd64_neutral_4f3e2d1c.cab", "cabinet"},
       {"C:\\Program Files\\Korvex\\QdConsole\\QdConsole.exe", "control panel application"},
       {"C:\\Program Files\\Korvex\\QdConsole\\lang\\en.txt", "control panel texts"},
-  };
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 80", "Port", "USB001"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 80", "Mode", "1"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkDriverInfo\\Korvex Model 80", "Version", "1.0"});
-  }
+  });
+  AddProductKeys(p, kModel80, {{"QdRk", "Port", "USB001"}, {"QdRkTx", "Mode", "1"}, {"QdRkDriverInfo", "Version", "1.0"}});
   p.keys.push_back({HKEY_CURRENT_USER, "HKCU", "Software\\Korvex\\QdConsole\\App. settings", "Path",
                     "C:\\Program Files\\Korvex\\QdConsole"});
   return p;
@@ -69,9 +51,7 @@ Profile MakerProfile() {
 // DLL, INF file, USB device and keys, another printer's product key, and a
 // tree of plain files.
 Profile CanaryProfile() {
-  Profile p;
-  p.name = "canary";
-  p.description = "another vendor's printer, files, device and keys that a removal must leave alone";
+  Profile p = NewProfile("canary", "another vendor's printer, files, device and keys that a removal must leave alone");
   p.printers.push_back({"Office Laser", "Generic Office Laser", "Generic", "USBPRINT\\GenericOffice_Laser",
                         "C:\\windows\\inf\\ntprint.inf", "FILE:", nullptr, {"Letter", "A4"}, {"genres.dll"}});
   p.devices = {{"USB\\VID_1234&PID_0001\\GEN0001", "USB\\VID_1234&PID_0001", "usbprint", "6&11111111&0",
@@ -94,9 +74,7 @@ Profile CanaryProfile() {
 // that is no longer installed (a printer: its product id begins with 01), and
 // another maker device that is no printer.
 Profile OrphansProfile() {
-  Profile p;
-  p.name = "orphans";
-  p.description = "leftover USB device entries of the maker: an uninstalled printer model and a non-printer device";
+  Profile p = NewProfile("orphans", "leftover USB device entries of the maker: an uninstalled printer model and a non-printer device");
   p.devices = {
       {"USB\\VID_0E7B&PID_0177\\KVX77000001", "USB\\VID_0E7B&PID_0177", "usbprint", "6&77777777&0",
        "\\??\\USB#VID_0E7B&PID_0177#KVX77000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},

@@ -10,7 +10,8 @@ namespace seed {
 
 namespace {
 
-constexpr const char* kRepository = "C:\\windows\\System32\\DriverStore\\FileRepository\\";
+// What another vendor's packages hold in the store: nothing of the maker's.
+constexpr const char* kOtherStoreInf = "[Version]\r\nProvider=Other\r\n";
 
 // INF files as driver packages often ship them: UTF-16, little-endian, with
 // a byte-order mark.
@@ -26,74 +27,50 @@ std::string Utf16Le(const std::string& text) {
 // A second model whose hardware id continues the maker's Model 80 id: its INF
 // file names Model 80's id only as the start of its own.
 Profile PrefixModelProfile() {
-  Profile p;
-  p.name = "prefixmodel";
-  p.description = "\"Korvex Model 80 Plus\", whose hardware id begins with Model 80's (seed after maker)";
+  Profile p = NewProfile("prefixmodel", "\"Korvex Model 80 Plus\", whose hardware id begins with Model 80's (seed after maker)");
   p.printers.push_back({"Korvex Model 80 Plus", "Korvex Model 80 Plus", "Korvex",
                         "USB\\VID_0E7B&PID_0105&MI_00&REV_0200",
                         "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80plus.inf_amd64_neutral_6b7c8d9e\\korvex80plus.inf",
                         "FILE:", nullptr, {"A4"}, {"korvex80plusres.dll"}});
-  p.storeIndex = {{"oem15.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80plus.inf_amd64_neutral_6b7c8d9e\\korvex80plus.inf"}};
-  p.files = {
-      {"C:\\windows\\inf\\oem15.inf",
-       "[Version]\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
-       "\"Korvex Model 80 Plus\" = Model80Plus, USB\\VID_0E7B&PID_0105&MI_00&REV_0200\r\n"},
-      {"C:\\windows\\inf\\oem15.pnf", "precompiled oem15"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80plus.inf_amd64_neutral_6b7c8d9e\\korvex80plus.inf",
-       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80 Plus\" = Model80Plus, USB\\VID_0E7B&PID_0105&MI_00&REV_0200\r\n"},
-  };
+  AddDriverPackage(p, {"oem15", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80plus.inf_amd64_neutral_6b7c8d9e\\korvex80plus.inf",
+                       "[Version]\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
+                       "\"Korvex Model 80 Plus\" = Model80Plus, USB\\VID_0E7B&PID_0105&MI_00&REV_0200\r\n",
+                       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 80 Plus\" = Model80Plus, USB\\VID_0E7B&PID_0105&MI_00&REV_0200\r\n",
+                       "precompiled oem15"});
   return p;
 }
 
 // Other products' INF files that name Model 80's id only inside a longer
 // token or in a comment, each with its package in the store.
 Profile DecoyInfProfile() {
-  Profile p;
-  p.name = "decoys";
-  p.description = "other products' INF files naming Model 80's id only inside longer ids or in comments";
-  p.storeIndex = {
-      {"oem16.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\dock16.inf_amd64_neutral_16161616\\dock16.inf"},
-      {"oem17.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\note17.inf_amd64_neutral_17171717\\note17.inf"},
-  };
-  p.files = {
-      {"C:\\windows\\inf\\oem16.inf",
-       "[Version]\r\nClass=USB\r\nProvider=Other\r\n[Other]\r\n"
-       "\"Dock\" = Dock, DOCK_USB\\VID_0E7B&PID_0105&MI_00, USB\\VID_0E7B&PID_0105&MI_00.1\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\dock16.inf_amd64_neutral_16161616\\dock16.inf",
-       "[Version]\r\nProvider=Other\r\n"},
-      {"C:\\windows\\inf\\oem17.inf",
-       "[Version]\r\nClass=Printer\r\nProvider=Other\r\n[Other]\r\n"
-       "\"Note\" = Note, USB\\VID_1234&PID_0017 ; replaces USB\\VID_0E7B&PID_0105&MI_00\r\n"
-       "; USB\\VID_0E7B&PID_0105&MI_00 is no longer supported\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\note17.inf_amd64_neutral_17171717\\note17.inf",
-       "[Version]\r\nProvider=Other\r\n"},
-  };
+  Profile p = NewProfile("decoys", "other products' INF files naming Model 80's id only inside longer ids or in comments");
+  AddDriverPackage(p, {"oem16", "C:\\windows\\System32\\DriverStore\\FileRepository\\dock16.inf_amd64_neutral_16161616\\dock16.inf",
+                       "[Version]\r\nClass=USB\r\nProvider=Other\r\n[Other]\r\n"
+                       "\"Dock\" = Dock, DOCK_USB\\VID_0E7B&PID_0105&MI_00, USB\\VID_0E7B&PID_0105&MI_00.1\r\n",
+                       kOtherStoreInf, nullptr});
+  AddDriverPackage(p, {"oem17", "C:\\windows\\System32\\DriverStore\\FileRepository\\note17.inf_amd64_neutral_17171717\\note17.inf",
+                       "[Version]\r\nClass=Printer\r\nProvider=Other\r\n[Other]\r\n"
+                       "\"Note\" = Note, USB\\VID_1234&PID_0017 ; replaces USB\\VID_0E7B&PID_0105&MI_00\r\n"
+                       "; USB\\VID_0E7B&PID_0105&MI_00 is no longer supported\r\n",
+                       kOtherStoreInf, nullptr});
   return p;
 }
 
 // Another vendor's composite device whose product id is the maker's vendor
 // id, with an INF file for its interface 1.
 Profile ProductIdProfile() {
-  Profile p;
-  p.name = "pid0e7b";
-  p.description = "another vendor's device and INF file with product id 0E7B (USB\\VID_1A2B&PID_0E7B&MI_01)";
+  Profile p = NewProfile("pid0e7b", "another vendor's device and INF file with product id 0E7B (USB\\VID_1A2B&PID_0E7B&MI_01)");
   p.devices = {{"USB\\VID_1A2B&PID_0E7B&MI_01\\6&1A2B0E7B&0&0001", "USB\\VID_1A2B&PID_0E7B&MI_01", "VomuUsb",
                 nullptr, nullptr}};
-  p.storeIndex = {{"oem18.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\dockport.inf_amd64_neutral_18181818\\dockport.inf"}};
-  p.files = {
-      {"C:\\windows\\inf\\oem18.inf",
-       "[Version]\r\nClass=USB\r\nProvider=Other\r\n[Other]\r\n\"Dock port\" = DockPort, USB\\VID_1A2B&PID_0E7B&MI_01\r\n"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\dockport.inf_amd64_neutral_18181818\\dockport.inf",
-       "[Version]\r\nProvider=Other\r\n"},
-  };
+  AddDriverPackage(p, {"oem18", "C:\\windows\\System32\\DriverStore\\FileRepository\\dockport.inf_amd64_neutral_18181818\\dockport.inf",
+                       "[Version]\r\nClass=USB\r\nProvider=Other\r\n[Other]\r\n\"Dock port\" = DockPort, USB\\VID_1A2B&PID_0E7B&MI_01\r\n",
+                       kOtherStoreInf, nullptr});
   return p;
 }
 
 // Model 80's installed INF file stored as UTF-16 text (seed after maker).
 Profile Utf16InfProfile() {
-  Profile p;
-  p.name = "utf16inf";
-  p.description = "Model 80's installed INF file oem12.inf as UTF-16 text (seed after maker)";
+  Profile p = NewProfile("utf16inf", "Model 80's installed INF file oem12.inf as UTF-16 text (seed after maker)");
   static const std::string content = Utf16Le(
       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
       "\"Korvex Model 80\" = Model80, usb\\vid_0e7b&pid_0105&mi_00\r\n");
@@ -105,9 +82,7 @@ Profile Utf16InfProfile() {
 // backup directory name would be the spooler's version directory 3, and the
 // id is too short to tell its INF files from other products'.
 Profile SpoolerNameProfile() {
-  Profile p;
-  p.name = "spoolername";
-  p.description = "\"Korvex Model 3\" with hardware id USBPRINT\\3, next to files of the spooler's directory 3";
+  Profile p = NewProfile("spoolername", "\"Korvex Model 3\" with hardware id USBPRINT\\3, next to files of the spooler's directory 3");
   p.printers.push_back({"Korvex Model 3", "Korvex Model 3", "Korvex", "USBPRINT\\3",
                         "C:\\windows\\inf\\oem30.inf", "FILE:", nullptr, {"A4"}, {"korvex3res.dll"}});
   p.files = {

@@ -10,7 +10,6 @@
 // minutes under Wine. "seed.exe count-devices" shows that SetupAPI still
 // enumerates them.
 #include <cstdio>
-#include <deque>
 #include <string>
 
 #include "profile.h"
@@ -39,13 +38,6 @@ constexpr unsigned kStaleUniqueBase = 0x5D000000;
 constexpr unsigned kOtherUniqueBase = 0x60000000;
 constexpr const char* kUnknownClassGuid = "{4d36e97e-e325-11ce-bfc1-08002be10318}";
 constexpr const char* kUsbDeviceInterface = "{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-
-// The profile's texts outlive the Profile, which holds only pointers.
-const char* Keep(const std::string& s) {
-  static std::deque<std::string> arena;
-  arena.push_back(s);
-  return arena.back().c_str();
-}
 
 template <typename... Args>
 std::string Printf(const char* format, Args... args) {

@@ -16,9 +16,7 @@ const char* const kModel80Second = "Korvex Model 80 Office";
 // spooler's driver directory, and a backup below DRVSTORE whose INF names the
 // hardware id. The other DRVSTORE directory belongs to somebody else.
 Profile BackupProfile() {
-  Profile p;
-  p.name = "backup";
-  p.description = "the NT 5 driver backup directories of Korvex Model 80 next to another vendor's DRVSTORE backup";
+  Profile p = NewProfile("backup", "the NT 5 driver backup directories of Korvex Model 80 next to another vendor's DRVSTORE backup");
   p.files = {
       {"C:\\windows\\system32\\spool\\drivers\\x64\\vid_0e7b_pid_0105_mi_00\\korvexmodel80.gpd", "backup copy"},
       {"C:\\windows\\system32\\spool\\drivers\\x64\\vid_0e7b_pid_0105_mi_00\\sub\\korvex80.dll", "backup copy"},
@@ -32,20 +30,14 @@ Profile BackupProfile() {
 }
 
 Profile SharedDriverProfile() {
-  Profile p;
-  p.name = "shared";
-  p.description = "a second queue \"Korvex Model 80 Office\" of the maker's driver (seed after maker)";
+  Profile p = NewProfile("shared", "a second queue \"Korvex Model 80 Office\" of the maker's driver (seed after maker)");
   // The driver is added again with the maker's own files, so that its
   // dependent files stay what the maker profile gave it.
   p.printers.push_back({kModel80Second, kModel80, "Korvex", "USB\\VID_0E7B&PID_0105&MI_00",
                         "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex80.inf_amd64_neutral_4f3e2d1c\\korvex80.inf",
                         "USB001", nullptr, {"Model 80x200mm", "Model 80x100mm", "A4"},
                         {"QdRk.dll", "QdVuRk.dll", "QdRkTx.dll", "korvex80res.dll"}});
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 80 Office", "Port", "USB001"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 80 Office", "Mode", "1"});
-  }
+  AddProductKeys(p, kModel80Second, {{"QdRk", "Port", "USB001"}, {"QdRkTx", "Mode", "1"}});
   return p;
 }
 
@@ -53,40 +45,22 @@ Profile SharedDriverProfile() {
 // device, whose interface 1 also runs the port service: removing either
 // printer must keep the port service and the DLLs the other still uses.
 Profile SecondModelProfile() {
-  Profile p;
-  p.name = "second";
-  p.description = "a second Korvex USB printer \"Korvex Model 58\" on its own driver, sharing the port service";
+  Profile p = NewProfile("second", "a second Korvex USB printer \"Korvex Model 58\" on its own driver, sharing the port service");
   p.printers.push_back({"Korvex Model 58", "Korvex Model 58", "Korvex", "USB\\VID_0E7B&PID_0106&MI_00",
                         "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf",
                         "USB002", "USBPRINT\\KORVEXMODEL_58\\7&5E6F7A8B&0&USB002",
                         {"Model 58x100mm", "A4"},
                         {"QdRk.dll", "QdRkTx.dll", "korvex58res.dll"}});
-  p.devices = {
-      {"USB\\VID_0E7B&PID_0106\\KVX58000001", "USB\\VID_0E7B&PID_0106", "usbccgp", "6&3d4e5f60&0",
-       "\\??\\USB#VID_0E7B&PID_0106#KVX58000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}"},
-      {"USB\\VID_0E7B&PID_0106&MI_00\\6&3D4E5F60&0&0000", "USB\\VID_0E7B&PID_0106&MI_00", "usbprint", "7&5e6f7a8b&0",
-       nullptr},
-      {"USB\\VID_0E7B&PID_0106&MI_01\\6&3D4E5F60&0&0001", "USB\\VID_0E7B&PID_0106&MI_01", "VomuUsb", nullptr, nullptr},
-      {"USBPRINT\\KORVEXMODEL_58\\7&5E6F7A8B&0&USB002", "USBPRINT\\KorvexModel_58", "", nullptr, nullptr},
-  };
-  p.storeIndex = {
-      {"oem14.inf", "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf"},
-  };
-  p.files = {
-      {"C:\\windows\\inf\\oem14.inf",
-       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
-       "\"Korvex Model 58\" = Model58, USB\\VID_0E7B&PID_0106&MI_00\r\n"},
-      {"C:\\windows\\inf\\oem14.pnf", "precompiled oem14"},
-      {"C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf",
-       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 58\" = Model58, USB\\VID_0E7B&PID_0106&MI_00\r\n"},
-      {"C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\korvex58.inf_amd64_neutral_5a6b7c8d.cab", "cabinet"},
-  };
-  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
-    const char* rootName = root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU";
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRk\\Korvex Model 58", "Port", "USB002"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkTx\\Korvex Model 58", "Mode", "1"});
-    p.keys.push_back({root, rootName, "SOFTWARE\\QD\\QdRkDriverInfo\\Korvex Model 58", "Version", "1.0"});
-  }
+  AddCompositeUsbPrinter(p, {"0106", "KVX58000001", "6&3d4e5f60&0", "7&5e6f7a8b&0", "58", "USB002"});
+  AddDriverPackage(p, {"oem14",
+                       "C:\\windows\\System32\\DriverStore\\FileRepository\\korvex58.inf_amd64_neutral_5a6b7c8d\\korvex58.inf",
+                       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
+                       "\"Korvex Model 58\" = Model58, USB\\VID_0E7B&PID_0106&MI_00\r\n",
+                       "[Version]\r\nProvider=Korvex\r\n\"Korvex Model 58\" = Model58, USB\\VID_0E7B&PID_0106&MI_00\r\n",
+                       "precompiled oem14"});
+  p.files.push_back({"C:\\windows\\system32\\spool\\drivers\\x64\\PCC\\korvex58.inf_amd64_neutral_5a6b7c8d.cab", "cabinet"});
+  AddProductKeys(p, "Korvex Model 58",
+                 {{"QdRk", "Port", "USB002"}, {"QdRkTx", "Mode", "1"}, {"QdRkDriverInfo", "Version", "1.0"}});
   return p;
 }
 

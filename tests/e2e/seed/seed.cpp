@@ -29,14 +29,11 @@
 #include <vector>
 
 #include "profile.h"
+#include "../tool_common.h"
 
 using namespace seed;
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 constexpr const char* kEnvironment = "Windows x64";
 constexpr const char* kSpoolStaging = "C:\\windows\\system32\\spool\\drivers\\x64";

@@ -51,12 +51,12 @@ e2e_make_template || exit 1
 base_template=$E2E_TEMPLATE
 seed_stamp=$(md5sum "$E2E_SEED" | cut -d' ' -f1)
 
-UNINSTALL_SELECTED=1014
-CLEAN_SYSTEM=1015
-SHOW_ADVANCED=1017
-RELOAD=1037
-BOX_OK=1
-SELECTED="Korvex Model 80"
+UNINSTALL_SELECTED=$IDC_UNINSTALL_SELECTED
+CLEAN_SYSTEM=$IDC_CLEAN_SYSTEM
+SHOW_ADVANCED=$IDC_ADVANCED_TOGGLE
+RELOAD=$IDC_RELOAD_LIST
+BOX_OK=$E2E_IDOK
+SELECTED=$E2E_PRINTER
 DONE_TEXT="Done!"
 
 # Stamps every line of the log with this side's clock (seconds) as it arrives.
@@ -150,7 +150,7 @@ measure() {
   t0=$(line_time "$stamps" "--- Printers enumeration: begin ---") || return 1
   t1=$(line_time "$stamps" "--- Printers enumeration: end ---") || return 1
   startup=$(seconds "$t0" "$t1")
-  ui combo 1013
+  ui combo "$IDC_PRINTER_COMBO"
   local listed
   listed=$(ui_get combo.count)
 

@@ -47,7 +47,7 @@ trap 'exit 130' INT TERM
 
 # A real display when there is one that answers; a private Xvfb otherwise.
 pause=0
-if [[ -n ${DISPLAY:-} ]] && timeout 5 xdotool getdisplaygeometry >/dev/null 2>&1; then
+if purvex_display_answers; then
   export E2E_USE_DISPLAY=1
   pause=${DEMO_PAUSE:-1.5}
 fi
@@ -90,20 +90,20 @@ E2E_SCENARIO_NAME=demo
 sleep 1
 e2e_screenshot 01-main-window
 ui tabs && show
-ui page-text 1032 && show
-ui combo 1013 && show
+ui page-text "$IDC_STATUS_LINE" && show
+ui combo "$IDC_PRINTER_COMBO" && show
 printers=$(ui_get combo.count)
 
 step "system menu"
 ui sysmenu && show
 
 step "About box"
-ui syscommand 16
+ui syscommand "$IDM_ABOUTBOX"
 if ui wait-window "About Purvex" 10; then
   e2e_screenshot 02-about
-  ui dialog-text "About Purvex" 1036 && show
-  ui dialog-text "About Purvex" 1034 && show
-  ui dialog-click "About Purvex" 1
+  ui dialog-text "About Purvex" "$IDC_APPLICATION_NAME" && show
+  ui dialog-text "About Purvex" "$IDC_RELEASE_VERSION" && show
+  ui dialog-click "About Purvex" "$E2E_IDOK"
   ui wait-gone "About Purvex" 10
 fi
 
@@ -112,20 +112,20 @@ ui key F1
 if ui box-text 10; then
   show
   e2e_screenshot 03-help-box
-  ui box-answer 1
+  ui box-answer "$E2E_IDOK"
   ui box-gone 10
 fi
 
 if [[ ${printers:-0} =~ ^[0-9]+$ ]] && ((printers > 0)); then
   step "uninstalling the first listed printer"
-  ui combo-select 1013 0
+  ui combo-select "$IDC_PRINTER_COMBO" 0
   sleep 1
   e2e_screenshot 04-selected
-  ui click 1014 --post
+  ui click "$IDC_UNINSTALL_SELECTED" --post
   if ui box-text 10; then
     show
     e2e_screenshot 05-confirm
-    ui box-answer 1
+    ui box-answer "$E2E_IDOK"
     ui box-gone 10
     # The sequence runs on the worker thread and ends with its result box
     # (and a deletion report when files stayed); answer each as it comes.
@@ -135,15 +135,15 @@ if [[ ${printers:-0} =~ ^[0-9]+$ ]] && ((printers > 0)); then
       show
       text=$(ui_get box.text)
       e2e_screenshot "06-result-$shown"
-      ui box-answer 1
+      ui box-answer "$E2E_IDOK"
       ui box-gone 10
-      [[ $text == "Uninstallation completed!" ]] && break
+      [[ $text == "$E2E_COMPLETED_TEXT" ]] && break
       wait_seconds=15
     done
   fi
   sleep 1
   e2e_screenshot 07-after
-  ui combo 1013 && show
+  ui combo "$IDC_PRINTER_COMBO" && show
   if [[ -f $E2E_SEED ]]; then
     for profile in maker second orphans backup; do
       step "what is left of \"$profile\" (1 = still there)"

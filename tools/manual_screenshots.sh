@@ -67,8 +67,7 @@ shot() {
 }
 
 BOX=$E2E_APP_NAME
-OK=1
-CANCEL=2
+OK=$E2E_IDOK
 
 echo "== seeding"
 e2e_seed maker canary >/dev/null || { echo "seeding failed"; exit 1; }
@@ -76,7 +75,7 @@ echo "== starting the program"
 e2e_start_app || { cat "$E2E_SCENARIO_DIR/app.out"; exit 1; }
 shot main-window ""
 
-ui syscommand 16
+ui syscommand "$IDM_ABOUTBOX"
 if ui wait-window "About Purvex" 10; then
   # Alone, without the edges of the main window behind it.
   MARGIN=0 shot about-box "About Purvex"
@@ -84,10 +83,10 @@ if ui wait-window "About Purvex" 10; then
   ui wait-gone "About Purvex" 10
 fi
 
-ui click 1017
+ui click "$IDC_ADVANCED_TOGGLE"
 shot advanced ""
 
-ui click 1015 --post
+ui click "$IDC_CLEAN_SYSTEM" --post
 if ui box-text 10; then
   shot clean-confirm "" "$BOX"
   ui box-answer "$OK"
@@ -95,8 +94,8 @@ if ui box-text 10; then
   ui box-text 60 && ui box-answer "$OK"
 fi
 
-ui click 1017
-ui click 1014 --post
+ui click "$IDC_ADVANCED_TOGGLE"
+ui click "$IDC_UNINSTALL_SELECTED" --post
 if ui box-text 10; then
   shot uninstall-confirm "" "$BOX"
   ui box-answer "$OK"

@@ -31,3 +31,6 @@ foreach(src ${BENCH_SOURCES})
   add_executable(${name} ${src})
   target_link_libraries(${name} PRIVATE purvex_sim)
 endforeach()
+
+# The Wine suite's shell library, checked without Wine.
+add_test(NAME e2e_lib_selftest COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/lib_selftest.sh)

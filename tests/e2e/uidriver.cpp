@@ -263,46 +263,48 @@ int CmdControls() {
   return kExitOk;
 }
 
-int CmdText(const std::vector<std::string>& args) {
+// Runs act on the control whose id is args[0]: the verbs that read or press
+// one control share how it is found and what its absence means.
+int OnControl(const std::vector<std::string>& args, const std::function<void(HWND)>& act) {
   if (args.empty()) return kExitUsage;
   HWND control = Control(ControlParent(), ParseId(args[0].c_str()));
   if (!control) return kExitNotFound;
-  Print("text", WindowText(control));
+  act(control);
   return kExitOk;
+}
+
+int CmdText(const std::vector<std::string>& args) {
+  return OnControl(args, [&](HWND control) {
+    Print("text", WindowText(control));
+  });
 }
 
 int CmdState(const std::vector<std::string>& args) {
-  if (args.empty()) return kExitUsage;
-  HWND control = Control(ControlParent(), ParseId(args[0].c_str()));
-  if (!control) return kExitNotFound;
-  PrintState(control);
-  Print("checked", std::to_string(SendBounded(control, BM_GETCHECK, 0, 0)));
-  return kExitOk;
+  return OnControl(args, [&](HWND control) {
+    PrintState(control);
+    Print("checked", std::to_string(SendBounded(control, BM_GETCHECK, 0, 0)));
+  });
 }
 
 int CmdClick(const std::vector<std::string>& args) {
-  if (args.empty()) return kExitUsage;
-  HWND control = Control(ControlParent(), ParseId(args[0].c_str()));
-  if (!control) return kExitNotFound;
-  Click(control);
-  Print("clicked", args[0]);
-  return kExitOk;
+  return OnControl(args, [&](HWND control) {
+    Click(control);
+    Print("clicked", args[0]);
+  });
 }
 
 int CmdCombo(const std::vector<std::string>& args) {
-  if (args.empty()) return kExitUsage;
-  HWND control = Control(ControlParent(), ParseId(args[0].c_str()));
-  if (!control) return kExitNotFound;
-  LRESULT count = SendBounded(control, CB_GETCOUNT, 0, 0);
-  Print("combo.count", std::to_string(count));
-  Print("combo.sel", std::to_string(SendBounded(control, CB_GETCURSEL, 0, 0)));
-  for (LRESULT i = 0; i < count; ++i) {
-    // The A form of CB_GETLBTEXT returns one character across processes.
-    std::vector<wchar_t> wide(kTextBufferChars, L'\0');
-    SendBoundedW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
-    Print(("combo." + std::to_string(i)).c_str(), FromWide(wide.data()));
-  }
-  return kExitOk;
+  return OnControl(args, [&](HWND control) {
+    LRESULT count = SendBounded(control, CB_GETCOUNT, 0, 0);
+    Print("combo.count", std::to_string(count));
+    Print("combo.sel", std::to_string(SendBounded(control, CB_GETCURSEL, 0, 0)));
+    for (LRESULT i = 0; i < count; ++i) {
+      // The A form of CB_GETLBTEXT returns one character across processes.
+      std::vector<wchar_t> wide(kTextBufferChars, L'\0');
+      SendBoundedW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide.data()));
+      Print(("combo." + std::to_string(i)).c_str(), FromWide(wide.data()));
+    }
+  });
 }
 
 // Selects an entry as the user would: the selection, then the notification
@@ -324,14 +326,12 @@ int CmdComboSelect(const std::vector<std::string>& args) {
 }
 
 int CmdProgress(const std::vector<std::string>& args) {
-  if (args.empty()) return kExitUsage;
-  HWND control = Control(ControlParent(), ParseId(args[0].c_str()));
-  if (!control) return kExitNotFound;
-  PrintState(control);
-  Print("progress.pos", std::to_string(SendBounded(control, PBM_GETPOS, 0, 0)));
-  Print("progress.min", std::to_string(SendBounded(control, PBM_GETRANGE, TRUE, 0)));
-  Print("progress.max", std::to_string(SendBounded(control, PBM_GETRANGE, FALSE, 0)));
-  return kExitOk;
+  return OnControl(args, [&](HWND control) {
+    PrintState(control);
+    Print("progress.pos", std::to_string(SendBounded(control, PBM_GETPOS, 0, 0)));
+    Print("progress.min", std::to_string(SendBounded(control, PBM_GETRANGE, TRUE, 0)));
+    Print("progress.max", std::to_string(SendBounded(control, PBM_GETRANGE, FALSE, 0)));
+  });
 }
 
 int CmdPageCaption() {

@@ -15,9 +15,9 @@ enum class ExitCode : int32_t {
   kPrinterNotListed = 102,   // the printer named is not one the program lists
   kNotElevated = 103,        // started without administrator rights
   kRunInProgress = 104,      // another run (window or unattended) holds the lock
-  kPreviewIncomplete = 105,  // a preview could not tell everything the run would do
-  kReportNotWritten = 106,   // the run ended, its report could not be written
-  kStopped = 107,            // Ctrl+C, Ctrl+Break or the end of the session
+  kPreviewIncomplete = 106,  // a preview could not tell everything the run would do
+  kReportNotWritten = 107,   // the run ended, its report could not be written
+  kStopped = 108,            // Ctrl+C, Ctrl+Break or the end of the session
 };
 
 constexpr int32_t ExitCodeValue(ExitCode code) { return static_cast<int32_t>(code); }

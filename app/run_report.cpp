@@ -218,8 +218,9 @@ RenderedReport RenderReport(const RunReport& report, ITextConversion& conversion
 ReportWrite WriteReportFile(IFileSystem& files, const std::string& path,
                             const std::string& content) {
   const size_t separator = path.find_last_of("\\/");
-  const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-  std::string directoryPath = separator == std::string::npos ? "." : path.substr(0, separator);
+  if (separator == std::string::npos) return Failure("name", win::kErrorInvalidName);
+  const std::string name = path.substr(separator + 1);
+  std::string directoryPath = path.substr(0, separator);
   if (name.empty() || name == "." || name == "..") {
     return Failure("name", win::kErrorInvalidName);
   }

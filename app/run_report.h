@@ -76,6 +76,8 @@ RenderedReport RenderReport(const RunReport& report, ITextConversion& conversion
 // directory, then moved over `path`. On any failure `path` is as it was and
 // the new file is gone. The directory part of `path` is the caller's choice,
 // links included; what stands at `path` itself is replaced, never followed.
+// `path` names its directory (a bare file name is refused: the caller makes
+// it full against the current directory first).
 struct ReportWrite {
   bool written = false;
   uint32_t error = 0;   // the system's error of the step that failed

@@ -40,13 +40,19 @@ constexpr int32_t FinalExitCode(const RunEnd& end) {
   return end.lastResultCode;
 }
 
-// The last non-zero of a run's result codes, in the order the steps reported
-// them.
+// The port-service removal reports a driver file that was already gone with
+// its own code; the sequence counts that as success, and so does the exit
+// code, or a clean removal would read as a failure to a deployment tool.
+inline constexpr int32_t kResultPortDriverFileAlreadyGone = 80;
+
+// The last failure among a run's result codes, in the order the steps
+// reported them; 0 when there was none.
 template <typename Codes>
 constexpr int32_t LastNonZeroResult(const Codes& codes) {
   int32_t last = 0;
   for (auto code : codes) {
-    if (static_cast<int32_t>(code) != 0) last = static_cast<int32_t>(code);
+    const auto value = static_cast<int32_t>(code);
+    if (value != 0 && value != kResultPortDriverFileAlreadyGone) last = value;
   }
   return last;
 }

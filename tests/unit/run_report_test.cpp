@@ -276,6 +276,9 @@ TEST(ExitCodes, OwnCodesMeetNoResultCodeAndFollowTheirOrder) {
   EXPECT_EQ(FinalExitCode(RunEnd{45, true, true, true}), 108);
   EXPECT_EQ(LastNonZeroResult(std::vector<int>{0, 40, 0, 70, 0}), 70);
   EXPECT_EQ(LastNonZeroResult(std::vector<int>{0, 0}), 0);
+  // A port-service driver file that was already gone is no failure.
+  EXPECT_EQ(LastNonZeroResult(std::vector<int>{45, 80}), 45);
+  EXPECT_EQ(LastNonZeroResult(std::vector<int>{80}), 0);
 }
 
 }  // namespace

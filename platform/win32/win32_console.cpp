@@ -1,8 +1,10 @@
 #include "platform/win32/win32_console.h"
 
 #include <climits>
+#include <future>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "platform/win32/last_error.h"
 
@@ -33,30 +35,103 @@ bool EndsTheProcess(DWORD event) {
          event == CTRL_SHUTDOWN_EVENT;
 }
 
-BOOL WINAPI OnConsoleEvent(DWORD event) {
+// Raises the installed signal; the event to wait on for the run's end, or
+// null when no handler is installed.
+HANDLE RaiseStop() {
   StopHandlerState& state = State();
-  HANDLE runEnded = nullptr;
-  {
-    // Raised under the lock: the hold clears the pointer under it before the
-    // signal may go away.
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (state.stop == nullptr) return FALSE;
-    state.stop->Raise();
-    runEnded = state.runEnded;
-  }
+  // Raised under the lock: the hold clears the pointer under it before the
+  // signal may go away.
+  std::lock_guard<std::mutex> lock(state.mutex);
+  if (state.stop == nullptr) return nullptr;
+  state.stop->Raise();
+  return state.runEnded;
+}
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  const HANDLE runEnded = RaiseStop();
+  if (runEnded == nullptr) return FALSE;
   if (EndsTheProcess(event)) (void)WaitForSingleObject(runEnded, kSessionEndWaitMs);
   return TRUE;
 }
 
+// A process that uses user32 gets no logoff or shutdown console event; the
+// session's end reaches it as WM_QUERYENDSESSION / WM_ENDSESSION at its
+// top-level windows, so the handler keeps a hidden one. (A message-only
+// window would not be asked.)
+LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_QUERYENDSESSION:
+      (void)RaiseStop();
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wParam != FALSE) {
+        const HANDLE runEnded = RaiseStop();
+        if (runEnded != nullptr) (void)WaitForSingleObject(runEnded, kSessionEndWaitMs);
+      }
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+class SessionWindow {
+ public:
+  // Without a window only the console's events stop the run.
+  void Start() {
+    std::promise<HWND> created;
+    std::future<HWND> window = created.get_future();
+    thread_ = std::thread([&created] {
+      WNDCLASSEXA windowClass{};
+      windowClass.cbSize = sizeof(windowClass);
+      windowClass.lpfnWndProc = SessionWindowProc;
+      windowClass.hInstance = GetModuleHandleA(nullptr);
+      windowClass.lpszClassName = kSessionWindowClass;
+      (void)RegisterClassExA(&windowClass);  // already there after the first hold
+      HWND hwnd = CreateWindowExA(0, kSessionWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+      created.set_value(hwnd);
+      if (hwnd == nullptr) return;
+      MSG message{};
+      while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+      }
+    });
+    window_ = window.get();
+    if (window_ == nullptr) thread_.join();
+  }
+
+  ~SessionWindow() {
+    if (!thread_.joinable()) return;
+    (void)PostMessageA(window_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+
+ private:
+  std::thread thread_;
+  HWND window_ = nullptr;
+};
+
 class ConsoleStopHold : public IStopHandlerHold {
  public:
+  ConsoleStopHold() { sessionWindow_.Start(); }
   ~ConsoleStopHold() override {
     (void)SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
-    StopHandlerState& state = State();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.stop = nullptr;
-    (void)SetEvent(state.runEnded);
+    {
+      StopHandlerState& state = State();
+      std::lock_guard<std::mutex> lock(state.mutex);
+      state.stop = nullptr;
+      // Lets a handler that holds off the session's end return.
+      (void)SetEvent(state.runEnded);
+    }
+    // sessionWindow_ goes after this body: its thread may be in such a wait.
   }
+
+ private:
+  SessionWindow sessionWindow_;
 };
 
 // WriteFile may take less than it was given on a pipe.

@@ -7,6 +7,11 @@
 //   contract_unattended_child.exe ctrl-c
 //     installs the stop handler, sends itself Ctrl+C and exits 0 when the
 //     stop signal was raised and the process lived on, 3 otherwise.
+//   contract_unattended_child.exe end-session
+//     installs the stop handler, asks its session window whether the session
+//     may end, then ends the session for it; exits 0 when the signal was
+//     raised and letting go of the handler did not wait for the session's
+//     end to time out, 3 otherwise.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -24,6 +29,8 @@ constexpr int kNotStopped = 3;
 constexpr int kLockInUse = 1;
 constexpr int kLockFailed = 2;
 constexpr uint32_t kStopWaitMs = 5000;
+constexpr DWORD kSettleMs = 200;
+constexpr DWORD kQuickMs = 2000;
 
 std::string Narrow(const wchar_t* wide) {
   std::string out;
@@ -63,6 +70,23 @@ int main() {
     if (!console.InstallStopHandler(stop, hold)) return kUsage;
     if (!GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) return kUsage;
     return stop.WaitFor(kStopWaitMs) ? 0 : kNotStopped;
+  }
+  if (mode == "end-session") {
+    StopSignal stop;
+    StopHandlerHold hold;
+    if (!console.InstallStopHandler(stop, hold)) return kUsage;
+    HWND window = FindWindowA(win32::kSessionWindowClass, nullptr);
+    if (window == nullptr) return kUsage;
+    if (SendMessageA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) == FALSE) {
+      return kNotStopped;
+    }
+    if (!stop.Raised()) return kNotStopped;
+    // The window now holds the session's end off until the hold goes.
+    (void)PostMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    Sleep(kSettleMs);
+    const DWORD before = GetTickCount();
+    hold.reset();
+    return GetTickCount() - before < kQuickMs ? 0 : kNotStopped;
   }
   return kUsage;
 }

@@ -148,6 +148,12 @@ TEST(Win32ConsoleStop, CtrlCRaisesTheSignalAndTheProcessLivesOn) {
   EXPECT_EQ(code, 0u);
 }
 
+TEST(Win32ConsoleStop, TheEndOfTheSessionRaisesTheSignal) {
+  const DWORD code = RunChild(L"end-session");
+  if (code == 4) GTEST_SKIP() << "no windows here";
+  EXPECT_EQ(code, 0u);
+}
+
 // The final-path checks of the report writer hold on the real file system.
 TEST(Win32ReportFile, IsWrittenWholeOverTheOldOne) {
   char directory[MAX_PATH] = {};

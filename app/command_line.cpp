@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "platform/text.h"
 #include "support/json_writer.h"
 
 namespace {
@@ -263,4 +264,22 @@ std::string CheckComponentChoice(const ComponentSet& components, bool driverShar
     return "/components driver: another printer uses this printer's driver";
   }
   return std::string();
+}
+
+std::optional<size_t> FindListedPrinter(const std::u16string& name,
+                                        const std::vector<std::string>& listed,
+                                        ITextConversion& conversion) {
+  std::string ansi;
+  if (name.empty() || !conversion.WideToAnsiExact(name, ansi)) return std::nullopt;
+  std::optional<size_t> caseOnly;
+  size_t caseMatches = 0;
+  for (size_t i = 0; i < listed.size(); ++i) {
+    if (listed[i] == ansi) return i;
+    if (text::CompareNoCase(listed[i], ansi) == 0) {
+      caseOnly = i;
+      ++caseMatches;
+    }
+  }
+  if (caseMatches != 1) return std::nullopt;
+  return caseOnly;
 }

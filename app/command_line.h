@@ -5,9 +5,12 @@
 // case; each may be given once; a value is the next argument as it stands.
 // Anything else is a usage error with a one-line message that names what is
 // wrong; a usage error changes nothing.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/text_conversion.h"
 
 enum class CliAction { None, List, Uninstall, Clean };
 
@@ -56,3 +59,11 @@ CommandLineParse ParseCommandLine(const std::u16string& raw);
 // uses that driver; the same choice on the command line is a usage error.
 // Empty when the choice is allowed.
 std::string CheckComponentChoice(const ComponentSet& components, bool driverShared);
+
+// Which of the listed printers (their ANSI names, as the spooler gives them)
+// the name from the command line means: the one of exactly that name, else
+// the only one that differs from it in letter case alone. A name the code
+// page cannot hold exactly means none, even where a look-alike is listed.
+std::optional<size_t> FindListedPrinter(const std::u16string& name,
+                                        const std::vector<std::string>& listed,
+                                        ITextConversion& conversion);

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/win_constants.h"
 #include "support/json_writer.h"
 #include "tests/contract/command_line_cases.h"
+#include "tests/sim/sim_windows.h"
 
 namespace {
 
@@ -163,5 +165,38 @@ TEST(ComponentChoice, ASharedDriverCannotBeChosen) {
   EXPECT_EQ(CheckComponentChoice(kAll, true),
             "/components driver: another printer uses this printer's driver");
 }
+
+struct FindCase {
+  const char* label;
+  std::u16string name;
+  std::optional<size_t> found;
+};
+
+class FindListedPrinterTest : public ::testing::TestWithParam<FindCase> {
+ protected:
+  sim::SimWindows sim;
+};
+
+TEST_P(FindListedPrinterTest, MatchesExactlyOrByCaseAlone) {
+  const std::vector<std::string> listed = {"Office A", "Caf\xE9 Label", "Kiosk", "KIOSK 2",
+                                           "Kiosk 2"};
+  EXPECT_EQ(FindListedPrinter(GetParam().name, listed, sim.platform().textConversion),
+            GetParam().found)
+      << GetParam().label;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FindListedPrinterTest,
+    ::testing::Values(FindCase{"exact", u"Office A", 0}, FindCase{"case only", u"office a", 0},
+                      FindCase{"code page text", u"Caf\u00e9 Label", 1},
+                      // A best fit would make "Kiosk" of it.
+                      FindCase{"look-alike", u"\uff2biosk", std::nullopt},
+                      FindCase{"unpaired surrogate", std::u16string{u'K', char16_t{0xD800}},
+                               std::nullopt},
+                      FindCase{"exact among case twins", u"Kiosk 2", 4},
+                      FindCase{"case twins, neither exact", u"kiosk 2", std::nullopt},
+                      FindCase{"not listed", u"Office B", std::nullopt},
+                      FindCase{"empty", u"", std::nullopt}),
+    [](const ::testing::TestParamInfo<FindCase>& info) { return std::to_string(info.index); });
 
 }  // namespace

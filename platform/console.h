@@ -5,8 +5,8 @@
 // Lines are given as UTF-8. On a console window they are shown through the
 // console's wide-character output, whatever its code page; written to a file
 // or a pipe (redirected) they are UTF-8 bytes, each ended by "\r\n", with no
-// byte-order mark. Nothing is written when the stream is not there (a window
-// program started without redirection).
+// byte-order mark. Where the stream is not there (a window program started
+// without redirection) the write fails with 6 and nothing else happens.
 #include <memory>
 #include <string>
 

@@ -242,8 +242,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "replace", win::kErrorAccessDenied},
         WriteFault{"TargetIsADirectory",
                    [](sim::SimWindows& s) {
-                     s.AddDir("C:\\Reports\\dir.json");
-                     s.FailNext("MoveReplacing", win::kErrorAccessDenied);
+                     ASSERT_TRUE(s.platform().files.RemoveFile(kTarget).ok);
+                     s.AddDir(kTarget);
                    },
                    "replace", win::kErrorAccessDenied}),
     [](const ::testing::TestParamInfo<WriteFault>& info) { return std::string(info.param.name); });

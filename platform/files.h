@@ -105,4 +105,11 @@ class IFileSystem {
   // no directory. `hold`, when given, keeps it open.
   virtual Outcome OpenDirectory(const std::string& path, bool followLinks,
                                 DirectoryIdentity& out, DirectoryHold* hold) = 0;
+
+  // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
+  // `to` takes the place of what had that name in one step, so a reader sees
+  // the old file or the new one, never a part. A link at `to` is replaced
+  // itself, not what it names; a directory or a read-only file there is not
+  // replaced (5).
+  virtual Outcome MoveReplacing(const std::string& from, const std::string& to) = 0;
 };

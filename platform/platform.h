@@ -1,15 +1,18 @@
 #pragma once
 // Everything the logic reaches the operating system through. One composition
 // root builds it (Win32 in app/, the simulation in the tests).
+#include "platform/console.h"
 #include "platform/devices.h"
 #include "platform/driver_store.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/run_lock.h"
 #include "platform/security.h"
 #include "platform/services.h"
 #include "platform/shell.h"
 #include "platform/spooler.h"
 #include "platform/system.h"
+#include "platform/text_conversion.h"
 #include "platform/ui.h"
 
 struct Platform {
@@ -25,4 +28,7 @@ struct Platform {
   IMessageBoxes& messageBoxes;
   IStringTable& strings;
   ISecurity& security;
+  ITextConversion& textConversion;
+  IRunLock& runLock;
+  IConsole& console;
 };

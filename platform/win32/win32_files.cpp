@@ -326,4 +326,11 @@ Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLinks
   return Outcome::Success();
 }
 
+Outcome Win32FileSystem::MoveReplacing(const std::string& from, const std::string& to) {
+  return CallWithLastError([&] {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  });
+}
+
 }  // namespace win32

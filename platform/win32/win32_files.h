@@ -50,6 +50,8 @@ class Win32FileSystem : public IFileSystem {
                         File& out) override;
   Outcome OpenDirectory(const std::string& path, bool followLinks,
                         DirectoryIdentity& out, DirectoryHold* hold) override;
+
+  Outcome MoveReplacing(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace win32

@@ -62,7 +62,8 @@ text::CodePageFacts AnsiCodePageFacts() {
 Win32Platform::Win32Platform()
     : platform_{registry_, spooler_, services_, devices_,
                 driverStore_, files_, shell_, system_,
-                clock_, messageBoxes_, strings_, security_} {}
+                clock_, messageBoxes_, strings_, security_,
+                textConversion_, runLock_, console_} {}
 
 void Win32Platform::SetBoxOwner(BoxOwner owner, HWND hwnd) {
   messageBoxes_.SetOwner(owner, hwnd);

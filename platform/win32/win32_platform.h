@@ -4,15 +4,18 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_console.h"
 #include "platform/win32/win32_devices.h"
 #include "platform/win32/win32_driver_store.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_run_lock.h"
 #include "platform/win32/win32_security.h"
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_spooler.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_text_conversion.h"
 #include "platform/win32/win32_ui.h"
 
 class Win32Platform {
@@ -41,6 +44,9 @@ class Win32Platform {
   win32::Win32MessageBoxes messageBoxes_;
   win32::Win32StringTable strings_;
   win32::Win32Security security_;
+  win32::Win32TextConversion textConversion_;
+  win32::Win32RunLock runLock_;
+  win32::Win32Console console_;
   Platform platform_;
 };
 

@@ -630,6 +630,42 @@ class SimFileSystem : public IFileSystem {
     return Outcome::Success();
   }
 
+  Outcome MoveReplacing(const std::string& from, const std::string& to) override {
+    constexpr uint32_t kErrorNotSameDevice = 17;
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter("MoveReplacing", to)) return Fail(*code);
+    FileLookup source = impl_.files.Lookup(from, false);
+    if (!source.node) return Fail(source.error);
+    if (source.isRoot || source.node->denied || impl_.Locked(*source.node)) {
+      return Fail(win::kErrorAccessDenied);
+    }
+    if (source.node->openCount > 0 || source.node->holds > 0) {
+      return Fail(win::kErrorSharingViolation);
+    }
+    FileLookup target = impl_.files.Lookup(to, false);
+    if (!target.parent) return Fail(win::kErrorPathNotFound);
+    if (std::toupper(static_cast<unsigned char>(impl_.files.Absolute(from).front())) !=
+        std::toupper(static_cast<unsigned char>(impl_.files.Absolute(to).front()))) {
+      return Fail(kErrorNotSameDevice);
+    }
+    if (target.node == source.node) return Outcome::Success();
+    if (target.node) {
+      const FileNode& old = *target.node;
+      if (old.isDir || old.denied || impl_.Locked(old) ||
+          (old.attributes & win::kFileAttributeReadOnly) || old.openCount > 0 ||
+          old.inUseAttempts != 0) {
+        return Fail(win::kErrorAccessDenied);
+      }
+      if (target.node->links > 1) --target.node->links;
+      target.parent->children.erase(Upper(target.name));
+    }
+    std::shared_ptr<FileNode> moved = source.node;
+    source.parent->children.erase(Upper(source.name));
+    moved->name = target.name;
+    target.parent->children[Upper(target.name)] = moved;
+    return Outcome::Success();
+  }
+
  private:
   SimWindows::Impl& impl_;
 };

@@ -304,6 +304,13 @@ struct SimWindows::Impl {
   std::vector<int> answers;
   std::function<int(const MessageBoxRecord&)> boxCallback;
 
+  // unattended runs: the run lock and the console
+  int runLockHolds = 0;  // holds of this platform still alive
+  bool runLockHeldElsewhere = false;
+  std::vector<std::string> consoleOut;
+  std::vector<std::string> consoleError;
+  StopSignal* consoleStop = nullptr;
+
   // The facility objects (defined in their own files).
   std::unique_ptr<IRegistry> registryFacility;
   std::unique_ptr<ISpooler> spoolerFacility;
@@ -317,6 +324,9 @@ struct SimWindows::Impl {
   std::unique_ptr<IMessageBoxes> boxesFacility;
   std::unique_ptr<IStringTable> stringsFacility;
   std::unique_ptr<ISecurity> securityFacility;
+  std::unique_ptr<ITextConversion> textConversionFacility;
+  std::unique_ptr<IRunLock> runLockFacility;
+  std::unique_ptr<IConsole> consoleFacility;
   std::unique_ptr<Platform> platform;
 };
 
@@ -334,6 +344,9 @@ std::unique_ptr<IClock> MakeClock(SimWindows::Impl& impl);
 std::unique_ptr<IMessageBoxes> MakeMessageBoxes(SimWindows::Impl& impl);
 std::unique_ptr<IStringTable> MakeStrings();
 std::unique_ptr<ISecurity> MakeSecurity(SimWindows::Impl& impl);
+std::unique_ptr<ITextConversion> MakeTextConversion(SimWindows::Impl& impl);
+std::unique_ptr<IRunLock> MakeRunLock(SimWindows::Impl& impl);
+std::unique_ptr<IConsole> MakeConsole(SimWindows::Impl& impl);
 // An open registry key over a node (used by the devices facility too).
 RegistryKey MakeKeyHandle(SimWindows::Impl& impl, std::shared_ptr<RegNode> node,
                           std::string path);

@@ -107,10 +107,14 @@ SimWindows::Impl::Impl() : files([this] { return currentDir; }) {
   boxesFacility = detail::MakeMessageBoxes(*this);
   stringsFacility = detail::MakeStrings();
   securityFacility = detail::MakeSecurity(*this);
+  textConversionFacility = detail::MakeTextConversion(*this);
+  runLockFacility = detail::MakeRunLock(*this);
+  consoleFacility = detail::MakeConsole(*this);
   platform.reset(new Platform{*registryFacility, *spoolerFacility, *servicesFacility,
                               *devicesFacility, *driverStoreFacility, *filesFacility,
                               *shellFacility, *systemFacility, *clockFacility,
-                              *boxesFacility, *stringsFacility, *securityFacility});
+                              *boxesFacility, *stringsFacility, *securityFacility,
+                              *textConversionFacility, *runLockFacility, *consoleFacility});
 }
 
 SimWindows::Impl::~Impl() = default;

@@ -38,6 +38,10 @@
 //   boxes      MessageBox (text; a failure returns 0)
 //   security   CurrentUserSid; EnablePrivilege (name); TakeOwnership,
 //              GrantFullControl (path)
+//   files      MoveReplacing (target path)
+//   text       WideToAnsi, AnsiToUtf8 (""); the ANSI code page is 1252
+//   run lock   TryAcquireRunLock ("")
+//   console    ConsoleWrite ("out"/"error"), InstallStopHandler ("")
 // A string-returning call that fails returns "" and sets the last error.
 #include <cstdint>
 #include <functional>
@@ -358,6 +362,17 @@ class SimWindows {
   void QueueAnswer(int button);  // used in order; default kIdOk
   // When set, answers instead of the queue (called outside the lock).
   void SetMessageBoxCallback(std::function<int(const MessageBoxRecord&)> callback);
+
+  // ---- unattended runs: run lock and console ----
+  // Another process holds the run lock: TryAcquire answers InUse.
+  void SetRunLockHeldElsewhere(bool held);
+  bool RunLockHeld() const;  // by a hold of this platform
+  // The lines written to standard output / standard error, in order.
+  std::vector<std::string> ConsoleLines(ConsoleStream stream) const;
+  // What Ctrl+C, Ctrl+Break, closing the console or the end of the session
+  // does: raises the installed handler's signal; false when none is
+  // installed (the process would end).
+  bool SendConsoleStop();
 
   // ---- whole state ----
   // Deterministic text of registry (both roots), files with attributes,

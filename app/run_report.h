@@ -9,27 +9,14 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "engine/run_items.h"
 #include "platform/files.h"
 #include "platform/text_conversion.h"
 
-enum class ReportItemKind {
-  Printer, Form, Driver, File, Directory, RegistryKey, DriverPackage, Service, Device
-};
-
-enum class ReportItemResult {
-  Removed,
-  Failed,
-  Kept,         // left in place on purpose; the reason says why
-  WouldRemove,  // a preview: the run would remove it
-};
-
-struct ReportItem {
-  ReportItemKind kind = ReportItemKind::File;
-  std::string name;  // a name, a path or a registry key (ANSI)
-  ReportItemResult result = ReportItemResult::Removed;
-  std::string reason;         // ANSI; may be empty for a plain removal
-  uint32_t errorCode = 0;     // the system's error for a failure, 0 when none
-};
+// The report's items are the run's own.
+using ReportItemKind = RunItemKind;
+using ReportItemResult = RunItemResult;
+using ReportItem = RunItem;
 
 // The facts the program gathered for a printer it lists.
 struct ReportPrinter {

@@ -46,10 +46,8 @@ class Win32FileSystem : public IFileSystem {
                FileCreation creation, bool share, File& out) override;
   Outcome OpenNoFollow(const std::string& path, FileAccess access,
                        FileCreation creation, File& out) override;
-  Outcome OpenDirectory(const std::string& path, bool followLink,
-                        File& out) override;
   Outcome OpenDirectory(const std::string& path, bool followLinks,
-                        DirectoryIdentity& out, DirectoryHold* hold) override;
+                        DirectoryIdentity& out, File* held) override;
 };
 
 }  // namespace win32

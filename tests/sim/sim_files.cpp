@@ -314,7 +314,10 @@ class SimFile : public IFile {
   SimFile(SimWindows::Impl& impl, std::shared_ptr<FileNode> node, std::string path,
           bool write, bool exclusive, std::string finalPath)
       : impl_(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
-        exclusive_(exclusive), finalPath_(std::move(finalPath)) {}
+        exclusive_(exclusive), finalPath_(std::move(finalPath)) {
+    ++node_->openCount;
+    if (exclusive_) node_->exclusiveOpen = true;
+  }
 
   ~SimFile() override {
     auto lock = impl_.Lock();
@@ -393,22 +396,6 @@ class SimFile : public IFile {
   size_t position_ = 0;
 };
 
-class DirectoryHoldImpl : public IDirectoryHold {
- public:
-  DirectoryHoldImpl(SimWindows::Impl& impl, std::shared_ptr<FileNode> node)
-      : impl_(impl), node_(std::move(node)) {
-    ++node_->holds;
-  }
-  ~DirectoryHoldImpl() override {
-    auto lock = impl_.Lock();
-    --node_->holds;
-  }
-
- private:
-  SimWindows::Impl& impl_;
-  std::shared_ptr<FileNode> node_;
-};
-
 class SimFileSystem : public IFileSystem {
  public:
   explicit SimFileSystem(SimWindows::Impl& impl) : impl_(impl) {}
@@ -476,7 +463,8 @@ class SimFileSystem : public IFileSystem {
       if (node.inUseAttempts > 0) --node.inUseAttempts;
       return Fail(win::kErrorSharingViolation);
     }
-    if (node.holds > 0) return Fail(win::kErrorSharingViolation);
+    // Every handle to a directory is opened without delete sharing.
+    if (node.openCount > 0) return Fail(win::kErrorSharingViolation);
     if (node.junctionTarget.empty()) {
       if (!node.children.empty()) return Fail(win::kErrorDirNotEmpty);
       // Windows keeps a read-only directory (Wine removes it).
@@ -525,9 +513,9 @@ class SimFileSystem : public IFileSystem {
   }
 
   Outcome OpenDirectory(const std::string& path, bool followLinks, DirectoryIdentity& out,
-                        DirectoryHold* hold) override {
+                        File* held) override {
     auto lock = impl_.Lock();
-    if (hold != nullptr) hold->reset();
+    if (held != nullptr) held->reset();
     if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
     FileLookup found = impl_.files.Lookup(path, followLinks);
     if (!found.node) return Fail(found.error);
@@ -542,7 +530,10 @@ class SimFileSystem : public IFileSystem {
     if (!out.finalPath.empty()) {
       out.volume = static_cast<uint32_t>(out.finalPath.front());
     }
-    if (hold != nullptr) *hold = std::make_unique<DirectoryHoldImpl>(impl_, found.node);
+    if (held != nullptr) {
+      *held = std::make_unique<SimFile>(impl_, found.node, path, false, false,
+                                        impl_.files.FinalPath(path, followLinks));
+    }
     return Outcome::Success();
   }
 
@@ -553,14 +544,7 @@ class SimFileSystem : public IFileSystem {
     FileLookup found = impl_.files.Lookup(path, true);
     const bool write = access == FileAccess::ReadWrite;
     if (!found.node) {
-      if (!found.parent) return Fail(win::kErrorPathNotFound);
-      if (creation == FileCreation::OpenExisting) return Fail(win::kErrorFileNotFound);
-      auto node = std::make_shared<FileNode>();
-      node->name = found.name;
-      node->attributes = win::kFileAttributeArchive;
-      node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
-      found.parent->children[Upper(found.name)] = node;
-      found.node = node;
+      if (const uint32_t error = CreateMissing(found, creation)) return Fail(error);
     } else {
       FileNode& node = *found.node;
       if (node.isDir || node.denied) return Fail(win::kErrorAccessDenied);
@@ -576,8 +560,6 @@ class SimFileSystem : public IFileSystem {
         node.lastWriteTime = impl_.FileTimeNow();
       }
     }
-    ++found.node->openCount;
-    if (!share) found.node->exclusiveOpen = true;
     out = std::make_unique<SimFile>(impl_, found.node, path, write, !share,
                                     impl_.files.FinalPath(path, true));
     return Outcome::Success();
@@ -590,14 +572,7 @@ class SimFileSystem : public IFileSystem {
     FileLookup found = impl_.files.Lookup(path, false);
     const bool write = access == FileAccess::ReadWrite;
     if (!found.node) {
-      if (!found.parent) return Fail(win::kErrorPathNotFound);
-      if (creation == FileCreation::OpenExisting) return Fail(win::kErrorFileNotFound);
-      auto node = std::make_shared<FileNode>();
-      node->name = found.name;
-      node->attributes = win::kFileAttributeArchive;
-      node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
-      found.parent->children[Upper(found.name)] = node;
-      found.node = node;
+      if (const uint32_t error = CreateMissing(found, creation)) return Fail(error);
     } else {
       FileNode& node = *found.node;
       if (creation == FileCreation::CreateNew) return Fail(win::kErrorFileExists);
@@ -611,26 +586,26 @@ class SimFileSystem : public IFileSystem {
       }
       if (creation == FileCreation::CreateAlways) node.content.clear();
     }
-    ++found.node->openCount;
-    found.node->exclusiveOpen = true;
     out = std::make_unique<SimFile>(impl_, found.node, path, write, true,
                                     impl_.files.FinalPath(path, false));
     return Outcome::Success();
   }
 
-  Outcome OpenDirectory(const std::string& path, bool followLink, File& out) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, followLink);
-    if (!found.node) return Fail(found.error);
-    if (found.node->denied) return Fail(win::kErrorAccessDenied);
-    ++found.node->openCount;
-    out = std::make_unique<SimFile>(impl_, found.node, path, false, false,
-                                    impl_.files.FinalPath(path, followLink));
-    return Outcome::Success();
+ private:
+  // CreateFileA's creation of a name that is not there yet; the error when
+  // only an existing file may be opened or its directory is missing.
+  uint32_t CreateMissing(FileLookup& found, FileCreation creation) {
+    if (!found.parent) return win::kErrorPathNotFound;
+    if (creation == FileCreation::OpenExisting) return win::kErrorFileNotFound;
+    auto node = std::make_shared<FileNode>();
+    node->name = found.name;
+    node->attributes = win::kFileAttributeArchive;
+    node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
+    found.parent->children[Upper(found.name)] = node;
+    found.node = node;
+    return win::kErrorSuccess;
   }
 
- private:
   SimWindows::Impl& impl_;
 };
 

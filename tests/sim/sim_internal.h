@@ -135,7 +135,6 @@ struct FileNode {
   std::vector<Bytes> fullControl;
   int openCount = 0;
   bool exclusiveOpen = false;
-  int holds = 0;  // open directory handles without FILE_SHARE_DELETE
 };
 
 // Result of resolving a path: the entry (may be null), its parent directory

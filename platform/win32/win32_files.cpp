@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/grown_text.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/system_library.h"
 
@@ -97,26 +98,9 @@ Outcome VolumeRelativePath(HANDLE handle, std::string& out) {
 }
 
 Outcome FinalPathOf(HANDLE handle, std::string& out) {
-  auto finalPath =
-      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
-  if (finalPath == nullptr) return VolumeRelativePath(handle, out);
-  std::vector<char> buffer(MAX_PATH, '\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = finalPath(handle, buffer.data(),
-                                   static_cast<DWORD>(buffer.size()), kFinalPathNormalizedDos);
-    if (length == 0) {
-      const DWORD error = GetLastError();
-      return Outcome::Failure(error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION);
-    }
-    // Too small: the length asked for counts the terminator.
-    if (length >= buffer.size()) {
-      buffer.assign(static_cast<size_t>(length) + 1, '\0');
-      continue;
-    }
-    out.assign(buffer.data(), length);
-    return Outcome::Success();
-  }
+  const Outcome result = FinalPathName(handle, out);
+  if (!result && result.error == ERROR_PROC_NOT_FOUND) return VolumeRelativePath(handle, out);
+  return result;
 }
 
 // The identity checks compare drive paths: a path of another form (UNC, or
@@ -133,6 +117,17 @@ std::string DrivePath(HANDLE handle) {
 }
 
 }  // namespace
+
+Outcome FinalPathName(HANDLE handle, std::string& out) {
+  auto finalPath =
+      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
+  if (finalPath == nullptr) return Outcome::Failure(ERROR_PROC_NOT_FOUND);
+  return GrownText(
+      [&](char* buffer, DWORD size) {
+        return finalPath(handle, buffer, size, kFinalPathNormalizedDos);
+      },
+      out);
+}
 
 Outcome Win32FindHandle::Next(FindData& out) {
   WIN32_FIND_DATAA data{};

@@ -6,6 +6,10 @@
 
 namespace win32 {
 
+// GetFinalPathNameByHandleA, links resolved ("\\?\C:\..."); error 127 on
+// systems before Vista, which do not have it.
+Outcome FinalPathName(HANDLE handle, std::string& out);
+
 class Win32FindHandle : public IFindHandle {
  public:
   explicit Win32FindHandle(HANDLE find) : find_(find) {}

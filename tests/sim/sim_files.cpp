@@ -539,15 +539,33 @@ class SimFileSystem : public IFileSystem {
 
   Outcome Open(const std::string& path, FileAccess access, FileCreation creation, bool share,
                File& out) override {
+    return OpenFile(path, access, creation, share, true, out);
+  }
+
+  Outcome OpenNoFollow(const std::string& path, FileAccess access, FileCreation creation,
+                       File& out) override {
+    return OpenFile(path, access, creation, false, false, out);
+  }
+
+ private:
+  // CreateFileA of a file; with followFinal false (FILE_FLAG_OPEN_REPARSE_POINT)
+  // a link in the last place is opened itself, a directory link included.
+  Outcome OpenFile(const std::string& path, FileAccess access, FileCreation creation,
+                   bool share, bool followFinal, File& out) {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("OpenFile", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, true);
+    FileLookup found = impl_.files.Lookup(path, followFinal);
     const bool write = access == FileAccess::ReadWrite;
     if (!found.node) {
       if (const uint32_t error = CreateMissing(found, creation)) return Fail(error);
     } else {
       FileNode& node = *found.node;
-      if (node.isDir || node.denied) return Fail(win::kErrorAccessDenied);
+      if (creation == FileCreation::CreateNew) return Fail(win::kErrorFileExists);
+      // A followed link stands for its target: only a link opened itself
+      // is a directory that opens.
+      if (node.denied || (node.isDir && node.junctionTarget.empty())) {
+        return Fail(win::kErrorAccessDenied);
+      }
       if (write && (node.attributes & win::kFileAttributeReadOnly)) {
         return Fail(win::kErrorAccessDenied);
       }
@@ -561,37 +579,10 @@ class SimFileSystem : public IFileSystem {
       }
     }
     out = std::make_unique<SimFile>(impl_, found.node, path, write, !share,
-                                    impl_.files.FinalPath(path, true));
+                                    impl_.files.FinalPath(path, followFinal));
     return Outcome::Success();
   }
 
-  Outcome OpenNoFollow(const std::string& path, FileAccess access, FileCreation creation,
-                       File& out) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("OpenFile", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    const bool write = access == FileAccess::ReadWrite;
-    if (!found.node) {
-      if (const uint32_t error = CreateMissing(found, creation)) return Fail(error);
-    } else {
-      FileNode& node = *found.node;
-      if (creation == FileCreation::CreateNew) return Fail(win::kErrorFileExists);
-      if (node.denied) return Fail(win::kErrorAccessDenied);
-      if (node.isDir && node.junctionTarget.empty()) return Fail(win::kErrorAccessDenied);
-      if (write && (node.attributes & win::kFileAttributeReadOnly)) {
-        return Fail(win::kErrorAccessDenied);
-      }
-      if (node.exclusiveOpen || node.openCount > 0 || node.inUseAttempts != 0) {
-        return Fail(win::kErrorSharingViolation);
-      }
-      if (creation == FileCreation::CreateAlways) node.content.clear();
-    }
-    out = std::make_unique<SimFile>(impl_, found.node, path, write, true,
-                                    impl_.files.FinalPath(path, false));
-    return Outcome::Success();
-  }
-
- private:
   // CreateFileA's creation of a name that is not there yet; the error when
   // only an existing file may be opened or its directory is missing.
   uint32_t CreateMissing(FileLookup& found, FileCreation creation) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/code_page.h"
 #include "platform/win32/grown_text.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/system_library.h"
@@ -86,11 +87,7 @@ Outcome VolumeRelativePath(HANDLE handle, std::string& out) {
   const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
   const int characters = static_cast<int>(
       std::min<size_t>(nameBytes, kNameInfoBytes - sizeof(ULONG)) / sizeof(wchar_t));
-  const int size = WideCharToMultiByte(CP_ACP, 0, name, characters, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(size), '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_ACP, 0, name, characters, text.data(), size, nullptr, nullptr);
-  }
+  const std::string text = AnsiFromWide(name, characters);
   char serial[16] = {};
   wsprintfA(serial, "%08lX:", static_cast<unsigned long>(info.dwVolumeSerialNumber));
   out = serial + text;

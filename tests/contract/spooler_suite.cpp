@@ -78,45 +78,49 @@ TEST_F(ContractSpooler, EnumerationBufferOneByteShortFails) {
   EXPECT_EQ(shortCall.error, win::kErrorInsufficientBuffer);
 }
 
-TEST_F(ContractSpooler, PrinterLevel2SizeThenContents) {
-  AddPrinterOrSkip();
-  PrinterHandle printer = OpenPrinter();
-  ASSERT_NE(printer, nullptr);
+// The contract printer installed and open for all access.
+class ContractOpenPrinter : public ContractSpooler {
+ protected:
+  void SetUp() override {
+    ContractSpooler::SetUp();
+    AddPrinterOrSkip();
+    if (IsSkipped()) return;
+    printer_ = OpenPrinter();
+    ASSERT_NE(printer_, nullptr);
+  }
+
+  PrinterHandle printer_;
+};
+
+TEST_F(ContractOpenPrinter, PrinterLevel2SizeThenContents) {
   uint32_t needed = 0;
-  ExpectSizeAsked(printer->GetPrinter2Size(needed));
+  ExpectSizeAsked(printer_->GetPrinter2Size(needed));
   ASSERT_GT(needed, 0u);
   PrinterInfo2 info;
-  EXPECT_EQ(printer->GetPrinter2(needed - 1, info).error, win::kErrorInsufficientBuffer);
-  ASSERT_TRUE(printer->GetPrinter2(needed, info).ok);
+  EXPECT_EQ(printer_->GetPrinter2(needed - 1, info).error, win::kErrorInsufficientBuffer);
+  ASSERT_TRUE(printer_->GetPrinter2(needed, info).ok);
   EXPECT_EQ(info.printerName, kPrinter);
   EXPECT_EQ(info.driverName, kDriver);
   EXPECT_EQ(info.jobs, 0u);
-  EXPECT_TRUE(printer->Close().ok);
+  EXPECT_TRUE(printer_->Close().ok);
 }
 
-TEST_F(ContractSpooler, DriverLevel6CarriesManufacturerAndHardwareId) {
-  AddPrinterOrSkip();
-  PrinterHandle printer = OpenPrinter();
-  ASSERT_NE(printer, nullptr);
+TEST_F(ContractOpenPrinter, DriverLevel6CarriesManufacturerAndHardwareId) {
   uint32_t needed = 0;
-  ExpectSizeAsked(printer->GetDriver6Size(needed));
+  ExpectSizeAsked(printer_->GetDriver6Size(needed));
   ASSERT_GT(needed, 0u);
   DriverInfo6 info;
-  ASSERT_TRUE(printer->GetDriver6(needed, info).ok);
+  ASSERT_TRUE(printer_->GetDriver6(needed, info).ok);
   EXPECT_EQ(info.name, kDriver);
   EXPECT_EQ(info.manufacturer, kManufacturer);
   EXPECT_TRUE(info.hasHardwareId);
   EXPECT_EQ(info.hardwareId, kHardwareId);
 }
 
-TEST_F(ContractSpooler, RemovedPrinterCannotBeOpenedAgain) {
-  AddPrinterOrSkip();
-  {
-    PrinterHandle printer = OpenPrinter();
-    ASSERT_NE(printer, nullptr);
-    ASSERT_TRUE(printer->RemovePrinter().ok);
-    EXPECT_TRUE(printer->Close().ok);
-  }
+TEST_F(ContractOpenPrinter, RemovedPrinterCannotBeOpenedAgain) {
+  ASSERT_TRUE(printer_->RemovePrinter().ok);
+  EXPECT_TRUE(printer_->Close().ok);
+  printer_.reset();
   PrinterHandle again;
   EXPECT_EQ(P().spooler.Open(kPrinter, 0, again).error, win::kErrorInvalidPrinterName);
 }

@@ -227,18 +227,26 @@ std::string FileStore::FinalPath(const std::string& path, bool followFinal) cons
   return canonical.empty() ? canonical : "\\\\?\\" + canonical;
 }
 
-std::shared_ptr<FileNode> FileStore::Put(const std::string& path, const Bytes& content,
-                                         uint32_t attributes, uint64_t time) {
+std::shared_ptr<FileNode>* FileStore::Place(const std::string& path, std::string& name) {
   std::vector<std::string> parts = SplitPath(Absolute(path));
   if (parts.size() < 2) return nullptr;
   std::shared_ptr<FileNode> dir = MakeDirs(JoinPath(parts, parts.size() - 1));
   if (!dir) return nullptr;
-  std::shared_ptr<FileNode>& node = dir->children[Upper(parts.back())];
+  name = parts.back();
+  return &dir->children[Upper(name)];
+}
+
+std::shared_ptr<FileNode> FileStore::Put(const std::string& path, const Bytes& content,
+                                         uint32_t attributes, uint64_t time) {
+  std::string name;
+  std::shared_ptr<FileNode>* place = Place(path, name);
+  if (!place) return nullptr;
+  std::shared_ptr<FileNode>& node = *place;
   if (!node) {
     node = std::make_shared<FileNode>();
     node->creationTime = time;
   }
-  node->name = parts.back();
+  node->name = name;
   node->isDir = false;
   node->children.clear();
   node->junctionTarget.clear();
@@ -633,47 +641,37 @@ void SimWindows::AddDir(const std::string& path, uint32_t attributes) {
 }
 
 void SimWindows::AddJunction(const std::string& path, const std::string& targetDir) {
-  auto lock = impl_->Lock();
-  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
-  if (parts.size() < 2) return;
-  std::shared_ptr<detail::FileNode> parent =
-      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
-  if (!parent) return;
-  auto node = std::make_shared<detail::FileNode>();
-  node->name = parts.back();
-  node->isDir = true;
-  node->attributes = win::kFileAttributeDirectory | win::kFileAttributeReparsePoint;
-  node->junctionTarget = impl_->files.Absolute(targetDir);
-  node->creationTime = node->lastWriteTime = impl_->FileTimeNow();
-  parent->children[detail::Upper(parts.back())] = node;
+  AddLink(path, targetDir, true);
 }
 
 void SimWindows::AddFileLink(const std::string& path, const std::string& target) {
+  AddLink(path, target, false);
+}
+
+void SimWindows::AddLink(const std::string& path, const std::string& target, bool directory) {
   auto lock = impl_->Lock();
-  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
-  if (parts.size() < 2) return;
-  std::shared_ptr<detail::FileNode> parent =
-      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
-  if (!parent) return;
+  std::string name;
+  std::shared_ptr<detail::FileNode>* place = impl_->files.Place(path, name);
+  if (!place) return;
   auto node = std::make_shared<detail::FileNode>();
-  node->name = parts.back();
-  node->attributes = win::kFileAttributeArchive | win::kFileAttributeReparsePoint;
+  node->name = name;
+  node->isDir = directory;
+  node->attributes = (directory ? win::kFileAttributeDirectory : win::kFileAttributeArchive) |
+                     win::kFileAttributeReparsePoint;
   node->junctionTarget = impl_->files.Absolute(target);
   node->creationTime = node->lastWriteTime = impl_->FileTimeNow();
-  parent->children[detail::Upper(parts.back())] = node;
+  *place = node;
 }
 
 void SimWindows::AddHardLink(const std::string& path, const std::string& existing) {
   auto lock = impl_->Lock();
   detail::FileLookup found = impl_->files.Lookup(existing, false);
   if (!found.node || found.node->isDir) return;
-  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
-  if (parts.size() < 2) return;
-  std::shared_ptr<detail::FileNode> parent =
-      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
-  if (!parent) return;
+  std::string name;
+  std::shared_ptr<detail::FileNode>* place = impl_->files.Place(path, name);
+  if (!place) return;
   ++found.node->links;
-  parent->children[detail::Upper(parts.back())] = found.node;
+  *place = found.node;
 }
 
 void SimWindows::SetFileTimes(const std::string& path, uint64_t creation, uint64_t lastWrite) {

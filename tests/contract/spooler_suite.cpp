@@ -89,6 +89,12 @@ class ContractOpenPrinter : public ContractSpooler {
     ASSERT_NE(printer_, nullptr);
   }
 
+  // Closed while the side it belongs to is still there.
+  void TearDown() override {
+    printer_.reset();
+    ContractSpooler::TearDown();
+  }
+
   PrinterHandle printer_;
 };
 

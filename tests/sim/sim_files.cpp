@@ -61,6 +61,17 @@ bool NameMatches(const std::string& name, const std::string& glob) {
   return false;
 }
 
+// Whether deleting the entry fails with a sharing violation: another handle
+// has it open (none is opened with delete sharing, a directory's neither),
+// or an injected "in use" that counts down once per attempt.
+bool InUse(FileNode& node) {
+  if (node.inUseAttempts != 0) {
+    if (node.inUseAttempts > 0) --node.inUseAttempts;
+    return true;
+  }
+  return node.openCount > 0;
+}
+
 FindData ToFindData(const std::string& name, const FileNode& node) {
   FindData data;
   data.name = name;
@@ -448,11 +459,7 @@ class SimFileSystem : public IFileSystem {
         (node.attributes & win::kFileAttributeReadOnly)) {
       return Fail(win::kErrorAccessDenied);
     }
-    if (node.inUseAttempts != 0) {
-      if (node.inUseAttempts > 0) --node.inUseAttempts;
-      return Fail(win::kErrorSharingViolation);
-    }
-    if (node.openCount > 0) return Fail(win::kErrorSharingViolation);
+    if (InUse(node)) return Fail(win::kErrorSharingViolation);
     if (node.links > 1) --node.links;
     found.parent->children.erase(Upper(found.name));
     return Outcome::Success();
@@ -467,12 +474,7 @@ class SimFileSystem : public IFileSystem {
     FileNode& node = *found.node;
     if (!node.isDir) return Fail(kErrorDirectory);
     if (node.denied || impl_.Locked(node)) return Fail(win::kErrorAccessDenied);
-    if (node.inUseAttempts != 0) {
-      if (node.inUseAttempts > 0) --node.inUseAttempts;
-      return Fail(win::kErrorSharingViolation);
-    }
-    // Every handle to a directory is opened without delete sharing.
-    if (node.openCount > 0) return Fail(win::kErrorSharingViolation);
+    if (InUse(node)) return Fail(win::kErrorSharingViolation);
     if (node.junctionTarget.empty()) {
       if (!node.children.empty()) return Fail(win::kErrorDirNotEmpty);
       // Windows keeps a read-only directory (Wine removes it).

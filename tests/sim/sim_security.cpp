@@ -12,8 +12,8 @@ namespace sim {
 namespace detail {
 namespace {
 
-constexpr const char* kTakeOwnershipPrivilege = "SeTakeOwnershipPrivilege";
-constexpr const char* kRestorePrivilege = "SeRestorePrivilege";
+using win::kRestorePrivilege;
+using win::kTakeOwnershipPrivilege;
 constexpr uint32_t kErrorNoSuchPrivilege = 1313;
 constexpr uint32_t kErrorInvalidSid = 1337;
 

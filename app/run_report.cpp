@@ -230,8 +230,9 @@ ReportWrite WriteReportFile(IFileSystem& files, const std::string& path,
   // Held without delete sharing, so that the directory cannot be renamed or
   // replaced between the checks and the move.
   File directory;
+  DirectoryIdentity identity;
   std::string directoryFinal;
-  const Outcome opened = files.OpenDirectory(directoryPath, true, directory);
+  const Outcome opened = files.OpenDirectory(directoryPath, true, identity, &directory);
   if (!opened) return Failure("open directory", opened.error);
   FileInformation directoryInfo;
   const Outcome informed = directory->GetInformation(directoryInfo);

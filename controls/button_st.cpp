@@ -2,8 +2,9 @@
 
 #include <commctrl.h>
 
-#include <exception>
 #include <vector>
+
+#include "platform/win32/window_guard.h"
 
 namespace {
 
@@ -133,14 +134,9 @@ LRESULT CALLBACK CButtonST::SubclassProc(HWND hwnd, UINT message,
                                          WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR refData) {
   auto* self = reinterpret_cast<CButtonST*>(refData);
-  try {
-    return self->HandleMessage(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    OutputDebugStringA(e.what());
-  } catch (...) {
-    OutputDebugStringA("unexpected exception in a button");
-  }
-  return DefSubclassProc(hwnd, message, wParam, lParam);
+  return ui::GuardedCall(
+      "a button", [&] { return self->HandleMessage(message, wParam, lParam); },
+      [&] { return DefSubclassProc(hwnd, message, wParam, lParam); });
 }
 
 LRESULT CButtonST::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -65,15 +65,6 @@ struct DirectoryIdentity {
   }
 };
 
-// An open directory; while held it cannot be renamed, deleted or replaced
-// (opened without FILE_SHARE_DELETE).
-class IDirectoryHold {
- public:
-  virtual ~IDirectoryHold() = default;  // CloseHandle
-};
-
-using DirectoryHold = std::unique_ptr<IDirectoryHold>;
-
 class IFileSystem {
  public:
   virtual ~IFileSystem() = default;
@@ -95,16 +86,13 @@ class IFileSystem {
   // in the last place of the path is opened itself rather than what it names.
   virtual Outcome OpenNoFollow(const std::string& path, FileAccess access,
                                FileCreation creation, File& out) = 0;
-  // A directory (backup semantics; a link in the last place of the path is
-  // followed only when asked), shared for reading and writing but not for
-  // deletion, so that it can be neither renamed nor removed while held.
-  virtual Outcome OpenDirectory(const std::string& path, bool followLink,
-                                File& out) = 0;
   // CreateFileA(FILE_FLAG_BACKUP_SEMANTICS, plus FILE_FLAG_OPEN_REPARSE_POINT
   // unless followLinks) and GetFileInformationByHandle; error 267 when it is
-  // no directory. `hold`, when given, keeps it open.
+  // no directory. Shared for reading and writing but not for deletion:
+  // `held`, when given, keeps it open, so that it can be neither renamed nor
+  // removed meanwhile, and asks it through the handle.
   virtual Outcome OpenDirectory(const std::string& path, bool followLinks,
-                                DirectoryIdentity& out, DirectoryHold* hold) = 0;
+                                DirectoryIdentity& out, File* held) = 0;
 
   // MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
   // `to` takes the place of what had that name in one step, so a reader sees

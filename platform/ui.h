@@ -57,3 +57,30 @@ class IWindowControls {
   // controls that hold their own state).
   virtual void RefreshFromMembers() = 0;
 };
+
+// The declarations of all of IWindowControls inside a class that implements
+// it, for the page window and the simulated page alike.
+#define PURVEX_WINDOW_CONTROLS_OVERRIDES                                          \
+  bool Exists(int id) override;                                                  \
+  void SetCheck(int id, bool checked) override;                                  \
+  bool IsChecked(int id) override;                                               \
+  void Enable(int id, bool enabled) override;                                    \
+  bool IsEnabled(int id) override;                                               \
+  void Show(int id, int showCommand) override;                                   \
+  bool IsVisible(int id) override;                                               \
+  void SetText(int id, const std::string& text) override;                        \
+  std::string GetText(int id) override;                                          \
+  void SetTooltip(int id, uint32_t stringId) override;                           \
+  void ResetContent(int id) override;                                            \
+  void AddString(int id, const std::string& text) override;                      \
+  void SetCurSel(int id, int index) override;                                    \
+  std::string GetSelectedText(int id) override;                                  \
+  int GetCount(int id) override;                                                 \
+  void SetProgressRange(int id, int low, int high) override;                     \
+  void SetProgressPos(int id, int pos) override;                                 \
+  void SetProgressStep(int id, int step) override;                               \
+  void StepProgress(int id) override;                                            \
+  int GetProgressPos(int id) override;                                           \
+  void SendToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) override; \
+  void PostToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) override; \
+  void RefreshFromMembers() override

@@ -97,6 +97,10 @@ constexpr uint32_t kFileAttributeNormal = 0x80;
 constexpr uint32_t kFileAttributeReparsePoint = 0x400;
 constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 
+// Privileges (SE_TAKE_OWNERSHIP_NAME, SE_RESTORE_NAME)
+constexpr const char* kTakeOwnershipPrivilege = "SeTakeOwnershipPrivilege";
+constexpr const char* kRestorePrivilege = "SeRestorePrivilege";
+
 // Processor architectures (SYSTEM_INFO::wProcessorArchitecture)
 constexpr uint16_t kProcessorArchitectureIntel = 0;
 constexpr uint16_t kProcessorArchitectureIa64 = 6;

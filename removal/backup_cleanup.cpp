@@ -143,7 +143,7 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path,
   // entries go: a directory swapped for a link after the test above is seen
   // here, and it cannot be swapped while it is listed.
   DirectoryIdentity identity;
-  DirectoryHold hold;
+  File hold;
   const Outcome opened = platform.files.OpenDirectory(path, false, identity, &hold);
   if (!opened) {
     Log(text::Format("Impossible to get Path [%s].", path + kBackslash));

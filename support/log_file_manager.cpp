@@ -82,14 +82,15 @@ File CLogFileManager::OpenChecked(bool mayCreate) {
   // path always names its target.
   File current;
   std::string currentPath;
+  DirectoryIdentity identity;
   // The current directory is the user's choice, wherever it leads.
-  if (!files_.OpenDirectory(currentDirectory_, true, current) ||
+  if (!files_.OpenDirectory(currentDirectory_, true, identity, &current) ||
       !current->GetFinalPath(currentPath)) {
     return nullptr;
   }
   TrimTrailingBackslashes(currentPath);
   File directory;
-  if (!files_.OpenDirectory(logDirectory_, false, directory)) return nullptr;
+  if (!files_.OpenDirectory(logDirectory_, false, identity, &directory)) return nullptr;
   FileInformation directoryInfo;
   std::string directoryPath;
   if (!directory->GetInformation(directoryInfo) || !IsPlainDirectory(directoryInfo) ||

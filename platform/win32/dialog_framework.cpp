@@ -1,6 +1,6 @@
 #include "platform/win32/dialog_framework.h"
 
-#include <exception>
+#include "platform/win32/window_guard.h"
 
 namespace ui {
 
@@ -27,12 +27,6 @@ constexpr DWORD kChildSheetStyles = WS_CHILD | WS_VISIBLE;
 constexpr int kApplyNowButtonId = 0x3021;
 constexpr int kHelpButtonId = IDHELP;
 constexpr int kSheetButtonIds[] = {IDOK, IDCANCEL, kHelpButtonId, kApplyNowButtonId};
-
-void ReportException(const char* what) {
-  OutputDebugStringA("exception in a dialog procedure: ");
-  OutputDebugStringA(what);
-  OutputDebugStringA("\n");
-}
 
 }  // namespace
 
@@ -85,14 +79,9 @@ INT_PTR DialogWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam,
     self->hwnd_ = nullptr;
     return FALSE;
   }
-  try {
-    return self->Route(message, wParam, lParam);
-  } catch (const std::exception& e) {
-    ReportException(e.what());
-  } catch (...) {
-    ReportException("unknown");
-  }
-  return FALSE;
+  return GuardedCall(
+      "a dialog procedure", [&] { return self->Route(message, wParam, lParam); },
+      [] { return INT_PTR{FALSE}; });
 }
 
 INT_PTR DialogWindow::Route(UINT message, WPARAM wParam, LPARAM lParam) {

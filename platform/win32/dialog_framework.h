@@ -13,10 +13,7 @@
 
 namespace ui {
 
-struct IconTraits {
-  using Handle = HICON;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
+struct IconTraits : win32::traits::NullInvalid<HICON> {
   static void Close(Handle h) { DestroyIcon(h); }
 };
 using UniqueIcon = win32::UniqueResource<IconTraits>;

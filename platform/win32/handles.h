@@ -48,64 +48,57 @@ void ClosePrinterHandle(HANDLE printer);
 
 namespace traits {
 
-struct RegistryKey {
-  using Handle = HKEY;
+// Most handles report failure, and stand for nothing, with NULL.
+template <typename H>
+struct NullInvalid {
+  using Handle = H;
   static Handle Invalid() { return nullptr; }
   static bool IsValid(Handle h) { return h != nullptr; }
+};
+
+// Find handles and device information sets do with INVALID_HANDLE_VALUE.
+template <typename H>
+struct MinusOneInvalid {
+  using Handle = H;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+};
+
+struct RegistryKey : NullInvalid<HKEY> {
   static void Close(Handle h) { RegCloseKey(h); }
 };
 
-struct Printer {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
+struct Printer : NullInvalid<HANDLE> {
   static void Close(Handle h) { ClosePrinterHandle(h); }
 };
 
-struct Service {
-  using Handle = SC_HANDLE;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
+struct Service : NullInvalid<SC_HANDLE> {
   static void Close(Handle h) { CloseServiceHandle(h); }
 };
 
-struct Find {
-  using Handle = HANDLE;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+struct Find : MinusOneInvalid<HANDLE> {
   static void Close(Handle h) { FindClose(h); }
 };
 
-struct DeviceInfoList {
-  using Handle = HDEVINFO;
-  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-  static bool IsValid(Handle h) { return h != INVALID_HANDLE_VALUE; }
+struct DeviceInfoList : MinusOneInvalid<HDEVINFO> {
   static void Close(Handle h) { SetupDiDestroyDeviceInfoList(h); }
 };
 
 // Files report failure with INVALID_HANDLE_VALUE, processes and threads with
 // NULL: both mean "nothing to close".
-struct Kernel {
-  using Handle = HANDLE;
-  static Handle Invalid() { return nullptr; }
+struct Kernel : NullInvalid<HANDLE> {
   static bool IsValid(Handle h) {
     return h != nullptr && h != INVALID_HANDLE_VALUE;
   }
   static void Close(Handle h) { CloseHandle(h); }
 };
 
-struct Module {
-  using Handle = HMODULE;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
+struct Module : NullInvalid<HMODULE> {
   static void Close(Handle h) { FreeLibrary(h); }
 };
 
 // Buffers the system allocates for the caller (FormatMessageA).
-struct LocalMemory {
-  using Handle = HLOCAL;
-  static Handle Invalid() { return nullptr; }
-  static bool IsValid(Handle h) { return h != nullptr; }
+struct LocalMemory : NullInvalid<HLOCAL> {
   static void Close(Handle h) { LocalFree(h); }
 };
 

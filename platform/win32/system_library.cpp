@@ -1,7 +1,8 @@
 #include "platform/win32/system_library.h"
 
 #include <string>
-#include <vector>
+
+#include "platform/win32/grown_text.h"
 
 namespace win32 {
 namespace {
@@ -19,15 +20,8 @@ using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryFn = BOOL(WINAPI*)(LPCSTR);
 
 std::string SystemDirectory() {
-  std::vector<char> buffer(MAX_PATH, '\0');
-  UINT length = GetSystemDirectoryA(buffer.data(), MAX_PATH);
-  if (length >= MAX_PATH) {
-    buffer.assign(length, '\0');
-    length = GetSystemDirectoryA(buffer.data(), length);
-  }
-  if (length == 0 || length >= buffer.size()) return std::string();
-  std::string directory(buffer.data(), length);
-  if (directory.back() == '\\') directory.pop_back();
+  std::string directory = GrownText(GetSystemDirectoryA);
+  if (!directory.empty() && directory.back() == '\\') directory.pop_back();
   return directory;
 }
 
@@ -60,20 +54,13 @@ const WinspoolFunctions& Winspool() {
     WinspoolFunctions bound;
     // Kept loaded: printer handles may outlive any one user of the library.
     HMODULE module = LoadSystemLibrary(kWinspoolLibrary).release();
-    bound.enumPrinters =
-        ResolveExport<decltype(bound.enumPrinters)>(module, "EnumPrintersA");
-    bound.openPrinter =
-        ResolveExport<decltype(bound.openPrinter)>(module, "OpenPrinterA");
-    bound.getPrinter =
-        ResolveExport<decltype(bound.getPrinter)>(module, "GetPrinterA");
-    bound.getPrinterDriver = ResolveExport<decltype(bound.getPrinterDriver)>(
-        module, "GetPrinterDriverA");
-    bound.deleteForm =
-        ResolveExport<decltype(bound.deleteForm)>(module, "DeleteFormA");
-    bound.deletePrinter =
-        ResolveExport<decltype(bound.deletePrinter)>(module, "DeletePrinter");
-    bound.closePrinter =
-        ResolveExport<decltype(bound.closePrinter)>(module, "ClosePrinter");
+    BindExport(module, "EnumPrintersA", bound.enumPrinters);
+    BindExport(module, "OpenPrinterA", bound.openPrinter);
+    BindExport(module, "GetPrinterA", bound.getPrinter);
+    BindExport(module, "GetPrinterDriverA", bound.getPrinterDriver);
+    BindExport(module, "DeleteFormA", bound.deleteForm);
+    BindExport(module, "DeletePrinter", bound.deletePrinter);
+    BindExport(module, "ClosePrinter", bound.closePrinter);
     return bound;
   }();
   return functions;
@@ -83,14 +70,9 @@ const VersionFunctions& VersionInfo() {
   static const VersionFunctions functions = [] {
     VersionFunctions bound;
     HMODULE module = LoadSystemLibrary(kVersionLibrary).release();
-    bound.getFileVersionInfoSize =
-        ResolveExport<decltype(bound.getFileVersionInfoSize)>(
-            module, "GetFileVersionInfoSizeA");
-    bound.getFileVersionInfo =
-        ResolveExport<decltype(bound.getFileVersionInfo)>(
-            module, "GetFileVersionInfoA");
-    bound.verQueryValue =
-        ResolveExport<decltype(bound.verQueryValue)>(module, "VerQueryValueA");
+    BindExport(module, "GetFileVersionInfoSizeA", bound.getFileVersionInfoSize);
+    BindExport(module, "GetFileVersionInfoA", bound.getFileVersionInfo);
+    BindExport(module, "VerQueryValueA", bound.verQueryValue);
     return bound;
   }();
   return functions;

@@ -29,6 +29,12 @@ Fn ResolveExport(HMODULE module, const char* name) {
       reinterpret_cast<AnyFunction>(GetProcAddress(module, name)));
 }
 
+// Sets `function` to the export of that name, null when it is missing.
+template <typename Fn>
+void BindExport(HMODULE module, const char* name, Fn& function) {
+  function = ResolveExport<Fn>(module, name);
+}
+
 // Calls a function resolved at run time; a missing one fails the way a
 // missing export does.
 template <typename Fn, typename... Args>

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/grown_text.h"
 #include "platform/win32/system_library.h"
 #include "platform/win_constants.h"
 
@@ -45,15 +46,9 @@ std::string DirectoryPart(const std::string& path) {
 }
 
 std::string WindowsInfDirectory() {
-  std::vector<char> buffer(MAX_PATH, '\0');
-  UINT length = GetWindowsDirectoryA(buffer.data(), MAX_PATH);
-  if (length >= MAX_PATH) {
-    buffer.assign(length, '\0');
-    length = GetWindowsDirectoryA(buffer.data(), length);
-  }
-  if (length == 0 || length >= buffer.size()) return std::string();
-  std::string directory(buffer.data(), length);
-  if (!directory.empty() && directory.back() == '\\') directory.pop_back();
+  std::string directory = GrownText(GetWindowsDirectoryA);
+  if (directory.empty()) return std::string();
+  if (directory.back() == '\\') directory.pop_back();
   return directory + kInfDirectory;
 }
 

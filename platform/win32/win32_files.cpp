@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/code_page.h"
+#include "platform/win32/grown_text.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/system_library.h"
 
@@ -85,11 +87,7 @@ Outcome VolumeRelativePath(HANDLE handle, std::string& out) {
   const auto* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
   const int characters = static_cast<int>(
       std::min<size_t>(nameBytes, kNameInfoBytes - sizeof(ULONG)) / sizeof(wchar_t));
-  const int size = WideCharToMultiByte(CP_ACP, 0, name, characters, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(size), '\0');
-  if (size > 0) {
-    WideCharToMultiByte(CP_ACP, 0, name, characters, text.data(), size, nullptr, nullptr);
-  }
+  const std::string text = AnsiFromWide(name, characters);
   char serial[16] = {};
   wsprintfA(serial, "%08lX:", static_cast<unsigned long>(info.dwVolumeSerialNumber));
   out = serial + text;
@@ -97,29 +95,36 @@ Outcome VolumeRelativePath(HANDLE handle, std::string& out) {
 }
 
 Outcome FinalPathOf(HANDLE handle, std::string& out) {
-  auto finalPath =
-      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
-  if (finalPath == nullptr) return VolumeRelativePath(handle, out);
-  std::vector<char> buffer(MAX_PATH, '\0');
-  for (;;) {
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = finalPath(handle, buffer.data(),
-                                   static_cast<DWORD>(buffer.size()), kFinalPathNormalizedDos);
-    if (length == 0) {
-      const DWORD error = GetLastError();
-      return Outcome::Failure(error != ERROR_SUCCESS ? error : ERROR_INVALID_FUNCTION);
-    }
-    // Too small: the length asked for counts the terminator.
-    if (length >= buffer.size()) {
-      buffer.assign(static_cast<size_t>(length) + 1, '\0');
-      continue;
-    }
-    out.assign(buffer.data(), length);
-    return Outcome::Success();
-  }
+  const Outcome result = FinalPathName(handle, out);
+  if (!result && result.error == ERROR_PROC_NOT_FOUND) return VolumeRelativePath(handle, out);
+  return result;
+}
+
+// The identity checks compare drive paths: a path of another form (UNC, or
+// the volume-relative name of systems before Vista) names nothing they know.
+std::string DrivePath(HANDLE handle) {
+  std::string path;
+  if (!FinalPathOf(handle, path)) return {};
+  // "\\?\C:\..." names a drive path; "\\?\UNC\..." does not.
+  constexpr char kLongPrefix[] = "\\\\?\\";
+  constexpr size_t kLongPrefixLength = sizeof kLongPrefix - 1;
+  if (path.compare(0, kLongPrefixLength, kLongPrefix) == 0) path.erase(0, kLongPrefixLength);
+  if (path.size() < 2 || path[1] != ':') return {};
+  return path;
 }
 
 }  // namespace
+
+Outcome FinalPathName(HANDLE handle, std::string& out) {
+  auto finalPath =
+      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
+  if (finalPath == nullptr) return Outcome::Failure(ERROR_PROC_NOT_FOUND);
+  return GrownText(
+      [&](char* buffer, DWORD size) {
+        return finalPath(handle, buffer, size, kFinalPathNormalizedDos);
+      },
+      out);
+}
 
 Outcome Win32FindHandle::Next(FindData& out) {
   WIN32_FIND_DATAA data{};
@@ -258,62 +263,24 @@ Outcome Win32FileSystem::OpenNoFollow(const std::string& path, FileAccess access
   return result;
 }
 
-Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLink,
-                                       File& out) {
-  out.reset();
-  HANDLE directory = INVALID_HANDLE_VALUE;
-  const Outcome result = CallWithLastError([&] {
-    directory = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_BACKUP_SEMANTICS |
-                                (followLink ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
-                            nullptr);
-    return directory != INVALID_HANDLE_VALUE;
-  });
-  if (result) out = std::make_unique<Win32File>(directory);
-  return result;
-}
-
-namespace {
-
-class Win32DirectoryHold : public IDirectoryHold {
- public:
-  explicit Win32DirectoryHold(HANDLE directory) : directory_(directory) {}
-
- private:
-  UniqueKernelHandle directory_;
-};
-
-// The identity checks compare drive paths: a path of another form (UNC, or
-// the volume-relative name of systems before Vista) names nothing they know.
-std::string FinalPath(HANDLE handle) {
-  std::string path;
-  if (!FinalPathOf(handle, path)) return {};
-  // "\\?\C:\..." names a drive path; "\\?\UNC\..." does not.
-  constexpr char kLongPrefix[] = "\\\\?\\";
-  constexpr size_t kLongPrefixLength = sizeof kLongPrefix - 1;
-  if (path.compare(0, kLongPrefixLength, kLongPrefix) == 0) path.erase(0, kLongPrefixLength);
-  if (path.size() < 2 || path[1] != ':') return {};
-  return path;
-}
-
-}  // namespace
-
 Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLinks,
-                                       DirectoryIdentity& out, DirectoryHold* hold) {
-  if (hold != nullptr) hold->reset();
-  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS |
-                      (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-  SetLastError(ERROR_SUCCESS);
-  HANDLE opened = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, flags, nullptr);
-  if (opened == INVALID_HANDLE_VALUE) return Outcome::Failure(GetLastError());
+                                       DirectoryIdentity& out, File* held) {
+  if (held != nullptr) held->reset();
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  Outcome result = CallWithLastError([&] {
+    opened = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS |
+                             (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT),
+                         nullptr);
+    return opened != INVALID_HANDLE_VALUE;
+  });
+  if (!result) return result;
   UniqueKernelHandle directory(opened);
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(directory.get(), &info)) {
-    return Outcome::Failure(GetLastError());
-  }
+  result = CallWithLastError(
+      [&] { return GetFileInformationByHandle(directory.get(), &info); });
+  if (!result) return result;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return Outcome::Failure(ERROR_DIRECTORY);
   }
@@ -321,8 +288,8 @@ Outcome Win32FileSystem::OpenDirectory(const std::string& path, bool followLinks
   out.volume = info.dwVolumeSerialNumber;
   out.fileIndex = Combine(info.nFileIndexHigh, info.nFileIndexLow);
   out.attributes = info.dwFileAttributes;
-  out.finalPath = FinalPath(directory.get());
-  if (hold != nullptr) *hold = std::make_unique<Win32DirectoryHold>(directory.release());
+  out.finalPath = DrivePath(directory.get());
+  if (held != nullptr) *held = std::make_unique<Win32File>(directory.release());
   return Outcome::Success();
 }
 

@@ -6,6 +6,10 @@
 
 namespace win32 {
 
+// GetFinalPathNameByHandleA, links resolved ("\\?\C:\..."); error 127 on
+// systems before Vista, which do not have it.
+Outcome FinalPathName(HANDLE handle, std::string& out);
+
 class Win32FindHandle : public IFindHandle {
  public:
   explicit Win32FindHandle(HANDLE find) : find_(find) {}
@@ -46,10 +50,8 @@ class Win32FileSystem : public IFileSystem {
                FileCreation creation, bool share, File& out) override;
   Outcome OpenNoFollow(const std::string& path, FileAccess access,
                        FileCreation creation, File& out) override;
-  Outcome OpenDirectory(const std::string& path, bool followLink,
-                        File& out) override;
   Outcome OpenDirectory(const std::string& path, bool followLinks,
-                        DirectoryIdentity& out, DirectoryHold* hold) override;
+                        DirectoryIdentity& out, File* held) override;
 
   Outcome MoveReplacing(const std::string& from, const std::string& to) override;
 };

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
 #include "platform/text.h"
+#include "platform/win32/code_page.h"
 
 namespace {
 
@@ -25,12 +26,7 @@ int AnsiCompareNoCase(const std::string& a, const std::string& b) {
 }
 
 std::u16string WidenAnsi(const std::string& s) {
-  if (s.empty()) return {};
-  const int size = static_cast<int>(s.size());
-  const int needed = MultiByteToWideChar(CP_ACP, 0, s.data(), size, nullptr, 0);
-  if (needed <= 0) return {};
-  std::wstring wide(static_cast<size_t>(needed), L'\0');
-  (void)MultiByteToWideChar(CP_ACP, 0, s.data(), size, wide.data(), needed);
+  const std::wstring wide = win32::WideFromAnsi(s);
   return std::u16string(wide.begin(), wide.end());
 }
 

@@ -6,7 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32/grown_text.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win_constants.h"
 
 namespace win32 {
@@ -21,25 +23,21 @@ constexpr char kFinalPathPrefix[] = "\\\\?\\";
 constexpr char kFinalUncPrefix[] = "\\\\?\\UNC\\";
 constexpr char kUncPrefix[] = "\\\\";
 
-using GetFinalPathNameByHandleAFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-
 std::string LongFullPath(const std::string& path) {
-  std::vector<char> full(MAX_PATH, '\0');
-  DWORD length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (length >= full.size()) {
-    full.assign(length + 1, '\0');
-    length = GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  std::string full;
+  if (!GrownText(
+          [&](char* buffer, DWORD size) {
+            return GetFullPathNameA(path.c_str(), size, buffer, nullptr);
+          },
+          full)) {
+    return path;
   }
-  if (length == 0 || length >= full.size()) return path;
-  std::string result(full.data(), length);
-  std::vector<char> longName(MAX_PATH, '\0');
-  length = GetLongPathNameA(result.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
-  if (length >= longName.size()) {
-    longName.assign(length + 1, '\0');
-    length = GetLongPathNameA(result.c_str(), longName.data(), static_cast<DWORD>(longName.size()));
+  std::string longName;
+  if (GrownText([&](char* buffer, DWORD size) { return GetLongPathNameA(full.c_str(), buffer, size); },
+                longName)) {
+    return longName;
   }
-  if (length != 0 && length < longName.size()) result.assign(longName.data(), length);
-  return result;
+  return full;
 }
 
 // Whether the handle is the object the path names and not, say, the target
@@ -47,20 +45,10 @@ std::string LongFullPath(const std::string& path) {
 // Unix symbolic link to a file even when asked for the link itself). Before
 // Vista there is no final path to compare, and no file links either.
 bool IsObjectOfPath(HANDLE handle, const std::string& path) {
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  auto finalPathOf = kernel == nullptr
-                         ? nullptr
-                         : reinterpret_cast<GetFinalPathNameByHandleAFn>(reinterpret_cast<void*>(
-                               GetProcAddress(kernel, "GetFinalPathNameByHandleA")));
-  if (finalPathOf == nullptr) return true;
-  std::vector<char> buffer(MAX_PATH, '\0');
-  DWORD length = finalPathOf(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
-  if (length >= buffer.size()) {
-    buffer.assign(length + 1, '\0');
-    length = finalPathOf(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+  std::string finalPath;
+  if (const Outcome got = FinalPathName(handle, finalPath); !got) {
+    return got.error == ERROR_PROC_NOT_FOUND;
   }
-  if (length == 0 || length >= buffer.size()) return false;
-  std::string finalPath(buffer.data(), length);
   if (finalPath.compare(0, sizeof(kFinalUncPrefix) - 1, kFinalUncPrefix) == 0) {
     finalPath = kUncPrefix + finalPath.substr(sizeof(kFinalUncPrefix) - 1);
   } else if (finalPath.compare(0, sizeof(kFinalPathPrefix) - 1, kFinalPathPrefix) == 0) {

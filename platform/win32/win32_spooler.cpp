@@ -38,27 +38,56 @@ std::vector<char> Mutable(const std::string& s) {
 
 Outcome InvalidHandle() { return Outcome::Failure(ERROR_INVALID_HANDLE); }
 
+// winspool's two-call protocol: `fill(buffer, size, &needed)` asked with no
+// buffer fails with 122 and says how much to give, then fills a buffer of
+// at least that size.
+template <typename Fill>
+Outcome AskSize(Fill&& fill, uint32_t& needed) {
+  DWORD size = 0;
+  const Outcome result = CallWithLastError([&] { return fill(nullptr, 0, &size); });
+  needed = size;
+  return result;
+}
+
+template <typename Fill>
+Outcome FillRecords(Fill&& fill, uint32_t bufferSize, std::vector<BYTE>& buffer) {
+  buffer = RecordBuffer(bufferSize);
+  DWORD needed = 0;
+  return CallWithLastError([&] { return fill(buffer.data(), bufferSize, &needed); });
+}
+
+auto GetPrinterCall(HANDLE printer) {
+  return [printer](BYTE* buffer, DWORD size, DWORD* needed) {
+    return CallExport(Winspool().getPrinter, printer, kPrinterInfoLevel, buffer, size, needed);
+  };
+}
+
+auto GetDriverCall(HANDLE printer) {
+  return [printer](BYTE* buffer, DWORD size, DWORD* needed) {
+    return CallExport(Winspool().getPrinterDriver, printer, nullptr, kDriverInfoLevel, buffer,
+                      size, needed);
+  };
+}
+
+auto EnumPrintersCall(DWORD& returned) {
+  return [&returned](BYTE* buffer, DWORD size, DWORD* needed) {
+    return CallExport(Winspool().enumPrinters, PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
+                      buffer, size, needed, &returned);
+  };
+}
+
 }  // namespace
 
 Outcome Win32PrinterHandle::GetPrinter2Size(uint32_t& needed) {
   if (!printer_) return InvalidHandle();
-  DWORD size = 0;
-  const Outcome result = CallWithLastError([&] {
-    return CallExport(Winspool().getPrinter, printer_.get(), kPrinterInfoLevel, nullptr, 0, &size);
-  });
-  needed = size;
-  return result;
+  return AskSize(GetPrinterCall(printer_.get()), needed);
 }
 
 Outcome Win32PrinterHandle::GetPrinter2(uint32_t bufferSize,
                                         PrinterInfo2& out) {
   if (!printer_) return InvalidHandle();
-  std::vector<BYTE> buffer = RecordBuffer(bufferSize);
-  DWORD needed = 0;
-  const Outcome result = CallWithLastError([&] {
-    return CallExport(Winspool().getPrinter, printer_.get(), kPrinterInfoLevel, buffer.data(),
-                       bufferSize, &needed);
-  });
+  std::vector<BYTE> buffer;
+  const Outcome result = FillRecords(GetPrinterCall(printer_.get()), bufferSize, buffer);
   if (result) {
     out = ToValue(*reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data()));
   }
@@ -67,24 +96,14 @@ Outcome Win32PrinterHandle::GetPrinter2(uint32_t bufferSize,
 
 Outcome Win32PrinterHandle::GetDriver6Size(uint32_t& needed) {
   if (!printer_) return InvalidHandle();
-  DWORD size = 0;
-  const Outcome result = CallWithLastError([&] {
-    return CallExport(Winspool().getPrinterDriver, printer_.get(), nullptr, kDriverInfoLevel,
-                             nullptr, 0, &size);
-  });
-  needed = size;
-  return result;
+  return AskSize(GetDriverCall(printer_.get()), needed);
 }
 
 Outcome Win32PrinterHandle::GetDriver6(uint32_t bufferSize,
                                        DriverInfo6& out) {
   if (!printer_) return InvalidHandle();
-  std::vector<BYTE> buffer = RecordBuffer(bufferSize);
-  DWORD needed = 0;
-  const Outcome result = CallWithLastError([&] {
-    return CallExport(Winspool().getPrinterDriver, printer_.get(), nullptr, kDriverInfoLevel,
-                             buffer.data(), bufferSize, &needed);
-  });
+  std::vector<BYTE> buffer;
+  const Outcome result = FillRecords(GetDriverCall(printer_.get()), bufferSize, buffer);
   if (result) {
     const auto& info = *reinterpret_cast<const DRIVER_INFO_6A*>(buffer.data());
     out = DriverInfo6{};
@@ -115,26 +134,16 @@ Outcome Win32PrinterHandle::Close() {
 }
 
 Outcome Win32Spooler::EnumPrinters2Size(uint32_t& needed) {
-  DWORD size = 0;
   DWORD returned = 0;
-  const Outcome result = CallWithLastError([&] {
-    return CallExport(Winspool().enumPrinters, PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
-                         nullptr, 0, &size, &returned);
-  });
-  needed = size;
-  return result;
+  return AskSize(EnumPrintersCall(returned), needed);
 }
 
 Outcome Win32Spooler::EnumPrinters2(uint32_t bufferSize,
                                     std::vector<PrinterInfo2>& out) {
   out.clear();
-  std::vector<BYTE> buffer = RecordBuffer(bufferSize);
-  DWORD needed = 0;
   DWORD returned = 0;
-  const Outcome result = CallWithLastError([&] {
-    return CallExport(Winspool().enumPrinters, PRINTER_ENUM_LOCAL, nullptr, kPrinterInfoLevel,
-                         buffer.data(), bufferSize, &needed, &returned);
-  });
+  std::vector<BYTE> buffer;
+  const Outcome result = FillRecords(EnumPrintersCall(returned), bufferSize, buffer);
   if (result) {
     const auto* records =
         reinterpret_cast<const PRINTER_INFO_2A*>(buffer.data());

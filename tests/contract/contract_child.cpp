@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/code_page.h"
+
 namespace {
 
 constexpr int kModeArgument = 1;
@@ -21,22 +23,13 @@ constexpr int kInputAtEnd = 0;
 constexpr int kInputPending = 1;
 constexpr int kUsage = 2;
 
-std::string Ansi(const wchar_t* wide) {
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), length, nullptr, nullptr);
-  text.pop_back();
-  return text;
-}
-
 }  // namespace
 
 int main() {
   int count = 0;
   LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
   if (arguments == nullptr || count <= kModeArgument) return kUsage;
-  const std::string mode = Ansi(arguments[kModeArgument]);
+  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument]);
   if (mode == "wait") {
     Sleep(kWaitMs);
     return kUsage;
@@ -45,7 +38,7 @@ int main() {
   FILE* output = _wfopen(arguments[kOutputArgument], L"wb");
   if (output == nullptr) return kUsage;
   for (int i = kFirstEchoedArgument; i < count; ++i) {
-    std::fprintf(output, "%s\n", Ansi(arguments[i]).c_str());
+    std::fprintf(output, "%s\n", win32::AnsiFromWide(arguments[i]).c_str());
   }
   std::fclose(output);
   LocalFree(arguments);

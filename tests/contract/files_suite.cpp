@@ -53,6 +53,39 @@ class ContractFiles : public ContractTest {
     EXPECT_TRUE(read.ok) << path << " error " << read.error;
     return attributes;
   }
+
+  // One opening serves both checks: what the identity says is what the held
+  // handle reports, a plain directory, a link itself or its target alike.
+  static void ExpectHeldAgreesWithIdentity(const std::string& path, bool follow,
+                                           const std::string& finalName) {
+    SCOPED_TRACE(path + (follow ? " followed" : ""));
+    DirectoryIdentity identity;
+    File held;
+    ASSERT_TRUE(P().files.OpenDirectory(path, follow, identity, &held).ok);
+    ASSERT_TRUE(held);
+    FileInformation info;
+    ASSERT_TRUE(held->GetInformation(info).ok);
+    EXPECT_EQ(info.attributes, identity.attributes);
+    std::string heldPath;
+    ASSERT_TRUE(held->GetFinalPath(heldPath).ok);
+    ASSERT_FALSE(identity.finalPath.empty());
+    ASSERT_GE(heldPath.size(), identity.finalPath.size()) << heldPath;
+    EXPECT_EQ(text::Upper(heldPath.substr(heldPath.size() - identity.finalPath.size())),
+              text::Upper(identity.finalPath));
+    const std::string tail = "\\" + text::Upper(finalName);
+    ASSERT_GE(identity.finalPath.size(), tail.size());
+    EXPECT_EQ(text::Upper(identity.finalPath.substr(identity.finalPath.size() - tail.size())), tail);
+  }
+
+  // The directory kept open, as the log's checks keep it; null when the
+  // open failed.
+  static File HeldDirectory(const std::string& path, bool followLinks) {
+    DirectoryIdentity identity;
+    File held;
+    Outcome opened = P().files.OpenDirectory(path, followLinks, identity, &held);
+    EXPECT_TRUE(opened.ok) << path << " error " << opened.error;
+    return held;
+  }
 };
 
 TEST_F(ContractFiles, DirectoryListingStartsWithDotEntries) {
@@ -306,8 +339,8 @@ TEST_F(ContractNoFollow, CreateNewNeverOpensAnExistingNameAndCreatesAMissingOne)
 
 TEST_F(ContractNoFollow, FileFinalPathIsItsDirectorysFinalPathAndName) {
   ASSERT_TRUE(Env().PutFile(Path("Sub\\plain.log"), "x", kArchive));
-  File directory;
-  ASSERT_TRUE(P().files.OpenDirectory(Path("sub"), false, directory).ok);
+  File directory = HeldDirectory(Path("sub"), false);
+  ASSERT_TRUE(directory);
   const FileInformation dirInfo = InformationOf(directory);
   EXPECT_NE(dirInfo.attributes & win::kFileAttributeDirectory, 0u);
   EXPECT_EQ(dirInfo.attributes & win::kFileAttributeReparsePoint, 0u);
@@ -344,15 +377,15 @@ TEST_F(ContractNoFollow, ASecondNameCountsAsALink) {
 }
 
 TEST_F(ContractJunction, OpenedWithoutFollowingItIsAReparsePointElsewhere) {
-  File link;
-  ASSERT_TRUE(P().files.OpenDirectory(Path("Link"), false, link).ok);
+  File link = HeldDirectory(Path("Link"), false);
+  ASSERT_TRUE(link);
   FileInformation info;
   ASSERT_TRUE(link->GetInformation(info).ok);
   EXPECT_NE(info.attributes & win::kFileAttributeReparsePoint, 0u);
-  File target;
-  ASSERT_TRUE(P().files.OpenDirectory(Path("Target"), false, target).ok);
-  File followed;
-  ASSERT_TRUE(P().files.OpenDirectory(Path("Link"), true, followed).ok);
+  File target = HeldDirectory(Path("Target"), false);
+  ASSERT_TRUE(target);
+  File followed = HeldDirectory(Path("Link"), true);
+  ASSERT_TRUE(followed);
   std::string linkPath, targetPath, followedPath;
   ASSERT_TRUE(link->GetFinalPath(linkPath).ok);
   ASSERT_TRUE(target->GetFinalPath(targetPath).ok);
@@ -379,6 +412,17 @@ TEST_F(ContractJunction, DirectoryIdentityFollowsOnlyWhenAsked) {
   EXPECT_NE(link.attributes & win::kFileAttributeReparsePoint, 0u);
 }
 
+TEST_F(ContractFiles, HeldDirectoryAgreesWithItsIdentity) {
+  ASSERT_TRUE(Env().CreateDir(Path("Plain")));
+  ExpectHeldAgreesWithIdentity(Path("PLAIN"), false, "Plain");
+  ExpectHeldAgreesWithIdentity(Path("Plain"), true, "Plain");
+}
+
+TEST_F(ContractJunction, HeldLinkAgreesWithItsIdentity) {
+  ExpectHeldAgreesWithIdentity(Path("Link"), false, "Link");
+  ExpectHeldAgreesWithIdentity(Path("Link"), true, "Target");
+}
+
 TEST_F(ContractFiles, OpenDirectoryRefusesFilesAndLetsEntriesGo) {
   ASSERT_TRUE(Env().PutFile(Path("Dir\\file.txt"), "x", kArchive));
   DirectoryIdentity identity;
@@ -386,7 +430,7 @@ TEST_F(ContractFiles, OpenDirectoryRefusesFilesAndLetsEntriesGo) {
             win::kErrorDirectory);
   EXPECT_EQ(P().files.OpenDirectory(Path("Missing"), false, identity, nullptr).error,
             win::kErrorFileNotFound);
-  DirectoryHold hold;
+  File hold;
   ASSERT_TRUE(Env().PutFile(Path("Held\\x.txt"), "x", kArchive));
   ASSERT_TRUE(P().files.OpenDirectory(Path("Held"), false, identity, &hold).ok);
   // Entries of a held directory go; Windows refuses to remove the held

@@ -6,8 +6,8 @@
 namespace {
 
 constexpr uint32_t kArchive = win::kFileAttributeArchive;
-constexpr const char* kTakeOwnershipPrivilege = "SeTakeOwnershipPrivilege";
-constexpr const char* kRestorePrivilege = "SeRestorePrivilege";
+using win::kRestorePrivilege;
+using win::kTakeOwnershipPrivilege;
 // Revision 1, then the count of sub-authorities and the authority.
 constexpr size_t kSidHeaderSize = 8;
 constexpr size_t kSubAuthoritySize = 4;

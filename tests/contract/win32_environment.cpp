@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/code_page.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win32_platform.h"
 
@@ -103,17 +104,6 @@ std::string TempDirectory() {
   std::string directory(path, length < sizeof(path) ? length : 0);
   while (!directory.empty() && directory.back() == '\\') directory.pop_back();
   return directory;
-}
-
-// Converts every byte, embedded terminators included.
-std::wstring Wide(const std::string& s) {
-  if (s.empty()) return std::wstring();
-  const int size = static_cast<int>(s.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, s.data(), size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), size, wide.data(), length);
-  return wide;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& content) {
@@ -546,8 +536,8 @@ class Win32ContractEnvironment : public ContractEnvironment {
         path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!link) return false;
-    const std::wstring substitute = Wide(kNtPathPrefix + target);
-    const std::wstring print = Wide(target);
+    const std::wstring substitute = win32::WideFromAnsi(kNtPathPrefix + target);
+    const std::wstring print = win32::WideFromAnsi(target);
     const size_t substituteBytes = substitute.size() * sizeof(WCHAR);
     const size_t printBytes = print.size() * sizeof(WCHAR);
     // Both names are stored with a terminator after them.

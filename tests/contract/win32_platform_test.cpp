@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "platform/win32/code_page.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win_constants.h"
 
@@ -25,30 +26,12 @@ constexpr uint64_t kFileTimeUnitsPerSecond = 10000000;
 constexpr uint64_t kClockSlackSeconds = 120;
 constexpr int kHighPartShift = 32;
 
-std::string Ansi(const wchar_t* wide) {
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), length, nullptr, nullptr);
-  text.pop_back();
-  return text;
-}
-
-std::wstring Wide(const std::string& text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-  wide.pop_back();
-  return wide;
-}
-
 // The arguments as the system's own parser splits the command line.
 std::vector<std::string> Split(const std::string& commandLine) {
   int count = 0;
-  LPWSTR* parts = CommandLineToArgvW(Wide(commandLine).c_str(), &count);
+  LPWSTR* parts = CommandLineToArgvW(win32::WideFromAnsi(commandLine).c_str(), &count);
   std::vector<std::string> result;
-  for (int i = 0; parts != nullptr && i < count; ++i) result.push_back(Ansi(parts[i]));
+  for (int i = 0; parts != nullptr && i < count; ++i) result.push_back(win32::AnsiFromWide(parts[i]));
   LocalFree(parts);
   return result;
 }

@@ -61,6 +61,17 @@ bool NameMatches(const std::string& name, const std::string& glob) {
   return false;
 }
 
+// Whether deleting the entry fails with a sharing violation: another handle
+// has it open (none is opened with delete sharing, a directory's neither),
+// or an injected "in use" that counts down once per attempt.
+bool InUse(FileNode& node) {
+  if (node.inUseAttempts != 0) {
+    if (node.inUseAttempts > 0) --node.inUseAttempts;
+    return true;
+  }
+  return node.openCount > 0;
+}
+
 FindData ToFindData(const std::string& name, const FileNode& node) {
   FindData data;
   data.name = name;
@@ -227,18 +238,26 @@ std::string FileStore::FinalPath(const std::string& path, bool followFinal) cons
   return canonical.empty() ? canonical : "\\\\?\\" + canonical;
 }
 
-std::shared_ptr<FileNode> FileStore::Put(const std::string& path, const Bytes& content,
-                                         uint32_t attributes, uint64_t time) {
+std::shared_ptr<FileNode>* FileStore::Place(const std::string& path, std::string& name) {
   std::vector<std::string> parts = SplitPath(Absolute(path));
   if (parts.size() < 2) return nullptr;
   std::shared_ptr<FileNode> dir = MakeDirs(JoinPath(parts, parts.size() - 1));
   if (!dir) return nullptr;
-  std::shared_ptr<FileNode>& node = dir->children[Upper(parts.back())];
+  name = parts.back();
+  return &dir->children[Upper(name)];
+}
+
+std::shared_ptr<FileNode> FileStore::Put(const std::string& path, const Bytes& content,
+                                         uint32_t attributes, uint64_t time) {
+  std::string name;
+  std::shared_ptr<FileNode>* place = Place(path, name);
+  if (!place) return nullptr;
+  std::shared_ptr<FileNode>& node = *place;
   if (!node) {
     node = std::make_shared<FileNode>();
     node->creationTime = time;
   }
-  node->name = parts.back();
+  node->name = name;
   node->isDir = false;
   node->children.clear();
   node->junctionTarget.clear();
@@ -314,7 +333,10 @@ class SimFile : public IFile {
   SimFile(SimWindows::Impl& impl, std::shared_ptr<FileNode> node, std::string path,
           bool write, bool exclusive, std::string finalPath)
       : impl_(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
-        exclusive_(exclusive), finalPath_(std::move(finalPath)) {}
+        exclusive_(exclusive), finalPath_(std::move(finalPath)) {
+    ++node_->openCount;
+    if (exclusive_) node_->exclusiveOpen = true;
+  }
 
   ~SimFile() override {
     auto lock = impl_.Lock();
@@ -393,22 +415,6 @@ class SimFile : public IFile {
   size_t position_ = 0;
 };
 
-class DirectoryHoldImpl : public IDirectoryHold {
- public:
-  DirectoryHoldImpl(SimWindows::Impl& impl, std::shared_ptr<FileNode> node)
-      : impl_(impl), node_(std::move(node)) {
-    ++node_->holds;
-  }
-  ~DirectoryHoldImpl() override {
-    auto lock = impl_.Lock();
-    --node_->holds;
-  }
-
- private:
-  SimWindows::Impl& impl_;
-  std::shared_ptr<FileNode> node_;
-};
-
 class SimFileSystem : public IFileSystem {
  public:
   explicit SimFileSystem(SimWindows::Impl& impl) : impl_(impl) {}
@@ -453,11 +459,7 @@ class SimFileSystem : public IFileSystem {
         (node.attributes & win::kFileAttributeReadOnly)) {
       return Fail(win::kErrorAccessDenied);
     }
-    if (node.inUseAttempts != 0) {
-      if (node.inUseAttempts > 0) --node.inUseAttempts;
-      return Fail(win::kErrorSharingViolation);
-    }
-    if (node.openCount > 0) return Fail(win::kErrorSharingViolation);
+    if (InUse(node)) return Fail(win::kErrorSharingViolation);
     if (node.links > 1) --node.links;
     found.parent->children.erase(Upper(found.name));
     return Outcome::Success();
@@ -472,11 +474,7 @@ class SimFileSystem : public IFileSystem {
     FileNode& node = *found.node;
     if (!node.isDir) return Fail(kErrorDirectory);
     if (node.denied || impl_.Locked(node)) return Fail(win::kErrorAccessDenied);
-    if (node.inUseAttempts != 0) {
-      if (node.inUseAttempts > 0) --node.inUseAttempts;
-      return Fail(win::kErrorSharingViolation);
-    }
-    if (node.holds > 0) return Fail(win::kErrorSharingViolation);
+    if (InUse(node)) return Fail(win::kErrorSharingViolation);
     if (node.junctionTarget.empty()) {
       if (!node.children.empty()) return Fail(win::kErrorDirNotEmpty);
       // Windows keeps a read-only directory (Wine removes it).
@@ -525,9 +523,9 @@ class SimFileSystem : public IFileSystem {
   }
 
   Outcome OpenDirectory(const std::string& path, bool followLinks, DirectoryIdentity& out,
-                        DirectoryHold* hold) override {
+                        File* held) override {
     auto lock = impl_.Lock();
-    if (hold != nullptr) hold->reset();
+    if (held != nullptr) held->reset();
     if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
     FileLookup found = impl_.files.Lookup(path, followLinks);
     if (!found.node) return Fail(found.error);
@@ -542,28 +540,42 @@ class SimFileSystem : public IFileSystem {
     if (!out.finalPath.empty()) {
       out.volume = static_cast<uint32_t>(out.finalPath.front());
     }
-    if (hold != nullptr) *hold = std::make_unique<DirectoryHoldImpl>(impl_, found.node);
+    if (held != nullptr) {
+      *held = std::make_unique<SimFile>(impl_, found.node, path, false, false,
+                                        impl_.files.FinalPath(path, followLinks));
+    }
     return Outcome::Success();
   }
 
   Outcome Open(const std::string& path, FileAccess access, FileCreation creation, bool share,
                File& out) override {
+    return OpenFile(path, access, creation, share, true, out);
+  }
+
+  Outcome OpenNoFollow(const std::string& path, FileAccess access, FileCreation creation,
+                       File& out) override {
+    return OpenFile(path, access, creation, false, false, out);
+  }
+
+ private:
+  // CreateFileA of a file; with followFinal false (FILE_FLAG_OPEN_REPARSE_POINT)
+  // a link in the last place is opened itself, a directory link included.
+  Outcome OpenFile(const std::string& path, FileAccess access, FileCreation creation,
+                   bool share, bool followFinal, File& out) {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("OpenFile", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, true);
+    FileLookup found = impl_.files.Lookup(path, followFinal);
     const bool write = access == FileAccess::ReadWrite;
     if (!found.node) {
-      if (!found.parent) return Fail(win::kErrorPathNotFound);
-      if (creation == FileCreation::OpenExisting) return Fail(win::kErrorFileNotFound);
-      auto node = std::make_shared<FileNode>();
-      node->name = found.name;
-      node->attributes = win::kFileAttributeArchive;
-      node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
-      found.parent->children[Upper(found.name)] = node;
-      found.node = node;
+      if (const uint32_t error = CreateMissing(found, creation)) return Fail(error);
     } else {
       FileNode& node = *found.node;
-      if (node.isDir || node.denied) return Fail(win::kErrorAccessDenied);
+      if (creation == FileCreation::CreateNew) return Fail(win::kErrorFileExists);
+      // A followed link stands for its target: only a link opened itself
+      // is a directory that opens.
+      if (node.denied || (node.isDir && node.junctionTarget.empty())) {
+        return Fail(win::kErrorAccessDenied);
+      }
       if (write && (node.attributes & win::kFileAttributeReadOnly)) {
         return Fail(win::kErrorAccessDenied);
       }
@@ -576,58 +588,23 @@ class SimFileSystem : public IFileSystem {
         node.lastWriteTime = impl_.FileTimeNow();
       }
     }
-    ++found.node->openCount;
-    if (!share) found.node->exclusiveOpen = true;
     out = std::make_unique<SimFile>(impl_, found.node, path, write, !share,
-                                    impl_.files.FinalPath(path, true));
+                                    impl_.files.FinalPath(path, followFinal));
     return Outcome::Success();
   }
 
-  Outcome OpenNoFollow(const std::string& path, FileAccess access, FileCreation creation,
-                       File& out) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("OpenFile", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    const bool write = access == FileAccess::ReadWrite;
-    if (!found.node) {
-      if (!found.parent) return Fail(win::kErrorPathNotFound);
-      if (creation == FileCreation::OpenExisting) return Fail(win::kErrorFileNotFound);
-      auto node = std::make_shared<FileNode>();
-      node->name = found.name;
-      node->attributes = win::kFileAttributeArchive;
-      node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
-      found.parent->children[Upper(found.name)] = node;
-      found.node = node;
-    } else {
-      FileNode& node = *found.node;
-      if (creation == FileCreation::CreateNew) return Fail(win::kErrorFileExists);
-      if (node.denied) return Fail(win::kErrorAccessDenied);
-      if (node.isDir && node.junctionTarget.empty()) return Fail(win::kErrorAccessDenied);
-      if (write && (node.attributes & win::kFileAttributeReadOnly)) {
-        return Fail(win::kErrorAccessDenied);
-      }
-      if (node.exclusiveOpen || node.openCount > 0 || node.inUseAttempts != 0) {
-        return Fail(win::kErrorSharingViolation);
-      }
-      if (creation == FileCreation::CreateAlways) node.content.clear();
-    }
-    ++found.node->openCount;
-    found.node->exclusiveOpen = true;
-    out = std::make_unique<SimFile>(impl_, found.node, path, write, true,
-                                    impl_.files.FinalPath(path, false));
-    return Outcome::Success();
-  }
-
-  Outcome OpenDirectory(const std::string& path, bool followLink, File& out) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, followLink);
-    if (!found.node) return Fail(found.error);
-    if (found.node->denied) return Fail(win::kErrorAccessDenied);
-    ++found.node->openCount;
-    out = std::make_unique<SimFile>(impl_, found.node, path, false, false,
-                                    impl_.files.FinalPath(path, followLink));
-    return Outcome::Success();
+  // CreateFileA's creation of a name that is not there yet; the error when
+  // only an existing file may be opened or its directory is missing.
+  uint32_t CreateMissing(FileLookup& found, FileCreation creation) {
+    if (!found.parent) return win::kErrorPathNotFound;
+    if (creation == FileCreation::OpenExisting) return win::kErrorFileNotFound;
+    auto node = std::make_shared<FileNode>();
+    node->name = found.name;
+    node->attributes = win::kFileAttributeArchive;
+    node->creationTime = node->lastWriteTime = impl_.FileTimeNow();
+    found.parent->children[Upper(found.name)] = node;
+    found.node = node;
+    return win::kErrorSuccess;
   }
 
   Outcome MoveReplacing(const std::string& from, const std::string& to) override {
@@ -639,7 +616,7 @@ class SimFileSystem : public IFileSystem {
     if (source.isRoot || source.node->denied || impl_.Locked(*source.node)) {
       return Fail(win::kErrorAccessDenied);
     }
-    if (source.node->openCount > 0 || source.node->holds > 0) {
+    if (source.node->openCount > 0) {
       return Fail(win::kErrorSharingViolation);
     }
     FileLookup target = impl_.files.Lookup(to, false);
@@ -703,47 +680,37 @@ void SimWindows::AddDir(const std::string& path, uint32_t attributes) {
 }
 
 void SimWindows::AddJunction(const std::string& path, const std::string& targetDir) {
-  auto lock = impl_->Lock();
-  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
-  if (parts.size() < 2) return;
-  std::shared_ptr<detail::FileNode> parent =
-      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
-  if (!parent) return;
-  auto node = std::make_shared<detail::FileNode>();
-  node->name = parts.back();
-  node->isDir = true;
-  node->attributes = win::kFileAttributeDirectory | win::kFileAttributeReparsePoint;
-  node->junctionTarget = impl_->files.Absolute(targetDir);
-  node->creationTime = node->lastWriteTime = impl_->FileTimeNow();
-  parent->children[detail::Upper(parts.back())] = node;
+  AddLink(path, targetDir, true);
 }
 
 void SimWindows::AddFileLink(const std::string& path, const std::string& target) {
+  AddLink(path, target, false);
+}
+
+void SimWindows::AddLink(const std::string& path, const std::string& target, bool directory) {
   auto lock = impl_->Lock();
-  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
-  if (parts.size() < 2) return;
-  std::shared_ptr<detail::FileNode> parent =
-      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
-  if (!parent) return;
+  std::string name;
+  std::shared_ptr<detail::FileNode>* place = impl_->files.Place(path, name);
+  if (!place) return;
   auto node = std::make_shared<detail::FileNode>();
-  node->name = parts.back();
-  node->attributes = win::kFileAttributeArchive | win::kFileAttributeReparsePoint;
+  node->name = name;
+  node->isDir = directory;
+  node->attributes = (directory ? win::kFileAttributeDirectory : win::kFileAttributeArchive) |
+                     win::kFileAttributeReparsePoint;
   node->junctionTarget = impl_->files.Absolute(target);
   node->creationTime = node->lastWriteTime = impl_->FileTimeNow();
-  parent->children[detail::Upper(parts.back())] = node;
+  *place = node;
 }
 
 void SimWindows::AddHardLink(const std::string& path, const std::string& existing) {
   auto lock = impl_->Lock();
   detail::FileLookup found = impl_->files.Lookup(existing, false);
   if (!found.node || found.node->isDir) return;
-  std::vector<std::string> parts = detail::SplitPath(impl_->files.Absolute(path));
-  if (parts.size() < 2) return;
-  std::shared_ptr<detail::FileNode> parent =
-      impl_->files.MakeDirs(detail::JoinPath(parts, parts.size() - 1));
-  if (!parent) return;
+  std::string name;
+  std::shared_ptr<detail::FileNode>* place = impl_->files.Place(path, name);
+  if (!place) return;
   ++found.node->links;
-  parent->children[detail::Upper(parts.back())] = found.node;
+  *place = found.node;
 }
 
 void SimWindows::SetFileTimes(const std::string& path, uint64_t creation, uint64_t lastWrite) {

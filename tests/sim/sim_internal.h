@@ -135,7 +135,6 @@ struct FileNode {
   std::vector<Bytes> fullControl;
   int openCount = 0;
   bool exclusiveOpen = false;
-  int holds = 0;  // open directory handles without FILE_SHARE_DELETE
 };
 
 // Result of resolving a path: the entry (may be null), its parent directory
@@ -158,6 +157,10 @@ class FileStore {
   // empty when something on the way is missing.
   std::string FinalPath(const std::string& path, bool followFinal) const;
   std::shared_ptr<FileNode> MakeDirs(const std::string& path);
+  // Where the last name of `path` goes in its directory (the directories on
+  // the way created) and that name; null for a drive root or a path that
+  // leads through a file.
+  std::shared_ptr<FileNode>* Place(const std::string& path, std::string& name);
   std::shared_ptr<FileNode> Put(const std::string& path, const Bytes& content,
                                 uint32_t attributes, uint64_t time);
   bool Erase(const std::string& path);  // entry and everything below

@@ -90,176 +90,169 @@ void SimPage::Record(int id, const std::string& op, const std::string& value) {
   changes_.push_back({id, op, value});
 }
 
-bool SimPage::Exists(int id) {
+template <typename Apply>
+void SimPage::Change(int id, const char* op, Apply&& apply) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return Find(id) != nullptr;
+  Control* control = Find(id);
+  // A missing control ignores the message, as a missing window does.
+  if (!control) return;
+  Record(id, op, apply(*control));
+}
+
+template <typename T, typename Read>
+T SimPage::Query(int id, T missing, Read&& read) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  const Control* control = Find(id);
+  return control ? read(*control) : missing;
+}
+
+namespace {
+
+std::string Flag(bool value) { return value ? "1" : "0"; }
+
+std::string Selected(const std::vector<std::string>& items, int index) {
+  const bool valid = index >= 0 && index < static_cast<int>(items.size());
+  return valid ? items[index] : std::string();
+}
+
+}  // namespace
+
+bool SimPage::Exists(int id) {
+  return Query(id, false, [](const Control&) { return true; });
 }
 
 void SimPage::SetCheck(int id, bool checked) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->checked = checked;
-  Record(id, "check", checked ? "1" : "0");
+  Change(id, "check", [&](Control& control) {
+    control.checked = checked;
+    return Flag(checked);
+  });
 }
 
 bool SimPage::IsChecked(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control && control->checked;
+  return Query(id, false, [](const Control& control) { return control.checked; });
 }
 
 void SimPage::Enable(int id, bool enabled) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->enabled = enabled;
-  Record(id, "enable", enabled ? "1" : "0");
+  Change(id, "enable", [&](Control& control) {
+    control.enabled = enabled;
+    return Flag(enabled);
+  });
 }
 
 bool SimPage::IsEnabled(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control && control->enabled;
+  return Query(id, false, [](const Control& control) { return control.enabled; });
 }
 
 void SimPage::Show(int id, int showCommand) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->visible = showCommand != win::kSwHide;
-  Record(id, "show", std::to_string(showCommand));
+  Change(id, "show", [&](Control& control) {
+    control.visible = showCommand != win::kSwHide;
+    return std::to_string(showCommand);
+  });
 }
 
 bool SimPage::IsVisible(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control && control->visible;
+  return Query(id, false, [](const Control& control) { return control.visible; });
 }
 
 void SimPage::SetText(int id, const std::string& text) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->text = text;
-  Record(id, "text", text);
+  Change(id, "text", [&](Control& control) {
+    control.text = text;
+    return text;
+  });
 }
 
 std::string SimPage::GetText(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  if (!control) return {};
-  if (control->kind == ControlKind::ComboBox) {
-    const bool selected = control->curSel >= 0 &&
-                          control->curSel < static_cast<int>(control->items.size());
-    return selected ? control->items[control->curSel] : std::string();
-  }
-  return control->text;
+  return Query(id, std::string(), [](const Control& control) {
+    return control.kind == ControlKind::ComboBox ? Selected(control.items, control.curSel)
+                                                 : control.text;
+  });
 }
 
 void SimPage::SetTooltip(int id, uint32_t stringId) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->tooltip = stringId;
-  Record(id, "tooltip", std::to_string(stringId));
+  Change(id, "tooltip", [&](Control& control) {
+    control.tooltip = stringId;
+    return std::to_string(stringId);
+  });
 }
 
 void SimPage::ResetContent(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->items.clear();
-  control->curSel = -1;
-  Record(id, "reset", "");
+  Change(id, "reset", [](Control& control) {
+    control.items.clear();
+    control.curSel = -1;
+    return std::string();
+  });
 }
 
 void SimPage::AddString(int id, const std::string& text) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  if (control->sorted) {
-    auto at = std::upper_bound(control->items.begin(), control->items.end(), text, SortsBefore);
-    control->items.insert(at, text);
-  } else {
-    control->items.push_back(text);
-  }
-  Record(id, "add", text);
+  Change(id, "add", [&](Control& control) {
+    auto at = control.sorted ? std::upper_bound(control.items.begin(), control.items.end(),
+                                                text, SortsBefore)
+                             : control.items.end();
+    control.items.insert(at, text);
+    return text;
+  });
 }
 
 void SimPage::SetCurSel(int id, int index) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  const bool valid = index >= 0 && index < static_cast<int>(control->items.size());
-  control->curSel = valid ? index : -1;
-  Record(id, "cursel", std::to_string(control->curSel));
+  Change(id, "cursel", [&](Control& control) {
+    const bool valid = index >= 0 && index < static_cast<int>(control.items.size());
+    control.curSel = valid ? index : -1;
+    return std::to_string(control.curSel);
+  });
 }
 
 std::string SimPage::GetSelectedText(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  if (!control || control->curSel < 0 ||
-      control->curSel >= static_cast<int>(control->items.size())) {
-    return {};
-  }
-  return control->items[control->curSel];
+  return Query(id, std::string(),
+               [](const Control& control) { return Selected(control.items, control.curSel); });
 }
 
 int SimPage::GetCount(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? static_cast<int>(control->items.size()) : 0;
+  return Query(id, 0,
+               [](const Control& control) { return static_cast<int>(control.items.size()); });
 }
 
 void SimPage::SetProgressRange(int id, int low, int high) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  ProgressState& progress = control->progress;
-  progress.low = low;
-  progress.high = high;
-  progress.pos = std::clamp(progress.pos, std::min(low, high), std::max(low, high));
-  Record(id, "range", std::to_string(low) + "-" + std::to_string(high));
+  Change(id, "range", [&](Control& control) {
+    ProgressState& progress = control.progress;
+    progress.low = low;
+    progress.high = high;
+    progress.pos = std::clamp(progress.pos, std::min(low, high), std::max(low, high));
+    return std::to_string(low) + "-" + std::to_string(high);
+  });
 }
 
 void SimPage::SetProgressPos(int id, int pos) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  ProgressState& progress = control->progress;
-  progress.pos = std::clamp(pos, std::min(progress.low, progress.high),
-                            std::max(progress.low, progress.high));
-  Record(id, "pos", std::to_string(progress.pos));
+  Change(id, "pos", [&](Control& control) {
+    ProgressState& progress = control.progress;
+    progress.pos = std::clamp(pos, std::min(progress.low, progress.high),
+                              std::max(progress.low, progress.high));
+    return std::to_string(progress.pos);
+  });
 }
 
 void SimPage::SetProgressStep(int id, int step) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->progress.step = step;
-  Record(id, "step", std::to_string(step));
+  Change(id, "step", [&](Control& control) {
+    control.progress.step = step;
+    return std::to_string(step);
+  });
 }
 
 void SimPage::StepProgress(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  // PBM_STEPIT wraps around instead of stopping at either end.
-  ProgressState& progress = control->progress;
-  progress.pos += progress.step;
-  if (progress.pos > progress.high) {
-    progress.pos = progress.low + (progress.pos - progress.high);
-  } else if (progress.pos < progress.low) {
-    progress.pos = progress.high - (progress.low - progress.pos);
-  }
-  Record(id, "stepit", std::to_string(progress.pos));
+  Change(id, "stepit", [](Control& control) {
+    // PBM_STEPIT wraps around instead of stopping at either end.
+    ProgressState& progress = control.progress;
+    progress.pos += progress.step;
+    if (progress.pos > progress.high) {
+      progress.pos = progress.low + (progress.pos - progress.high);
+    } else if (progress.pos < progress.low) {
+      progress.pos = progress.high - (progress.low - progress.pos);
+    }
+    return std::to_string(progress.pos);
+  });
 }
 
 int SimPage::GetProgressPos(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? control->progress.pos : 0;
+  return Query(id, 0, [](const Control& control) { return control.progress.pos; });
 }
 
 void SimPage::SendToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
@@ -347,27 +340,19 @@ int SimPage::RefreshCount() const {
 }
 
 uint32_t SimPage::Tooltip(int id) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? control->tooltip : 0;
+  return Query(id, 0u, [](const Control& control) { return control.tooltip; });
 }
 
 std::vector<std::string> SimPage::Items(int id) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? control->items : std::vector<std::string>{};
+  return Query(id, std::vector<std::string>{}, [](const Control& control) { return control.items; });
 }
 
 int SimPage::CurSel(int id) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? control->curSel : -1;
+  return Query(id, -1, [](const Control& control) { return control.curSel; });
 }
 
 ProgressState SimPage::Progress(int id) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? control->progress : ProgressState{};
+  return Query(id, ProgressState{}, [](const Control& control) { return control.progress; });
 }
 
 std::vector<std::string> SimPage::TextHistory(int id) const {
@@ -380,17 +365,14 @@ std::vector<std::string> SimPage::TextHistory(int id) const {
 }
 
 ControlKind SimPage::Kind(int id) const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  const Control* control = Find(id);
-  return control ? control->kind : ControlKind::Static;
+  return Query(id, ControlKind::Static, [](const Control& control) { return control.kind; });
 }
 
 void SimPage::UserToggle(int id) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Control* control = Find(id);
-  if (!control) return;
-  control->checked = !control->checked;
-  Record(id, "check", control->checked ? "1" : "0");
+  Change(id, "check", [](Control& control) {
+    control.checked = !control.checked;
+    return Flag(control.checked);
+  });
 }
 
 }  // namespace sim

@@ -47,29 +47,7 @@ class SimPage : public IWindowControls {
   void SetHandler(Handler handler);
 
   // IWindowControls
-  bool Exists(int id) override;
-  void SetCheck(int id, bool checked) override;
-  bool IsChecked(int id) override;
-  void Enable(int id, bool enabled) override;
-  bool IsEnabled(int id) override;
-  void Show(int id, int showCommand) override;
-  bool IsVisible(int id) override;
-  void SetText(int id, const std::string& text) override;
-  std::string GetText(int id) override;
-  void SetTooltip(int id, uint32_t stringId) override;
-  void ResetContent(int id) override;
-  void AddString(int id, const std::string& text) override;
-  void SetCurSel(int id, int index) override;
-  std::string GetSelectedText(int id) override;
-  int GetCount(int id) override;
-  void SetProgressRange(int id, int low, int high) override;
-  void SetProgressPos(int id, int pos) override;
-  void SetProgressStep(int id, int step) override;
-  void StepProgress(int id) override;
-  int GetProgressPos(int id) override;
-  void SendToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
-  void PostToPage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
-  void RefreshFromMembers() override;
+  PURVEX_WINDOW_CONTROLS_OVERRIDES;
 
   // ---- inspection ----
   // Delivers queued posts in order (also those posted while delivering);
@@ -113,6 +91,11 @@ class SimPage : public IWindowControls {
   Control* Find(int id);
   const Control* Find(int id) const;
   void Record(int id, const std::string& op, const std::string& value);
+  // Under the lock: `apply` changes the control and gives the value recorded.
+  template <typename Apply>
+  void Change(int id, const char* op, Apply&& apply);
+  template <typename T, typename Read>
+  T Query(int id, T missing, Read&& read) const;
 
   mutable std::mutex mutex_;
   std::vector<Control> controls_;

@@ -12,8 +12,8 @@ namespace sim {
 namespace detail {
 namespace {
 
-constexpr const char* kTakeOwnershipPrivilege = "SeTakeOwnershipPrivilege";
-constexpr const char* kRestorePrivilege = "SeRestorePrivilege";
+using win::kRestorePrivilege;
+using win::kTakeOwnershipPrivilege;
 constexpr uint32_t kErrorNoSuchPrivilege = 1313;
 constexpr uint32_t kErrorInvalidSid = 1337;
 
@@ -42,11 +42,9 @@ class SimSecurity : public ISecurity {
   Outcome TakeOwnership(const std::string& path, const Sid& owner) override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("TakeOwnership", path)) return Fail(*code);
-    if (owner.empty()) return Fail(kErrorInvalidSid);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
-    FileNode& node = *found.node;
-    if (node.denied) return Fail(win::kErrorAccessDenied);
+    FileNode* target = nullptr;
+    if (const uint32_t error = Changeable(path, owner, target)) return Fail(error);
+    FileNode& node = *target;
     if (impl_.Locked(node) && !Enabled(kTakeOwnershipPrivilege)) {
       return Fail(win::kErrorAccessDenied);
     }
@@ -57,11 +55,9 @@ class SimSecurity : public ISecurity {
   Outcome GrantFullControl(const std::string& path, const Sid& account) override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("GrantFullControl", path)) return Fail(*code);
-    if (account.empty()) return Fail(kErrorInvalidSid);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
-    FileNode& node = *found.node;
-    if (node.denied) return Fail(win::kErrorAccessDenied);
+    FileNode* target = nullptr;
+    if (const uint32_t error = Changeable(path, account, target)) return Fail(error);
+    FileNode& node = *target;
     if (node.foreign && node.owner != impl_.userSid && !Enabled(kRestorePrivilege)) {
       return Fail(win::kErrorAccessDenied);
     }
@@ -73,6 +69,18 @@ class SimSecurity : public ISecurity {
   }
 
  private:
+  // What an owner or access change reaches: the entry itself, a link never
+  // followed; the error when the account is no SID or the entry cannot be
+  // reached.
+  uint32_t Changeable(const std::string& path, const Sid& account, FileNode*& out) {
+    if (account.empty()) return kErrorInvalidSid;
+    FileLookup found = impl_.files.Lookup(path, false);
+    if (!found.node) return found.error;
+    if (found.node->denied) return win::kErrorAccessDenied;
+    out = found.node.get();
+    return win::kErrorSuccess;
+  }
+
   bool Enabled(const std::string& name) const {
     const auto& enabled = impl_.enabledPrivileges;
     return std::find(enabled.begin(), enabled.end(), name) != enabled.end();

@@ -39,16 +39,15 @@ class SimServiceHandle : public IServiceHandle {
   Outcome Start() override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("StartService", upperName_)) return Fail(*code);
-    auto found = impl_.services.find(upperName_);
-    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
-    ServiceState& service = found->second;
-    if (service.markedForDelete) return Fail(kErrorServiceMarkedForDelete);
-    Settle(service, impl_.nowMs);
+    ServiceState* service = Service();
+    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
+    if (service->markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    Settle(*service, impl_.nowMs);
     // As on Windows, a start during a pending stop is "already running".
-    if (service.running || service.stopPending) return Fail(win::kErrorServiceAlreadyRunning);
-    if (service.disabled) return Fail(win::kErrorServiceDisabled);
-    service.running = true;
-    impl_.serviceHistory.push_back({service.name, "start"});
+    if (service->running || service->stopPending) return Fail(win::kErrorServiceAlreadyRunning);
+    if (service->disabled) return Fail(win::kErrorServiceDisabled);
+    service->running = true;
+    impl_.serviceHistory.push_back({service->name, "start"});
     return Outcome::Success();
   }
 
@@ -58,17 +57,17 @@ class SimServiceHandle : public IServiceHandle {
       return Fail(*code);
     }
     if (control != win::kServiceControlStop) return Fail(kErrorInvalidServiceControl);
-    auto found = impl_.services.find(upperName_);
-    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
-    ServiceState& service = found->second;
-    if (!service.running) return Fail(win::kErrorServiceNotActive);
-    service.running = false;
-    if (service.stopDelayMs != 0) {
-      service.stopPending = true;
-      service.stoppedAtMs = service.stopDelayMs == kNeverMs ? kNeverMs
-                                                            : impl_.nowMs + service.stopDelayMs;
+    ServiceState* service = Service();
+    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
+    if (!service->running) return Fail(win::kErrorServiceNotActive);
+    service->running = false;
+    if (service->stopDelayMs != 0) {
+      service->stopPending = true;
+      service->stoppedAtMs = service->stopDelayMs == kNeverMs
+                                 ? kNeverMs
+                                 : impl_.nowMs + service->stopDelayMs;
     }
-    impl_.serviceHistory.push_back({service.name, "stop"});
+    impl_.serviceHistory.push_back({service->name, "stop"});
     return Outcome::Success();
   }
 
@@ -76,29 +75,33 @@ class SimServiceHandle : public IServiceHandle {
     auto lock = impl_.Lock();
     state = 0;
     if (auto code = impl_.Enter("QueryServiceStatus", upperName_)) return Fail(*code);
-    auto found = impl_.services.find(upperName_);
-    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
-    ServiceState& service = found->second;
-    Settle(service, impl_.nowMs);
-    state = service.running       ? win::kServiceRunning
-            : service.stopPending ? win::kServiceStopPending
-                                  : win::kServiceStopped;
+    ServiceState* service = Service();
+    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
+    Settle(*service, impl_.nowMs);
+    state = service->running       ? win::kServiceRunning
+            : service->stopPending ? win::kServiceStopPending
+                                   : win::kServiceStopped;
     return Outcome::Success();
   }
 
   Outcome Delete() override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("DeleteService", upperName_)) return Fail(*code);
-    auto found = impl_.services.find(upperName_);
-    if (found == impl_.services.end()) return Fail(win::kErrorServiceDoesNotExist);
-    ServiceState& service = found->second;
-    if (service.markedForDelete) return Fail(kErrorServiceMarkedForDelete);
-    service.markedForDelete = true;
-    impl_.serviceHistory.push_back({service.name, "delete"});
+    ServiceState* service = Service();
+    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
+    if (service->markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    service->markedForDelete = true;
+    impl_.serviceHistory.push_back({service->name, "delete"});
     return Outcome::Success();
   }
 
  private:
+  // Null once the service is gone.
+  ServiceState* Service() {
+    auto found = impl_.services.find(upperName_);
+    return found == impl_.services.end() ? nullptr : &found->second;
+  }
+
   SimWindows::Impl& impl_;
   std::string upperName_;
 };

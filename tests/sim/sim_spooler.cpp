@@ -39,41 +39,19 @@ class SimPrinterHandle : public IPrinterHandle {
   }
 
   Outcome GetPrinter2Size(uint32_t& needed) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("GetPrinter2Size", keyName_)) return Fail(*code);
-    PrinterInfo2 info;
-    if (Outcome read = Read(info); !read) return read;
-    needed = Size(info);
-    return Fail(win::kErrorInsufficientBuffer);
+    return RecordSize<PrinterInfo2>("GetPrinter2Size", needed);
   }
 
   Outcome GetPrinter2(uint32_t bufferSize, PrinterInfo2& out) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("GetPrinter2", keyName_)) return Fail(*code);
-    PrinterInfo2 info;
-    if (Outcome read = Read(info); !read) return read;
-    if (bufferSize < Size(info)) return Fail(win::kErrorInsufficientBuffer);
-    out = info;
-    return Outcome::Success();
+    return Record("GetPrinter2", bufferSize, out);
   }
 
   Outcome GetDriver6Size(uint32_t& needed) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("GetDriver6Size", keyName_)) return Fail(*code);
-    DriverInfo6 info;
-    if (Outcome read = ReadDriver(info); !read) return read;
-    needed = Size(info);
-    return Fail(win::kErrorInsufficientBuffer);
+    return RecordSize<DriverInfo6>("GetDriver6Size", needed);
   }
 
   Outcome GetDriver6(uint32_t bufferSize, DriverInfo6& out) override {
-    auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("GetDriver6", keyName_)) return Fail(*code);
-    DriverInfo6 info;
-    if (Outcome read = ReadDriver(info); !read) return read;
-    if (bufferSize < Size(info)) return Fail(win::kErrorInsufficientBuffer);
-    out = info;
-    return Outcome::Success();
+    return Record("GetDriver6", bufferSize, out);
   }
 
   Outcome RemoveForm(const std::string& form) override {
@@ -114,6 +92,29 @@ class SimPrinterHandle : public IPrinterHandle {
   }
 
  private:
+  // The two-call size protocol: asked for the size alone the call fails
+  // with 122 and says how much to give; the contents need at least that.
+  template <typename Info>
+  Outcome RecordSize(const char* op, uint32_t& needed) {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter(op, keyName_)) return Fail(*code);
+    Info info;
+    if (Outcome read = Read(info); !read) return read;
+    needed = Size(info);
+    return Fail(win::kErrorInsufficientBuffer);
+  }
+
+  template <typename Info>
+  Outcome Record(const char* op, uint32_t bufferSize, Info& out) {
+    auto lock = impl_.Lock();
+    if (auto code = impl_.Enter(op, keyName_)) return Fail(*code);
+    Info info;
+    if (Outcome read = Read(info); !read) return read;
+    if (bufferSize < Size(info)) return Fail(win::kErrorInsufficientBuffer);
+    out = info;
+    return Outcome::Success();
+  }
+
   Outcome Read(PrinterInfo2& info) const {
     if (closed_) return Fail(win::kErrorInvalidHandle);
     const std::string key = std::string(kPrintersKey) + "\\" + keyName_;
@@ -129,7 +130,7 @@ class SimPrinterHandle : public IPrinterHandle {
     return Outcome::Success();
   }
 
-  Outcome ReadDriver(DriverInfo6& info) const {
+  Outcome Read(DriverInfo6& info) const {
     PrinterInfo2 printer;
     if (Outcome read = Read(printer); !read) return read;
     const std::string key = impl_.FindDriverKey(printer.driverName);

@@ -382,6 +382,9 @@ class SimWindows {
   struct Impl;
 
  private:
+  // A junction (directory) or a file link at path naming target.
+  void AddLink(const std::string& path, const std::string& target, bool directory);
+
   std::unique_ptr<Impl> impl_;
 };
 

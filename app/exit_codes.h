@@ -18,6 +18,7 @@ enum class ExitCode : int32_t {
   kPreviewIncomplete = 106,  // a preview could not tell everything the run would do
   kReportNotWritten = 107,   // the run ended, its report could not be written
   kStopped = 108,            // Ctrl+C, Ctrl+Break or the end of the session
+  kWrongEdition = 109,       // the 32-bit program on 64-bit Windows: did not start
 };
 
 constexpr int32_t ExitCodeValue(ExitCode code) { return static_cast<int32_t>(code); }

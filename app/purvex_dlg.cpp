@@ -122,7 +122,11 @@ CPurvexDlg::~CPurvexDlg() = default;
 
 void CPurvexDlg::InitializeState() {
   // Without a log the program still runs; its lines are then dropped.
-  (void)Log.OpenLog(ApplicationName() + kLogExtension);
+  if (LogDirectory.empty()) {
+    (void)Log.OpenLog(ApplicationName() + kLogExtension);
+  } else {
+    (void)Log.OpenLogIn(LogDirectory, ApplicationName() + kLogExtension);
+  }
   (void)Log.WriteRaw("", false);
   PrinterPage.SetOwner(this);
   (void)DetectEnvironment(&SystemInfo);
@@ -271,6 +275,7 @@ bool CPurvexDlg::Close(bool notify) {
 }
 
 void CPurvexDlg::ShowResultMessage(int code) {
+  ReportedCodes.push_back(code);
   for (const ResultMessage& row : kResultMessages) {
     if (row.code != code) continue;
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog, LoadText(row.stringId),
@@ -281,6 +286,7 @@ void CPurvexDlg::ShowResultMessage(int code) {
 }
 
 void CPurvexDlg::ShowDeletionReport(int code) {
+  ReportedCodes.push_back(code);
   // Some steps count a tree they could only partly delete as done; the files
   // left behind still make it no success, so they are listed instead. A
   // spooler that the operation stopped and could not start again is no

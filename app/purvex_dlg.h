@@ -90,6 +90,12 @@ class CPurvexDlg {
   CLogFileManager Log;
   std::vector<std::string> DeletedFiles;
   std::vector<std::string> NotDeletedFiles;
+  // Set before InitializeState: the log goes into this folder (a full path)
+  // instead of "log" below the current directory.
+  std::string LogDirectory;
+  // Every result code a sequence reported (its messages and its final
+  // report), in order: an unattended run's exit code comes from them.
+  std::vector<int> ReportedCodes;
   EnvironmentInfo SystemInfo;
   std::string EnvDriversKey;
   std::string SpoolPccDir;

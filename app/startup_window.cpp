@@ -58,13 +58,19 @@ std::string ModulePath() {
 
 }  // namespace
 
-bool StartupAllowed(HINSTANCE instance) {
+std::optional<std::string> StartupRefusal(HINSTANCE instance) {
   if (DecideStartup(kProgramIs32Bit, ClassifyWow64(ProbeWow64())) == StartupDecision::Run) {
-    return true;
+    return std::nullopt;
   }
   char text[kTextBufferSize] = {};
   (void)LoadStringA(instance, kStartupRefusedTextId, text, kTextBufferSize);
+  return std::string(text);
+}
+
+bool StartupAllowed(HINSTANCE instance) {
+  const std::optional<std::string> refusal = StartupRefusal(instance);
+  if (!refusal) return true;
   const std::string caption = ApplicationNameFromModulePath(ModulePath());
-  (void)MessageBoxA(nullptr, text, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  (void)MessageBoxA(nullptr, refusal->c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
   return false;
 }

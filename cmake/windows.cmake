@@ -13,8 +13,9 @@ file(GLOB WINDOW_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/printer_page/*_window.cpp
   ${CMAKE_SOURCE_DIR}/controls/*.cpp)
 
-add_executable(purvex WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${WINDOW_SOURCES}
-  ${CMAKE_SOURCE_DIR}/resources/purvex.rc)
+set(PURVEX_ENTRY_SOURCES ${CMAKE_SOURCE_DIR}/app/program_main.cpp)
+add_executable(purvex WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${PURVEX_ENTRY_SOURCES}
+  ${WINDOW_SOURCES} ${CMAKE_SOURCE_DIR}/resources/purvex.rc)
 target_link_libraries(purvex PRIVATE purvex_win32)
 target_link_options(purvex PRIVATE ${WIN_COMMON_FLAGS} -mwindows)
 set_target_properties(purvex PROPERTIES OUTPUT_NAME purvex)
@@ -24,12 +25,24 @@ add_custom_command(TARGET purvex POST_BUILD
   COMMAND bash ${CMAKE_SOURCE_DIR}/tests/imports/check_imports.sh ${CMAKE_OBJDUMP}
     $<TARGET_FILE:purvex> ${CMAKE_SOURCE_DIR}
   VERBATIM)
+
+# purvexc.exe: the same program in the console subsystem, for callers that
+# wait for it and read its output.
+add_executable(purvexc ${CMAKE_SOURCE_DIR}/app/console_main.cpp ${PURVEX_ENTRY_SOURCES}
+  ${WINDOW_SOURCES} ${CMAKE_SOURCE_DIR}/resources/purvex.rc)
+target_link_libraries(purvexc PRIVATE purvex_win32)
+target_link_options(purvexc PRIVATE ${WIN_COMMON_FLAGS} -mconsole)
+add_custom_command(TARGET purvexc POST_BUILD
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/imports/check_imports.sh ${CMAKE_OBJDUMP}
+    $<TARGET_FILE:purvexc> ${CMAKE_SOURCE_DIR}
+  VERBATIM)
 include(${CMAKE_SOURCE_DIR}/resources/resources.cmake)
 
 # tools/bench_scale.sh times the program at scale without its fixed waits:
 # the same program with a clock that writes down how long each wait took.
 # Never shipped; built only when asked for (ninja purvex_bench).
-add_executable(purvex_bench WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/app/main.cpp ${WINDOW_SOURCES}
+add_executable(purvex_bench WIN32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/app/main.cpp
+  ${PURVEX_ENTRY_SOURCES} ${WINDOW_SOURCES}
   ${CMAKE_SOURCE_DIR}/platform/win32/win32_system.cpp ${CMAKE_SOURCE_DIR}/resources/purvex.rc)
 target_compile_definitions(purvex_bench PRIVATE PURVEX_BENCH_RECORD_WAITS)
 target_link_libraries(purvex_bench PRIVATE purvex_win32)

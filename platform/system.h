@@ -52,6 +52,10 @@ class ISystem {
   virtual Outcome FolderPath(SystemFolder folder, std::string& out) = 0;
   // FormatMessageA(FROM_SYSTEM|ALLOCATE_BUFFER, code, language 0x400).
   virtual bool FormatSystemMessage(uint32_t code, std::string& text) = 0;
+  // Whether the process runs with administrator rights: the token's
+  // elevation where the system knows it (NT 6), membership of the
+  // Administrators group otherwise. Fails when the token cannot be read.
+  virtual Outcome IsProcessElevated(bool& elevated) = 0;
 };
 
 class IClock {

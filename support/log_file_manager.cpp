@@ -62,8 +62,25 @@ bool CLogFileManager::OpenLog(const std::string& fileName) {
   // An existing directory is what every run after the first finds.
   (void)files_.MakeDir(directory);
   logDirectory_ = directory;
+  namedDirectory_ = false;
+  return OpenNamedFile(fileName);
+}
+
+bool CLogFileManager::OpenLogIn(const std::string& directory, const std::string& fileName) {
+  std::string folder = directory;
+  TrimTrailingBackslashes(folder);
+  if (folder.empty()) return false;
+  (void)files_.MakeDir(folder);
+  // "C:" alone would name the drive's current directory, not its root.
+  currentDirectory_ = folder.back() == ':' ? folder + "\\" : folder;
+  logDirectory_ = folder;
+  namedDirectory_ = true;
+  return OpenNamedFile(fileName);
+}
+
+bool CLogFileManager::OpenNamedFile(const std::string& fileName) {
   logFileName_ = fileName;
-  logFilePath_ = directory + "\\" + fileName;
+  logFilePath_ = logDirectory_ + "\\" + fileName;
 
   File file = OpenChecked(true);
   if (!file) return false;
@@ -90,13 +107,19 @@ File CLogFileManager::OpenChecked(bool mayCreate) {
   }
   TrimTrailingBackslashes(currentPath);
   File directory;
-  if (!files_.OpenDirectory(logDirectory_, false, identity, &directory)) return nullptr;
-  FileInformation directoryInfo;
   std::string directoryPath;
-  if (!directory->GetInformation(directoryInfo) || !IsPlainDirectory(directoryInfo) ||
-      !directory->GetFinalPath(directoryPath) ||
-      text::CompareNoCase(directoryPath, currentPath + "\\" + kLogDirName) != 0) {
-    return nullptr;
+  if (namedDirectory_) {
+    // The named folder is the one just opened, wherever its name led.
+    directory = std::move(current);
+    directoryPath = currentPath;
+  } else {
+    if (!files_.OpenDirectory(logDirectory_, false, identity, &directory)) return nullptr;
+    FileInformation directoryInfo;
+    if (!directory->GetInformation(directoryInfo) || !IsPlainDirectory(directoryInfo) ||
+        !directory->GetFinalPath(directoryPath) ||
+        text::CompareNoCase(directoryPath, currentPath + "\\" + kLogDirName) != 0) {
+      return nullptr;
+    }
   }
 
   File file;

@@ -20,6 +20,10 @@ class CLogFileManager {
   virtual ~CLogFileManager();
 
   bool OpenLog(const std::string& fileName);
+  // The log in a folder the caller named (full path): the folder is the
+  // caller's choice wherever it leads, as the current directory is; the file
+  // in it is opened under the same rules as above.
+  bool OpenLogIn(const std::string& directory, const std::string& fileName);
   bool WriteRaw(const std::string& text, bool timeStamp);
   bool WriteLine(const std::string& text);
   // wvsprintfA-style; the text is cut to the 271 characters the buffer holds.
@@ -37,12 +41,14 @@ class CLogFileManager {
   // write; null otherwise. A missing file is created only when asked, and
   // never through an existing name.
   File OpenChecked(bool mayCreate);
+  bool OpenNamedFile(const std::string& fileName);
 
   IFileSystem& files_;
   ISystem& system_;
   IClock& clock_;
   std::string currentDirectory_;
   std::string logDirectory_;
+  bool namedDirectory_ = false;  // OpenLogIn: no "log" below the current one
   std::string logFileName_;
   std::string logFilePath_;
 };

@@ -20,6 +20,8 @@ DIST=$ROOT/dist
 JOBS=${JOBS:-2}
 PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 zip unzip python3 poppler-utils)
 PROGRAM=purvex.exe
+# The console companion for unattended runs, shipped beside the program.
+CONSOLE_PROGRAM=purvexc.exe
 MANUAL="Purvex manual.pdf"
 README=ReadMe.txt
 # edition:toolchain:machine the program must be built for:long name
@@ -75,17 +77,19 @@ for entry in "${EDITIONS[@]}"; do
   log=$BUILD_ROOT/build-$edition.log
   mkdir -p "$BUILD_ROOT"
   if ! { cmake -S "$ROOT" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/$toolchain" \
-    -DCMAKE_BUILD_TYPE=Release && ninja -C "$build" -j "$JOBS" purvex; } >"$log" 2>&1; then
+    -DCMAKE_BUILD_TYPE=Release && ninja -C "$build" -j "$JOBS" purvex purvexc; } >"$log" 2>&1; then
     grep -E 'error|FAILED' "$log" | head -n 20 >&2
     fail "the $edition build failed: $log"
   fi
   check_program "$build/$PROGRAM" "$machine"
+  check_program "$build/$CONSOLE_PROGRAM" "$machine"
 
   name=Purvex-$release-$edition
   stage=$BUILD_ROOT/stage/$name
   rm -rf "$BUILD_ROOT/stage"
   mkdir -p "$stage"
   cp "$build/$PROGRAM" "$stage/$PROGRAM"
+  cp "$build/$CONSOLE_PROGRAM" "$stage/$CONSOLE_PROGRAM"
   cp "$manual_build/$MANUAL" "$stage/$MANUAL"
   # Notepad of older Windows shows only CR LF line ends as line ends.
   sed -e "s/@RELEASE@/$release/g" -e "s/@EDITION_LONG@/$long_name/g" "$ROOT/docs/package_readme.txt" |
@@ -99,6 +103,7 @@ for entry in "${EDITIONS[@]}"; do
   # What the zip holds must be exactly what was checked.
   unzip -q -o "$zip_file" -d "$BUILD_ROOT/verify-$edition"
   check_program "$BUILD_ROOT/verify-$edition/$name/$PROGRAM" "$machine"
+  check_program "$BUILD_ROOT/verify-$edition/$name/$CONSOLE_PROGRAM" "$machine"
   rm -rf "$BUILD_ROOT/verify-$edition"
   made+=("$zip_file")
 done

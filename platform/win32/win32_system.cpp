@@ -171,6 +171,40 @@ bool Win32System::FormatSystemMessage(uint32_t code, std::string& text) {
   return true;
 }
 
+Outcome Win32System::IsProcessElevated(bool& elevated) {
+  elevated = false;
+  HANDLE rawToken = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &rawToken)) {
+    return Outcome::Failure(GetLastError());
+  }
+  UniqueKernelHandle token(rawToken);
+  TOKEN_ELEVATION elevation{};
+  DWORD returned = 0;
+  if (GetTokenInformation(rawToken, TokenElevation, &elevation, sizeof(elevation),
+                          &returned)) {
+    elevated = elevation.TokenIsElevated != 0;
+    return Outcome::Success();
+  }
+  // Before NT 6 there is no split token: an administrator's process has
+  // the group enabled, anyone else's does not.
+  const DWORD elevationError = GetLastError();
+  if (elevationError != ERROR_INVALID_PARAMETER) return Outcome::Failure(elevationError);
+  SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                &administrators)) {
+    return Outcome::Failure(GetLastError());
+  }
+  BOOL member = FALSE;
+  const BOOL checked = CheckTokenMembership(nullptr, administrators, &member);
+  const DWORD checkError = GetLastError();
+  FreeSid(administrators);
+  if (!checked) return Outcome::Failure(checkError);
+  elevated = member != FALSE;
+  return Outcome::Success();
+}
+
 #ifdef PURVEX_BENCH_RECORD_WAITS
 // The scale benchmark's program waits as the shipped one does, and writes
 // down how long each wait took, so that the benchmark can leave the waits

@@ -23,6 +23,7 @@ class Win32System : public ISystem {
   uint32_t LastError() override;
   void SetLastErrorCode(uint32_t code) override;
   bool FormatSystemMessage(uint32_t code, std::string& text) override;
+  Outcome IsProcessElevated(bool& elevated) override;
 };
 
 class Win32Clock : public IClock {

@@ -38,6 +38,14 @@ TEST_F(ContractSystem, VersionQueriesAnswer) {
   EXPECT_GE(basic.major, 5u);
 }
 
+// The suites run with administrator rights (Wine's user is one; the
+// simulation's default): an unattended run must not refuse them.
+TEST_F(ContractSystem, ElevationOfTheTestProcessIsKnown) {
+  bool elevated = false;
+  ASSERT_TRUE(P().system.IsProcessElevated(elevated).ok);
+  EXPECT_TRUE(elevated);
+}
+
 TEST_F(ContractSystem, LastErrorRoundTrips) {
   P().system.SetLastErrorCode(win::kErrorInvalidParameter);
   EXPECT_EQ(P().system.LastError(), win::kErrorInvalidParameter);

@@ -232,6 +232,7 @@ struct SimWindows::Impl {
 
   // system
   uint16_t arch = 9;
+  bool elevated = true;
   OsVersion version{6, 1, 7601};
   bool extendedVersionFails = false;
   bool versionFails = false;

@@ -222,6 +222,14 @@ class SimSystem : public ISystem {
     return false;
   }
 
+  Outcome IsProcessElevated(bool& elevated) override {
+    auto lock = impl_.Lock();
+    elevated = false;
+    if (auto code = impl_.Enter("IsProcessElevated", "")) return Fail(*code);
+    elevated = impl_.elevated;
+    return Outcome::Success();
+  }
+
  private:
   // The version block of path, or the error GetFileVersionInfoSizeA gives.
   uint32_t Build(const std::string& path, Bytes& block) const {
@@ -314,6 +322,11 @@ void SimWindows::Impl::RunDueActions(uint64_t until,
     lock.lock();
   }
   if (until > nowMs) nowMs = until;
+}
+
+void SimWindows::SetProcessElevated(bool elevated) {
+  auto lock = impl_->Lock();
+  impl_->elevated = elevated;
 }
 
 void SimWindows::SetProcessorArchitecture(uint16_t arch) {

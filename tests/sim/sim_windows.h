@@ -252,6 +252,8 @@ class SimWindows {
 
   // ---- system ----
   void SetProcessorArchitecture(uint16_t arch);
+  // IsProcessElevated's answer (default: elevated); failing: FailNext("IsProcessElevated").
+  void SetProcessElevated(bool elevated);
   void SetOsVersion(uint32_t major, uint32_t minor, uint32_t build);
   void SetExtendedVersionFails(bool fails);  // basic query still answers
   void SetVersionFails(bool fails);          // both queries fail

@@ -1,0 +1,10 @@
+#pragma once
+// The work of an unattended run done by the printer page's own logic, so
+// that a command line removes exactly what the buttons remove: the page
+// runs against controls that live in memory only, set as a user would set
+// them, and its sequences run on its worker as after a click.
+#include <memory>
+
+#include "app/unattended_run.h"
+
+std::unique_ptr<IUnattendedWork> MakePageWork(Platform& platform);

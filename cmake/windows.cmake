@@ -37,6 +37,7 @@ add_custom_command(TARGET purvexc POST_BUILD
     $<TARGET_FILE:purvexc> ${CMAKE_SOURCE_DIR}
   VERBATIM)
 include(${CMAKE_SOURCE_DIR}/resources/resources.cmake)
+target_include_directories(purvexc PRIVATE ${PURVEX_GENERATED_DIR})
 
 # tools/bench_scale.sh times the program at scale without its fixed waits:
 # the same program with a clock that writes down how long each wait took.

@@ -832,3 +832,30 @@ check_box() {
   ui box-answer "$E2E_IDOK"
   check "OK closes the box" ui box-gone 10
 }
+
+# ---- unattended runs ----
+# e2e_run_unattended PROGRAM ARG...: runs purvexc (the console companion,
+# installed beside the program on first use) or purvex with switches from the
+# working directory and waits for it; standard output and error are
+# redirected into $E2E_RUN_OUT and $E2E_RUN_ERR (CR LF removed), the exit code
+# is E2E_RUN_EXIT.
+E2E_CONSOLE_NAME=purvexc
+e2e_run_unattended() {
+  local program=$1; shift
+  local console_exe
+  console_exe=$(dirname "$PURVEX_EXE")/$E2E_CONSOLE_NAME.exe
+  [[ -f "$E2E_APP_DIR/$E2E_CONSOLE_NAME.exe" ]] || cp "$console_exe" "$E2E_APP_DIR/$E2E_CONSOLE_NAME.exe"
+  E2E_RUN_OUT=$E2E_SCENARIO_DIR/$program.out.txt
+  E2E_RUN_ERR=$E2E_SCENARIO_DIR/$program.err.txt
+  (cd "$E2E_CWD" && e2e_wine "${E2E_UNATTENDED_TIMEOUT:-180}" "$E2E_APP_WINDIR\\$program.exe" "$@") \
+    >"$E2E_RUN_OUT.raw" 2>"$E2E_RUN_ERR.raw"
+  E2E_RUN_EXIT=$?
+  tr -d '\r' <"$E2E_RUN_OUT.raw" >"$E2E_RUN_OUT"
+  tr -d '\r' <"$E2E_RUN_ERR.raw" >"$E2E_RUN_ERR"
+}
+
+# check_exit WHAT CODE: the last unattended run ended with CODE.
+check_exit() { check_eq "$1 (exit code $2)" "$2" "$E2E_RUN_EXIT"; }
+
+# True when the main window does not appear within S seconds (default 2).
+e2e_no_main_window() { ! ui wait-window "$E2E_MAIN_CAPTION" "${1:-2}"; }

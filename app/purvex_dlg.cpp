@@ -111,8 +111,7 @@ std::string FileNamePart(const std::string& path) {
 
 CPurvexDlg::CPurvexDlg(Platform& p)
     : platform(p), PrinterPage(p), Log(p.files, p.system, p.clock) {
-  DeletedFiles.clear();
-  NotDeletedFiles.clear();
+  Record.Clear();
   EnvDriversKey.clear();
   SpoolPccDir.clear();
   SpoolDriversDir.clear();
@@ -265,8 +264,7 @@ bool CPurvexDlg::Close(bool notify) {
     }
     return false;
   }
-  DeletedFiles.clear();
-  NotDeletedFiles.clear();
+  Record.Clear();
   return true;
 }
 
@@ -285,19 +283,19 @@ void CPurvexDlg::ShowDeletionReport(int code) {
   // left behind still make it no success, so they are listed instead. A
   // spooler that the operation stopped and could not start again is no
   // success either: printing stays off until the user starts it.
-  const bool spoolerStopped = PrinterPage.SpoolerStoppedBySequence;
-  if (code == kResultOk && NotDeletedFiles.empty() && !spoolerStopped) {
+  const bool spoolerStopped = PrinterPage.Spooler.SpoolerStoppedBySequence;
+  if (code == kResultOk && Record.NotDeletedFiles.empty() && !spoolerStopped) {
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog,
                                      LoadText(IDS_UNINSTALL_COMPLETED),
                                      ApplicationName(),
                                      win::kMbOk | win::kMbIconInformation);
     return;
   }
-  if (NotDeletedFiles.empty() && !spoolerStopped) return;
+  if (Record.NotDeletedFiles.empty() && !spoolerStopped) return;
   std::string report;
-  if (!NotDeletedFiles.empty()) {
+  if (!Record.NotDeletedFiles.empty()) {
     report = LoadText(IDS_REPORT_HEADING);
-    for (const std::string& path : NotDeletedFiles) report += path + "\r\n";
+    for (const std::string& path : Record.NotDeletedFiles) report += path + "\r\n";
   }
   if (spoolerStopped) {
     if (!report.empty()) report += "\r\n";

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"

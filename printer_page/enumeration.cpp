@@ -1,7 +1,6 @@
 #include <map>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"
@@ -15,7 +14,6 @@ constexpr const char* kInfPathValue = "InfPath";
 constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
 constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
 constexpr const char* kPnPDataSubkey = "PnPData";
-constexpr const char* kUsbPortSuffix = "&USB";
 constexpr const char* kInterfaceSuffix = "&MI";
 constexpr const char* kProductIdTag = "PID";
 constexpr char kBackslash = '\\';
@@ -146,7 +144,7 @@ int CRemoveDrvPrn::EnumeratePrinters() {
     return 0;
   }
 
-  CPurvexDlg::FreeItemList(Printers);
+  Printers.clear();
   if (found.empty()) {
     Log("No printer installed!");
     if (Controls != nullptr) {
@@ -242,12 +240,7 @@ std::string CRemoveDrvPrn::GetDriverVersion(const std::string& driverName) {
 }
 
 std::string CRemoveDrvPrn::ReduceInstanceId(const std::string& deviceInstanceId) {
-  std::string reduced = deviceInstanceId;
-  const auto lastBackslash = reduced.rfind(kBackslash);
-  if (lastBackslash != std::string::npos) reduced.erase(0, lastBackslash + 1);
-  const auto port = reduced.find(kUsbPortSuffix);
-  if (port != std::string::npos) reduced.erase(port);
-  return text::Upper(reduced);
+  return CRemovalSteps::ReduceInstanceId(deviceInstanceId);
 }
 
 std::string CRemoveDrvPrn::GetInstanceIdPrefix(const std::string& printerName) {

@@ -1,10 +1,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -23,7 +22,7 @@ constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
 constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
 
 // A property the device does not have is no failure; any other error is.
-void LogPropertyError(CRemoveDrvPrn& page, uint32_t index, uint32_t property) {
+void LogPropertyError(CRemovalSteps& page, uint32_t index, uint32_t property) {
   const uint32_t error = page.platform.system.LastError();
   if (error == win::kErrorInvalidData) return;
   (void)page.LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
@@ -38,13 +37,13 @@ std::string FirstString(const std::string& property) {
 
 }  // namespace
 
-int CRemoveDrvPrn::UninstallPortService() {
+int CRemovalSteps::UninstallPortService() {
   Log(text::Format("Try to delete %s", PortServiceName));
   SearchInfFiles(kMakerVendorId, kPortInterfaceTag);
   return RemovePortService();
 }
 
-bool CRemoveDrvPrn::SearchHardwareIdInfFiles(const std::string& hardwareId) {
+bool CRemovalSteps::SearchHardwareIdInfFiles(const std::string& hardwareId) {
   if (const char* reason = UnsearchableHardwareIdReason(hardwareId)) {
     // Whatever an earlier search left in the list is not this driver's.
     Log(text::Format("Cannot search .inf files for hardware id [%s]: %s. No .inf "
@@ -58,7 +57,7 @@ bool CRemoveDrvPrn::SearchHardwareIdInfFiles(const std::string& hardwareId) {
   return true;
 }
 
-void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
+void CRemovalSteps::SearchInfFiles(const std::string& text1,
                                    const std::string& text2, InfTextKind kind1) {
   const std::string windowsDir = WindowsDirectory(kInfSearchDirCapacity);
   if (windowsDir.empty()) {
@@ -78,13 +77,11 @@ void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
   ShowInfFiles();
 }
 
-void CRemoveDrvPrn::ShowInfFiles() {
-  if (Controls == nullptr) return;
-  Controls->ResetContent(IDC_INF_LIST);
-  for (const std::string& inf : InfFiles) Controls->AddString(IDC_INF_LIST, inf);
+void CRemovalSteps::ShowInfFiles() {
+  Host.ShowInfFiles(InfFiles);
 }
 
-int CRemoveDrvPrn::RemovePortService() {
+int CRemovalSteps::RemovePortService() {
   Step();
   if (!RemoveUsbDevice()) return kResultDeviceFailed;
 
@@ -98,15 +95,15 @@ int CRemoveDrvPrn::RemovePortService() {
 
   if (Engine.IsVista()) {
     if (!Engine.CleanDriverStore(InfFiles)) {
-      if (MainDialog != nullptr) MainDialog->ShowResultMessage(kResultBackupFailed);
+      Host.ShowResultMessage(kResultBackupFailed);
       // The store cleanup has been reported on its own; a driver file that
       // could not be deleted must still reach the sequence.
       return result;
     }
   } else {
     if (!Engine.DeleteInfFiles(InfFiles,
-                               MainDialog ? &MainDialog->DeletedFiles : nullptr,
-                               MainDialog ? &MainDialog->NotDeletedFiles : nullptr)) {
+                               Services.deletions ? &Services.deletions->DeletedFiles : nullptr,
+                               Services.deletions ? &Services.deletions->NotDeletedFiles : nullptr)) {
       result = kResultInfFailed;
     }
     Step();
@@ -117,7 +114,7 @@ int CRemoveDrvPrn::RemovePortService() {
   return result;
 }
 
-bool CRemoveDrvPrn::RemoveUsbDevice() {
+bool CRemovalSteps::RemoveUsbDevice() {
   Log("Search for Device to remove...");
   DeviceInfoSet devices;
   const Outcome listed =
@@ -173,7 +170,7 @@ bool CRemoveDrvPrn::RemoveUsbDevice() {
   return true;
 }
 
-int CRemoveDrvPrn::DeletePortService() {
+int CRemovalSteps::DeletePortService() {
   const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
   if (PortServiceName.empty()) {
     Log("The service to delete is not specified. Cannot continue to delete "

@@ -484,14 +484,16 @@ class World {
     CRemoveDrvPrn& p = dlg->PrinterPage;
     switch (case_.sequence) {
       case Sequence::Selected:
+        p.PendingRequest = p.CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
         CRemoveDrvPrn::UninstallSelectedPrinterThread(&p);
         break;
       case Sequence::Checked:
         page.SetCheck(IDC_CHECK_PRINTER, true);
         page.SetCheck(IDC_CHECK_DRIVER, true);
         page.SetCheck(IDC_CHECK_PORT_SERVICE, true);
-        dlg->DeletedFiles.clear();
-        dlg->NotDeletedFiles.clear();
+        dlg->Record.DeletedFiles.clear();
+        dlg->Record.NotDeletedFiles.clear();
+        p.PendingRequest = p.CaptureRequest(SequenceRequest::Kind::CheckedComponents);
         CRemoveDrvPrn::UninstallCheckedComponentsThread(&p);
         break;
       case Sequence::CleanSystem:
@@ -509,7 +511,7 @@ class World {
     out.log.assign(log.begin() + static_cast<long>(std::min(logMark, log.size())), log.end());
     out.steps = steps_;
     Filter(sim.Snapshot(), targets, out.after, out.afterAll);
-    out.notDeleted = dlg->NotDeletedFiles;
+    out.notDeleted = dlg->Record.NotDeletedFiles;
     out.removedForms = sim.RemovedForms();
     out.spoolerRunning = sim.IsRunning(kSpooler);
     out.sleptMs = sim.TotalSleptMs();

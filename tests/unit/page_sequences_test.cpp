@@ -95,8 +95,8 @@ class PageSequenceTest : public PageFixture {
     if (sequence == Sequence::Selected) {
       Page().UninstallSelectedPrinter();
     } else {
-      dlg->DeletedFiles.clear();
-      dlg->NotDeletedFiles.clear();
+      dlg->Record.DeletedFiles.clear();
+      dlg->Record.NotDeletedFiles.clear();
       Page().UninstallCheckedComponents();
     }
   }
@@ -279,8 +279,8 @@ TEST_P(PackageInUseTest, OwnDeviceGoesFirstAndARefusedPackageKeepsItsInf) {
                     "] NOT deleted: the driver store refused to remove its package (error " +
                     std::to_string(static_cast<int>(c.refusal)) +
                     "); devices may still use it."));
-    EXPECT_NE(std::find(dlg->NotDeletedFiles.begin(), dlg->NotDeletedFiles.end(), Inf(kP1)),
-              dlg->NotDeletedFiles.end());
+    EXPECT_NE(std::find(dlg->Record.NotDeletedFiles.begin(), dlg->Record.NotDeletedFiles.end(), Inf(kP1)),
+              dlg->Record.NotDeletedFiles.end());
     EXPECT_EQ(BoxTexts().front(), Text(IDS_MSG_BACKUP));
     EXPECT_EQ(BoxTexts().back().rfind(Text(IDS_REPORT_HEADING), 0), 0u);
   } else {
@@ -407,13 +407,13 @@ TEST_F(PageSequenceTest, FailuresAreShownInOrderAndTheLastOneDecides) {
 TEST_F(PageSequenceTest, OnlyTheSelectedSequenceEmptiesTheFileLists) {
   Install(kP1);
   Start();
-  dlg->NotDeletedFiles = {"C:\\stale"};
+  dlg->Record.NotDeletedFiles = {"C:\\stale"};
   Page().UninstallSelectedPrinter();
-  EXPECT_TRUE(dlg->NotDeletedFiles.empty());
-  dlg->NotDeletedFiles = {"C:\\stale"};
+  EXPECT_TRUE(dlg->Record.NotDeletedFiles.empty());
+  dlg->Record.NotDeletedFiles = {"C:\\stale"};
   simPage.SetCheck(IDC_CHECK_PORT_SERVICE, true);
   Page().UninstallCheckedComponents();
-  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\stale"});
+  EXPECT_EQ(dlg->Record.NotDeletedFiles, std::vector<std::string>{"C:\\stale"});
 }
 
 // The test thread as the user-interface thread: messages sent from another
@@ -556,7 +556,7 @@ TEST_P(PageCloseTest, ClosingDuringAnOperationStopsTheWorkerAndStartsTheSpoolerA
     case CloseBy::Shutdown: Page().ShutdownWorker(); break;
     case CloseBy::MainWindow:
       dlg->OnClose();
-      EXPECT_TRUE(dlg->DeletedFiles.empty());
+      EXPECT_TRUE(dlg->Record.DeletedFiles.empty());
       break;
     case CloseBy::PageWindow: Page().OnClose(); break;
   }
@@ -699,6 +699,7 @@ TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds
   Page().Worker.PumpWhileWaiting = [this] { ui.Pump(); };
   g_stuckWorkerDone = false;
   Page().Worker.Owner = &Page();
+  Page().PendingRequest = Page().CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
   Page().Worker.WorkFunction = [](void* owner) {
     CRemoveDrvPrn::UninstallSelectedPrinterThread(owner);
     g_stuckWorkerDone = true;
@@ -709,7 +710,7 @@ TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds
     std::lock_guard<std::mutex> lock(m);
     return stuck;
   }));
-  dlg->NotDeletedFiles.push_back("C:\\still in use");
+  dlg->Record.NotDeletedFiles.push_back("C:\\still in use");
 
   EXPECT_FALSE(dlg->OnClose());
 
@@ -717,7 +718,7 @@ TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds
   EXPECT_TRUE(Page().Worker.IsRunning());
   EXPECT_EQ(sim.ProcessEndedWith(), std::optional<uint32_t>(1));
   EXPECT_TRUE(sim.IsRunning(kSpooler));  // started by the closing thread
-  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\still in use"});
+  EXPECT_EQ(dlg->Record.NotDeletedFiles, std::vector<std::string>{"C:\\still in use"});
   EXPECT_TRUE(LogHas("The uninstall operation did not stop in time: the program ends "
                      "without waiting for it."));
   // Any later close neither waits nor shows a second notice.

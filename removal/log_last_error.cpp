@@ -1,7 +1,7 @@
 #include "platform/text.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 
-int CRemoveDrvPrn::LogLastError(const std::string& failedStep) {
+int CRemovalSteps::LogLastError(const std::string& failedStep) {
   const uint32_t code = platform.system.LastError();
   std::string message;
   if (platform.system.FormatSystemMessage(code, message)) {

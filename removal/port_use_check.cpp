@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 
 namespace {
 
@@ -88,8 +87,8 @@ struct Interface0Instance {
 // may hide one of them is written to `doubt` (the first one only).
 class Interface0Walk {
  public:
-  Interface0Walk(IRegistry& registry, CQDRegistry& reader, CRemoveDrvPrn& page)
-      : registry_(registry), reader_(reader), page_(page) {}
+  Interface0Walk(IRegistry& registry, CQDRegistry& reader, CRemovalSteps& steps)
+      : registry_(registry), reader_(reader), page_(steps) {}
 
   void Want(const std::string& instance) { found_.emplace(instance, Interface0Instance{}); }
 
@@ -162,7 +161,7 @@ class Interface0Walk {
 
   IRegistry& registry_;
   CQDRegistry& reader_;
-  CRemoveDrvPrn& page_;
+  CRemovalSteps& page_;
   std::map<std::string, Interface0Instance> found_;
   size_t pending_ = 0;
   std::string doubt_;
@@ -175,7 +174,7 @@ struct OtherPrinter {
 
 }  // namespace
 
-bool CRemoveDrvPrn::IsVomuStillUsed() {
+bool CRemovalSteps::IsVomuStillUsed() {
   const auto kept = [this](const std::string& printer, const std::string& why) {
     Log(text::Format(kKeptLine, printer, PortServiceName, why, PortServiceName));
     return true;
@@ -183,13 +182,13 @@ bool CRemoveDrvPrn::IsVomuStillUsed() {
 
   std::vector<OtherPrinter> others;
   Interface0Walk walk(platform.registry, Registry, *this);
-  for (const auto& record : Printers) {
-    if (record->PrinterName == CurrentPrinter.PrinterName) continue;
+  for (const std::string& printerName : PrinterNames) {
+    if (printerName == CurrentPrinter.PrinterName) continue;
 
     const std::string pnpKey = std::string(kPrintersSoftwareKey) + "\\" +
-                               record->PrinterName + "\\" + kPnPDataSubkey;
+                               printerName + "\\" + kPnPDataSubkey;
     const StringRead instanceId = ReadString(Registry, pnpKey, kDeviceInstanceIdValue);
-    if (instanceId.result == ReadResult::Unreadable) return kept(record->PrinterName, instanceId.why);
+    if (instanceId.result == ReadResult::Unreadable) return kept(printerName, instanceId.why);
     if (instanceId.result == ReadResult::Missing) {
       // Not connected through USB.
       Log(text::Format(
@@ -204,7 +203,7 @@ bool CRemoveDrvPrn::IsVomuStillUsed() {
           pnpKey, kDeviceInstanceIdValue, PortServiceName));
       continue;
     }
-    others.push_back({&record->PrinterName, ReduceInstanceId(instanceId.value)});
+    others.push_back({&printerName, ReduceInstanceId(instanceId.value)});
     walk.Want(others.back().instance);
   }
 

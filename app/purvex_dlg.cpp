@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/startup_guard.h"
 #include "platform/win_constants.h"
 #include "resources/resource_ids.h"
 
@@ -102,11 +103,6 @@ constexpr DifxErrorRow kDifxErrorNames[] = {
 
 enum DifxCallKind { kDifxUninstall = 1, kDifxGetPath = 2 };
 
-std::string FileNamePart(const std::string& path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 }  // namespace
 
 CPurvexDlg::CPurvexDlg(Platform& p)
@@ -133,10 +129,7 @@ void CPurvexDlg::InitializeState() {
 }
 
 std::string CPurvexDlg::ApplicationName() {
-  std::string name = FileNamePart(platform.system.ModuleFileName());
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.erase(dot);
-  return name;
+  return ApplicationNameFromModulePath(platform.system.ModuleFileName());
 }
 
 std::string CPurvexDlg::GetModuleDir() {

@@ -47,7 +47,7 @@ void CDeviceService::RecordDeletion(const std::string& path, bool deleted,
                                     FileList* notDeletedList) {
   if (deleted) {
     Log(text::Format("File %s deleted!!", path));
-    if (deletedList != nullptr) deletedList->push_back(path);
+    RecordDeletionOutcome(path, true, deletedList, notDeletedList);
     SetStatusText(text::Format(platform_.strings.Load(IDS_DELETING_FILE), path));
     return;
   }
@@ -57,7 +57,7 @@ void CDeviceService::RecordDeletion(const std::string& path, bool deleted,
   } else {
     Log(text::Format("Error! Impossible to delete file \"%s!\"", path));
   }
-  if (notDeletedList != nullptr) notDeletedList->push_back(path);
+  RecordDeletionOutcome(path, false, deletedList, notDeletedList);
 }
 
 bool CDeviceService::FileExists(const std::string& path) {

@@ -18,11 +18,23 @@ class ILogSink {
   ~ILogSink() = default;
 };
 
+// The one place where a deletion's outcome is written down: the path goes
+// to the list of its outcome, when that list is kept.
+inline void RecordDeletionOutcome(const std::string& path, bool deleted,
+                                  FileList* deletedList, FileList* notDeletedList) {
+  FileList* list = deleted ? deletedList : notDeletedList;
+  if (list != nullptr) list->push_back(path);
+}
+
 // The two lists that the final report is made of: every file an operation
 // deleted, and every one it could not.
 struct DeletionRecord {
   FileList DeletedFiles;
   FileList NotDeletedFiles;
+
+  void Add(const std::string& path, bool deleted) {
+    RecordDeletionOutcome(path, deleted, &DeletedFiles, &NotDeletedFiles);
+  }
 
   void Clear() {
     DeletedFiles.clear();

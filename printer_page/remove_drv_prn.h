@@ -33,6 +33,10 @@ inline constexpr int kReloadPortServiceRemovedFlag = 0x02;
 inline constexpr const char* kStopNoticeText = "Stop thread";
 inline constexpr const char* kStopNoticeCaption = "Stop";
 
+// The "VID_xxxx&PID_yyyy" part of a hardware id, upper case, without its
+// interface tag; kValueNotValid for an empty id.
+std::string VidAndPidOf(const std::string& hardwareId);
+
 class CRemoveDrvPrn : public IRemovalHost {
  public:
   explicit CRemoveDrvPrn(Platform& platform);

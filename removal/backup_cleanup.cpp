@@ -331,7 +331,7 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
               : "INF file [%s] NOT deleted: its package in the driver store could "
                 "not be looked up (error %d) and may still be there.",
           entry.inf, static_cast<int>(entry.code)));
-      if (Services.deletions != nullptr) Services.deletions->NotDeletedFiles.push_back(entry.inf);
+      RecordDeletion(entry.inf, false);
       allRemoved = false;
     }
   }

@@ -70,7 +70,7 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
   }
 
   if (deleted) {
-    if (Services.deletions != nullptr) Services.deletions->DeletedFiles.push_back(path);
+    RecordDeletion(path, true);
     const std::string line = text::Format("File [%s] deleted!", path);
     Log(line);
     SetStatusLine(line);
@@ -79,7 +79,7 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
                                           path, static_cast<int>(lastError));
     Log(line);
     SetStatusLine(line);
-    if (Services.deletions != nullptr) Services.deletions->NotDeletedFiles.push_back(path);
+    RecordDeletion(path, false);
   }
   StartSpooler();
   return deleted;
@@ -87,16 +87,14 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
 
 bool CRemovalSteps::IsDllOfSelDriver(const std::string& dllName) {
   std::vector<std::string> entries;
-  uint32_t status = Registry.ReadMultiStringList(
-      RegRoot::LocalMachine, EnvDriversKey + "\\" + CurrentPrinter.DriverName,
-      kDependentFilesValue, entries);
-  if (status != win::kErrorSuccess && status != win::kErrorMoreData) {
-    entries.clear();
-    status = Registry.ReadMultiStringList(
-        RegRoot::LocalMachine,
-        std::string(kVersion2DriversKey) + "\\" + CurrentPrinter.DriverName,
-        kDependentFilesValue, entries);
-  }
+  uint32_t status = win::kErrorSuccess;
+  (void)CQDRegistry::FindDriverKey(
+      EnvDriversKey, CurrentPrinter.DriverName, [&](const std::string& key) {
+        entries.clear();
+        status = Registry.ReadMultiStringList(RegRoot::LocalMachine, key,
+                                              kDependentFilesValue, entries);
+        return status == win::kErrorSuccess || status == win::kErrorMoreData;
+      });
   if (status != win::kErrorSuccess) return false;
 
   const std::string wanted = text::Upper(dllName);
@@ -107,8 +105,9 @@ bool CRemovalSteps::IsDllOfSelDriver(const std::string& dllName) {
 }
 
 bool CRemovalSteps::IsDllStillUsed(const std::string& dllName) {
-  return IsDllStillUsedCheckReg(dllName, EnvDriversKey) ||
-         IsDllStillUsedCheckReg(dllName, kVersion2DriversKey);
+  return CQDRegistry::FindDriverKey(EnvDriversKey, "", [&](const std::string& driversKey) {
+           return IsDllStillUsedCheckReg(dllName, driversKey);
+         }) != CQDRegistry::DriverKeyFound::None;
 }
 
 // A missing key or value lists nothing; every other failure to read another

@@ -93,10 +93,11 @@ int CRemovalSteps::DeleteSelDriver() {
 }
 
 bool CRemovalSteps::IsDriverStillInstalled(const std::string& driverName) {
-  if (Registry.KeyExists(RegRoot::LocalMachine,
-                         EnvDriversKey + "\\" + driverName) ||
-      Registry.KeyExists(RegRoot::LocalMachine,
-                         std::string(kVersion2DriversKey) + "\\" + driverName)) {
+  const auto exists = [this](const std::string& key) {
+    return Registry.KeyExists(RegRoot::LocalMachine, key);
+  };
+  if (CQDRegistry::FindDriverKey(EnvDriversKey, driverName, exists) !=
+      CQDRegistry::DriverKeyFound::None) {
     Log(text::Format("Driver [%s] still exists", driverName));
     return true;
   }

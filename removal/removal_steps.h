@@ -115,6 +115,8 @@ class CRemovalSteps {
   // --- helpers ---
   int LogLastError(const std::string& failedStep);
   void ReportDeleteResult(const std::string& path, bool deleted);
+  // Into the deletion record, when there is one.
+  void RecordDeletion(const std::string& path, bool deleted);
   void Log(const std::string& line);
   void SetStatusLine(const std::string& text);
   void Step();                // one progress step, then a safe point

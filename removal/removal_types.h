@@ -29,8 +29,6 @@ enum ResultCode : int {
 inline constexpr uint16_t kDriverRemovable = 0x0001;
 inline constexpr uint16_t kSinglePrinter = 0x0002;
 
-inline constexpr const char* kVersion2DriversKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-2";
 inline constexpr const char* kPrintersSoftwareKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
 inline constexpr const char* kUsbEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";

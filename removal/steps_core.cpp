@@ -47,11 +47,11 @@ std::string CRemovalSteps::WindowsDirectory(uint32_t capacity) {
 void CRemovalSteps::ReportDeleteResult(const std::string& path, bool deleted) {
   if (Services.deletions == nullptr) return;
   if (deleted) {
-    Services.deletions->DeletedFiles.push_back(path);
+    RecordDeletion(path, true);
     SetStatusLine(text::Format(LoadText(IDS_DELETING_FILE), path));
   } else {
     Log(text::Format("Error! Impossible to delete file \"%s!\"", path));
-    Services.deletions->NotDeletedFiles.push_back(path);
+    RecordDeletion(path, false);
   }
 }
 
@@ -62,4 +62,8 @@ std::string CRemovalSteps::ReduceInstanceId(const std::string& deviceInstanceId)
   const auto port = reduced.find(kUsbPortSuffix);
   if (port != std::string::npos) reduced.erase(port);
   return text::Upper(reduced);
+}
+
+void CRemovalSteps::RecordDeletion(const std::string& path, bool deleted) {
+  if (Services.deletions != nullptr) Services.deletions->Add(path, deleted);
 }

@@ -55,7 +55,7 @@ constexpr EnvironmentRow kX86Row = {
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3"};
 
 struct ResultMessage {
-  int code;
+  ResultCode code;
   uint32_t stringId;
 };
 
@@ -261,7 +261,7 @@ bool CPurvexDlg::Close(bool notify) {
   return true;
 }
 
-void CPurvexDlg::ShowResultMessage(int code) {
+void CPurvexDlg::ShowResultMessage(ResultCode code) {
   for (const ResultMessage& row : kResultMessages) {
     if (row.code != code) continue;
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog, LoadText(row.stringId),
@@ -271,7 +271,7 @@ void CPurvexDlg::ShowResultMessage(int code) {
   }
 }
 
-void CPurvexDlg::ShowDeletionReport(int code) {
+void CPurvexDlg::ShowDeletionReport(ResultCode code) {
   // Some steps count a tree they could only partly delete as done; the files
   // left behind still make it no success, so they are listed instead. A
   // spooler that the operation stopped and could not start again is no

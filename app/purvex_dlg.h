@@ -55,8 +55,8 @@ class CPurvexDlg : public IPageOwner {
   // WM_ENDSESSION of a session that ends: the close without the stop notice.
   bool OnEndSession();
 
-  void ShowResultMessage(int code) override;
-  void ShowDeletionReport(int code) override;
+  void ShowResultMessage(ResultCode code) override;
+  void ShowDeletionReport(ResultCode code) override;
   void WriteLine(const std::string& line) override { (void)Log.WriteLine(line); }
   DeletionRecord& Deletions() override { return Record; }
   // Text of a string-table entry, optionally formatted.

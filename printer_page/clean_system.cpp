@@ -101,8 +101,7 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
   DeviceInfoSet devices;
   const Outcome built = platform.devices.GetClassDevs(win::kDigcfAllClasses, devices);
   if (!built || !devices) {
-    platform.system.SetLastErrorCode(built.error);
-    (void)LogLastError(kClassDevsStep);
+    (void)LogLastError(kClassDevsStep, built.error);
     return false;
   }
 
@@ -116,8 +115,7 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
     const Outcome enumerated = devices->EnumDevice(index);
     if (!enumerated) {
       if (enumerated.error != win::kErrorNoMoreItems) {
-        platform.system.SetLastErrorCode(enumerated.error);
-        (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)));
+        (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)), enumerated.error);
       }
       break;
     }

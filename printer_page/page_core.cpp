@@ -116,11 +116,11 @@ void CRemoveDrvPrn::ShowInfFiles(const std::vector<std::string>& infFiles) {
   for (const std::string& inf : infFiles) Controls->AddString(IDC_INF_LIST, inf);
 }
 
-void CRemoveDrvPrn::ShowResultMessage(int code) {
+void CRemoveDrvPrn::ShowResultMessage(ResultCode code) {
   if (MainDialog != nullptr) MainDialog->ShowResultMessage(code);
 }
 
-void CRemoveDrvPrn::ShowDeletionReport(int code) {
+void CRemoveDrvPrn::ShowDeletionReport(ResultCode code) {
   if (MainDialog != nullptr) MainDialog->ShowDeletionReport(code);
 }
 

@@ -5,12 +5,13 @@
 #include <string>
 
 #include "engine/engine_links.h"
+#include "removal/removal_types.h"
 
 class IPageOwner : public ILogSink, public IDriverPackages {
  public:
   virtual DeletionRecord& Deletions() = 0;
-  virtual void ShowResultMessage(int code) = 0;
-  virtual void ShowDeletionReport(int code) = 0;
+  virtual void ShowResultMessage(ResultCode code) = 0;
+  virtual void ShowDeletionReport(ResultCode code) = 0;
   // Executable file name without its extension.
   virtual std::string ApplicationName() = 0;
 

@@ -1,7 +1,7 @@
 // The removal steps under the page's names, run on the page's selection.
 #include "printer_page/remove_drv_prn.h"
 
-int CRemoveDrvPrn::DeleteSelPrinter() { return Steps().DeleteSelPrinter(); }
+ResultCode CRemoveDrvPrn::DeleteSelPrinter() { return Steps().DeleteSelPrinter(); }
 bool CRemoveDrvPrn::GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs) {
   return Steps().GetNumberOfJobs(printer, jobs);
 }
@@ -12,14 +12,14 @@ int CRemoveDrvPrn::GetPrinterForms(const std::string& printerName,
 bool CRemoveDrvPrn::IsFormOfDriver(const std::string& formName) {
   return Steps().IsFormOfDriver(formName);
 }
-int CRemoveDrvPrn::DeleteSelDriver() { return Steps().DeleteSelDriver(); }
+ResultCode CRemoveDrvPrn::DeleteSelDriver() { return Steps().DeleteSelDriver(); }
 bool CRemoveDrvPrn::IsDriverStillInstalled(const std::string& driverName) {
   return Steps().IsDriverStillInstalled(driverName);
 }
 std::string CRemoveDrvPrn::ArchitectureForPrintUi(uint16_t processorArchitecture) {
   return CRemovalSteps::ArchitectureForPrintUi(processorArchitecture);
 }
-int CRemoveDrvPrn::DeleteDriverDlls() { return Steps().DeleteDriverDlls(); }
+ResultCode CRemoveDrvPrn::DeleteDriverDlls() { return Steps().DeleteDriverDlls(); }
 bool CRemoveDrvPrn::DeleteDllIfNotUsed(const std::string& dllName) {
   return Steps().DeleteDllIfNotUsed(dllName);
 }
@@ -56,7 +56,7 @@ std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path,
   return Steps().RefuseConsoleAppDir(path, checked);
 }
 bool CRemoveDrvPrn::IsVomuStillUsed() { return Steps().IsVomuStillUsed(); }
-int CRemoveDrvPrn::UninstallPortService() { return Steps().UninstallPortService(); }
+ResultCode CRemoveDrvPrn::UninstallPortService() { return Steps().UninstallPortService(); }
 void CRemoveDrvPrn::SearchInfFiles(const std::string& text1, const std::string& text2,
                                    InfTextKind kind1) {
   Steps().SearchInfFiles(text1, text2, kind1);
@@ -65,11 +65,14 @@ bool CRemoveDrvPrn::SearchHardwareIdInfFiles(const std::string& hardwareId) {
   return Steps().SearchHardwareIdInfFiles(hardwareId);
 }
 void CRemoveDrvPrn::ShowInfFiles() { Steps().ShowInfFiles(); }
-int CRemoveDrvPrn::RemovePortService() { return Steps().RemovePortService(); }
+ResultCode CRemoveDrvPrn::RemovePortService() { return Steps().RemovePortService(); }
 bool CRemoveDrvPrn::RemoveUsbDevice() { return Steps().RemoveUsbDevice(); }
-int CRemoveDrvPrn::DeletePortService() { return Steps().DeletePortService(); }
+ResultCode CRemoveDrvPrn::DeletePortService() { return Steps().DeletePortService(); }
 int CRemoveDrvPrn::LogLastError(const std::string& failedStep) {
   return Steps().LogLastError(failedStep);
+}
+int CRemoveDrvPrn::LogLastError(const std::string& failedStep, uint32_t code) {
+  return Steps().LogLastError(failedStep, code);
 }
 void CRemoveDrvPrn::ReportDeleteResult(const std::string& path, bool deleted) {
   Steps().ReportDeleteResult(path, deleted);

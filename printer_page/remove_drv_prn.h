@@ -130,17 +130,17 @@ class CRemoveDrvPrn : public IRemovalHost {
   void EnsureSpoolerRunning();
 
   // --- removal steps ---
-  int DeleteSelPrinter();
+  ResultCode DeleteSelPrinter();
   bool GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs);
   int GetPrinterForms(const std::string& printerName,
                       std::vector<std::string>& forms);
   bool IsFormOfDriver(const std::string& formName);
 
-  int DeleteSelDriver();
+  ResultCode DeleteSelDriver();
   bool IsDriverStillInstalled(const std::string& driverName);
   static std::string ArchitectureForPrintUi(uint16_t processorArchitecture);
 
-  int DeleteDriverDlls();
+  ResultCode DeleteDriverDlls();
   bool DeleteDllIfNotUsed(const std::string& dllName);
   bool IsDllOfSelDriver(const std::string& dllName);
   bool IsDllStillUsed(const std::string& dllName);
@@ -168,16 +168,16 @@ class CRemoveDrvPrn : public IRemovalHost {
   std::string RefuseConsoleAppDir(const std::string& path,
                                   DirectoryIdentity* checked = nullptr);
 
-  int UninstallPortService();
+  ResultCode UninstallPortService();
   void SearchInfFiles(const std::string& text1, const std::string& text2,
                       InfTextKind kind1 = InfTextKind::Part);
   // The INF files of one hardware id, as a whole id. An id that cannot name
   // one product is not searched: InfFiles is emptied and false returned.
   bool SearchHardwareIdInfFiles(const std::string& hardwareId);
   void ShowInfFiles();
-  int RemovePortService();
+  ResultCode RemovePortService();
   bool RemoveUsbDevice();
-  int DeletePortService();
+  ResultCode DeletePortService();
 
   // --- what the sequences show (IRemovalHost) ---
   void SetStatusLine(const std::string& text) override;  // SetWindowTextA on 1032
@@ -185,12 +185,13 @@ class CRemoveDrvPrn : public IRemovalHost {
   void ShowProgress() override;
   void EndProgress() override;
   void ShowInfFiles(const std::vector<std::string>& infFiles) override;
-  void ShowResultMessage(int code) override;
-  void ShowDeletionReport(int code) override;
+  void ShowResultMessage(ResultCode code) override;
+  void ShowDeletionReport(ResultCode code) override;
   void SequenceEnded(bool ok, bool portServiceRemoved) override;
 
   // --- helpers ---
   int LogLastError(const std::string& failedStep);
+  int LogLastError(const std::string& failedStep, uint32_t code);
   void Log(const std::string& line);
   void Step();                // one WM_PROGRESS_STEP (sent), then a safe point
   void Wait(uint32_t ms);     // clock sleep, then a safe point

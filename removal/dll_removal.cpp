@@ -20,7 +20,7 @@ constexpr uint32_t kWaitAfterFailedAttemptMs = 1000;
 
 }  // namespace
 
-int CRemovalSteps::DeleteDriverDlls() {
+ResultCode CRemovalSteps::DeleteDriverDlls() {
   bool allDone = true;
   for (const char* dll : kDriverDlls) {
     if (!DeleteDllIfNotUsed(dll)) allDone = false;

@@ -37,7 +37,7 @@ std::string CRemovalSteps::ArchitectureForPrintUi(uint16_t processorArchitecture
   }
 }
 
-int CRemovalSteps::DeleteSelDriver() {
+ResultCode CRemovalSteps::DeleteSelDriver() {
   const std::string driverName = CurrentPrinter.DriverName;
   const std::string directory = WindowsDirectory(kWindowsDirCapacity) + "\\" +
                                 kSystemSubdir + "\\";

@@ -16,7 +16,7 @@ constexpr const char* kDriverFileExtension = ".sys";
 constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
 // What DeletePortService reports for a missing name or an undeletable file;
 // RemovePortService folds it into the driver-file failure.
-constexpr int kPortServiceNotDeleted = kResultSettingsFailed;
+constexpr ResultCode kPortServiceNotDeleted = kResultSettingsFailed;
 
 constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
 constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
@@ -37,7 +37,7 @@ std::string FirstString(const std::string& property) {
 
 }  // namespace
 
-int CRemovalSteps::UninstallPortService() {
+ResultCode CRemovalSteps::UninstallPortService() {
   Log(text::Format("Try to delete %s", PortServiceName));
   SearchInfFiles(kMakerVendorId, kPortInterfaceTag);
   return RemovePortService();
@@ -81,14 +81,14 @@ void CRemovalSteps::ShowInfFiles() {
   Host.ShowInfFiles(InfFiles);
 }
 
-int CRemovalSteps::RemovePortService() {
+ResultCode CRemovalSteps::RemovePortService() {
   Step();
   if (!RemoveUsbDevice()) return kResultDeviceFailed;
 
   Step();
-  const int serviceResult = DeletePortService();
+  const ResultCode serviceResult = DeletePortService();
   Step();
-  int result = (serviceResult == kResultOk ||
+  ResultCode result = (serviceResult == kResultOk ||
                 serviceResult == kResultServiceFileMissing)
                    ? kResultOk
                    : kResultServiceFileFailed;
@@ -120,8 +120,7 @@ bool CRemovalSteps::RemoveUsbDevice() {
   const Outcome listed =
       platform.devices.GetClassDevs(win::kDigcfAllClasses, devices);
   if (!listed || !devices) {
-    platform.system.SetLastErrorCode(listed.error);
-    (void)LogLastError(kClassDevsStep);
+    (void)LogLastError(kClassDevsStep, listed.error);
     return false;
   }
 
@@ -131,8 +130,7 @@ bool CRemovalSteps::RemoveUsbDevice() {
       if (enumerated.error == win::kErrorNoMoreItems) break;
       // The devices after this one were not seen: the service must not go
       // while one of them may still use it.
-      platform.system.SetLastErrorCode(enumerated.error);
-      (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)));
+      (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)), enumerated.error);
       return false;
     }
     uint32_t regType = 0;
@@ -170,7 +168,7 @@ bool CRemovalSteps::RemoveUsbDevice() {
   return true;
 }
 
-int CRemovalSteps::DeletePortService() {
+ResultCode CRemovalSteps::DeletePortService() {
   const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
   if (PortServiceName.empty()) {
     Log("The service to delete is not specified. Cannot continue to delete "

@@ -30,7 +30,7 @@ std::vector<std::string> SplitWords(const std::string& textValue) {
 
 }  // namespace
 
-int CRemovalSteps::DeleteSelPrinter() {
+ResultCode CRemovalSteps::DeleteSelPrinter() {
   SetStatusLine(LoadText(IDS_REMOVING_PRINTER));
 
   const std::vector<std::string> names = PrinterNames;

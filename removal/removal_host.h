@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "removal/removal_types.h"
+
 class IRemovalHost {
  public:
   virtual void SetStatusLine(const std::string& text) = 0;
@@ -15,9 +17,9 @@ class IRemovalHost {
   // A sequence that ends by an unexpected error: the progress is closed.
   virtual void EndProgress() = 0;
   virtual void ShowInfFiles(const std::vector<std::string>& infFiles) = 0;
-  virtual void ShowResultMessage(int code) = 0;
+  virtual void ShowResultMessage(ResultCode code) = 0;
   // The final report: success, or what was left behind.
-  virtual void ShowDeletionReport(int code) = 0;
+  virtual void ShowDeletionReport(ResultCode code) = 0;
   // A sequence's last step before its report: the printers are listed again.
   virtual void SequenceEnded(bool ok, bool portServiceRemoved) = 0;
 

@@ -57,16 +57,16 @@ class CRemovalSteps {
   std::string OwnDeviceInstanceId;
 
   // --- the printer ---
-  int DeleteSelPrinter();
+  ResultCode DeleteSelPrinter();
   bool GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs);
   int GetPrinterForms(const std::string& printerName, std::vector<std::string>& forms);
   bool IsFormOfDriver(const std::string& formName);
 
   // --- the driver and its DLLs ---
-  int DeleteSelDriver();
+  ResultCode DeleteSelDriver();
   bool IsDriverStillInstalled(const std::string& driverName);
   static std::string ArchitectureForPrintUi(uint16_t processorArchitecture);
-  int DeleteDriverDlls();
+  ResultCode DeleteDriverDlls();
   bool DeleteDllIfNotUsed(const std::string& dllName);
   bool IsDllOfSelDriver(const std::string& dllName);
   bool IsDllStillUsed(const std::string& dllName);
@@ -97,23 +97,26 @@ class CRemovalSteps {
   // --- the port service ---
   // Whether another printer still hangs on the port service.
   bool IsVomuStillUsed();
-  int UninstallPortService();
+  ResultCode UninstallPortService();
   void SearchInfFiles(const std::string& text1, const std::string& text2,
                       InfTextKind kind1 = InfTextKind::Part);
   // The INF files of one hardware id, as a whole id. An id that cannot name
   // one product is not searched: InfFiles is emptied and false returned.
   bool SearchHardwareIdInfFiles(const std::string& hardwareId);
   void ShowInfFiles();
-  int RemovePortService();
+  ResultCode RemovePortService();
   bool RemoveUsbDevice();
-  int DeletePortService();
+  ResultCode DeletePortService();
 
   // The instance-id reduction shared with the printer list: last path
   // component, cut before the first "&USB", upper case.
   static std::string ReduceInstanceId(const std::string& deviceInstanceId);
 
   // --- helpers ---
+  // The failure of a step with the thread's last error, or with the error
+  // its call returned.
   int LogLastError(const std::string& failedStep);
+  int LogLastError(const std::string& failedStep, uint32_t code);
   void ReportDeleteResult(const std::string& path, bool deleted);
   // Into the deletion record, when there is one.
   void RecordDeletion(const std::string& path, bool deleted);

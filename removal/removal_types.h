@@ -5,25 +5,42 @@
 
 #include "removal/printer_record.h"
 
-// Result codes of the removal steps and sequences.
-enum ResultCode : int {
-  kResultOk = 0,
-  kResultPrinterGone = 10,
-  kResultOpenFailed = 15,
-  kResultFormsFailed = 20,
-  kResultDeletePrinterFailed = 25,
-  kResultJobCountFailed = 30,
-  kResultJobsQueued = 35,
-  kResultDllFailed = 40,
-  kResultDriverFailed = 45,
-  kResultBackupFailed = 50,
-  kResultDeviceFailed = 55,
-  kResultServiceFileFailed = 60,
-  kResultInfFailed = 65,
-  kResultRegistryFailed = 70,
-  kResultSettingsFailed = 75,
-  kResultServiceFileMissing = 80,
+// Result codes of the removal steps and sequences: a type of their own, so
+// that no count, status or error code passes for one.
+enum class ResultCode : int {
+  Ok = 0,
+  PrinterGone = 10,
+  OpenFailed = 15,
+  FormsFailed = 20,
+  DeletePrinterFailed = 25,
+  JobCountFailed = 30,
+  JobsQueued = 35,
+  DllFailed = 40,
+  DriverFailed = 45,
+  BackupFailed = 50,
+  DeviceFailed = 55,
+  ServiceFileFailed = 60,
+  InfFailed = 65,
+  RegistryFailed = 70,
+  SettingsFailed = 75,
+  ServiceFileMissing = 80,
 };
+inline constexpr ResultCode kResultOk = ResultCode::Ok;
+inline constexpr ResultCode kResultPrinterGone = ResultCode::PrinterGone;
+inline constexpr ResultCode kResultOpenFailed = ResultCode::OpenFailed;
+inline constexpr ResultCode kResultFormsFailed = ResultCode::FormsFailed;
+inline constexpr ResultCode kResultDeletePrinterFailed = ResultCode::DeletePrinterFailed;
+inline constexpr ResultCode kResultJobCountFailed = ResultCode::JobCountFailed;
+inline constexpr ResultCode kResultJobsQueued = ResultCode::JobsQueued;
+inline constexpr ResultCode kResultDllFailed = ResultCode::DllFailed;
+inline constexpr ResultCode kResultDriverFailed = ResultCode::DriverFailed;
+inline constexpr ResultCode kResultBackupFailed = ResultCode::BackupFailed;
+inline constexpr ResultCode kResultDeviceFailed = ResultCode::DeviceFailed;
+inline constexpr ResultCode kResultServiceFileFailed = ResultCode::ServiceFileFailed;
+inline constexpr ResultCode kResultInfFailed = ResultCode::InfFailed;
+inline constexpr ResultCode kResultRegistryFailed = ResultCode::RegistryFailed;
+inline constexpr ResultCode kResultSettingsFailed = ResultCode::SettingsFailed;
+inline constexpr ResultCode kResultServiceFileMissing = ResultCode::ServiceFileMissing;
 
 // PageFlags bits.
 inline constexpr uint16_t kDriverRemovable = 0x0001;

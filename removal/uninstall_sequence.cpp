@@ -49,7 +49,7 @@ class CSequenceRun {
     steps_.ReadOwnDeviceInstanceId();
 
     if (request_.removePrinter) {
-      const int printerResult = steps_.DeleteSelPrinter();
+      const ResultCode printerResult = steps_.DeleteSelPrinter();
       if (printerResult != kResultOk) return EarlyEnd(printerResult);
       steps_.Step();
     }
@@ -69,9 +69,9 @@ class CSequenceRun {
   }
 
  private:
-  void Report(int code) { host_.ShowResultMessage(code); }
+  void Report(ResultCode code) { host_.ShowResultMessage(code); }
 
-  void EarlyEnd(int code) {
+  void EarlyEnd(ResultCode code) {
     // A spooler start that failed inside a step must not outlast the sequence.
     steps_.Spooler.EnsureSpoolerRunning();
     Report(code);
@@ -89,7 +89,7 @@ class CSequenceRun {
   // The two sequences place their progress steps differently.
   void RemoveDriver(bool checked) {
     // A DLL still in place is reported but does not decide the outcome.
-    const int dllResult = steps_.DeleteDriverDlls();
+    const ResultCode dllResult = steps_.DeleteDriverDlls();
     if (dllResult != kResultOk) Report(dllResult);
     if (checked) steps_.Step();
     code_ = steps_.DeleteSelDriver();
@@ -140,7 +140,7 @@ class CSequenceRun {
   // False when its failure ended the sequence.
   bool RemovePortService(bool stepBefore) {
     if (stepBefore) steps_.Step();
-    const int portResult = steps_.UninstallPortService();
+    const ResultCode portResult = steps_.UninstallPortService();
     if (portResult != kResultOk) {
       EarlyEnd(portResult);
       return false;
@@ -173,7 +173,7 @@ class CSequenceRun {
   CRemovalSteps steps_;
   IRemovalHost& host_;
   const SequenceRequest& request_;
-  int code_ = kResultOk;
+  ResultCode code_ = kResultOk;
   bool portRemoved_ = false;
 };
 

@@ -156,7 +156,7 @@ class ResultMessageTest : public PurvexDlgTest,
                           public ::testing::WithParamInterface<ResultCase> {};
 
 TEST_P(ResultMessageTest, ShowsTheMessageOfTheCode) {
-  dialog.ShowResultMessage(GetParam().code);
+  dialog.ShowResultMessage(static_cast<ResultCode>(GetParam().code));
   if (GetParam().stringId == 0) {
     EXPECT_TRUE(sim.MessageBoxes().empty());
   } else {

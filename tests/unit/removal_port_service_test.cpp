@@ -145,7 +145,7 @@ TEST_F(PortServiceTest, OlderSystemWithUndeletableInfStillRestartsTheSpooler) {
 struct StoreFailureCase {
   const char* name;
   bool driverFileInUse;
-  int result;
+  ResultCode result;
 };
 
 class PortStoreFailureTest : public PortServiceTest,

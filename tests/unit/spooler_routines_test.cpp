@@ -233,7 +233,7 @@ TEST_F(SpoolerRoutinesTest, RecoveryWaitsForAPendingStopWithoutSafePoints) {
 // The final report tells the user of a spooler that could not be started.
 struct ReportCase {
   const char* label;
-  int code;
+  ResultCode code;
   bool spoolerLeftStopped;
   Lines notDeleted;
   uint32_t icon;

@@ -519,20 +519,7 @@ class World {
   }
 
   std::vector<std::string> LogTexts() const {
-    std::vector<std::string> lines;
-    const auto content = sim.ReadFile(dlg->Log.LogFilePath());
-    if (!content) return lines;
-    size_t begin = 0;
-    for (size_t end; (end = content->find(page_test::kLineEnd, begin)) != std::string::npos;
-         begin = end + 2) {
-      std::string line = content->substr(begin, end - begin);
-      const auto stamp = line.find(page_test::kTimeStampEnd);
-      if (stamp != std::string::npos) {
-        line.erase(0, stamp + std::string(page_test::kTimeStampEnd).size());
-      }
-      lines.push_back(line);
-    }
-    return lines;
+    return testlog::Lines(sim, dlg->Log.LogFilePath());
   }
 
   sim::SimWindows sim;

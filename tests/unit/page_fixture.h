@@ -16,13 +16,12 @@
 #include "resources/resource_ids.h"
 #include "tests/sim/sim_page.h"
 #include "tests/sim/sim_windows.h"
+#include "tests/unit/log_lines.h"
 
 namespace page_test {
 
 inline constexpr const char* kCaption = "purvex";
 inline constexpr const char* kMaker = "Korvex Imaging";
-inline constexpr const char* kTimeStampEnd = "<--  ";
-inline constexpr const char* kLineEnd = "\r\n";
 
 // One maker printer on its own composite USB device: interface 0 carries the
 // printer, interface 1 the port service.
@@ -126,18 +125,7 @@ class PageFixture : public ::testing::Test {
 
   // Log texts without their time stamps, in order.
   std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const auto content = sim.ReadFile(dlg->Log.LogFilePath());
-    if (!content) return lines;
-    size_t begin = 0;
-    for (size_t end; (end = content->find(kLineEnd, begin)) != std::string::npos;
-         begin = end + 2) {
-      std::string line = content->substr(begin, end - begin);
-      const auto stamp = line.find(kTimeStampEnd);
-      if (stamp != std::string::npos) line.erase(0, stamp + std::string(kTimeStampEnd).size());
-      lines.push_back(line);
-    }
-    return lines;
+    return testlog::Lines(sim, dlg->Log.LogFilePath());
   }
   size_t LogMark() const { return LogLines().size(); }
   std::vector<std::string> LogSince(size_t mark) const {

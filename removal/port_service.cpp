@@ -3,6 +3,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
+#include "removal/device_walk.h"
 #include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
@@ -13,27 +14,9 @@ constexpr uint32_t kWindowsDirCapacity = 255;
 constexpr const char* kInfSubdir = "inf";
 constexpr const char* kDriversSubdir = "system32\\drivers";
 constexpr const char* kDriverFileExtension = ".sys";
-constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
 // What DeletePortService reports for a missing name or an undeletable file;
 // RemovePortService folds it into the driver-file failure.
 constexpr ResultCode kPortServiceNotDeleted = kResultSettingsFailed;
-
-constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
-constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
-
-// A property the device does not have is no failure; any other error is.
-void LogPropertyError(CRemovalSteps& page, uint32_t index, uint32_t property) {
-  const uint32_t error = page.platform.system.LastError();
-  if (error == win::kErrorInvalidData) return;
-  (void)page.LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
-                                       static_cast<int>(property)));
-}
-
-// Device properties come back with their terminators (and, for hardware
-// ids, the further ids); every test here is about the first string.
-std::string FirstString(const std::string& property) {
-  return property.substr(0, property.find('\0'));
-}
 
 }  // namespace
 
@@ -116,56 +99,36 @@ ResultCode CRemovalSteps::RemovePortService() {
 
 bool CRemovalSteps::RemoveUsbDevice() {
   Log("Search for Device to remove...");
-  DeviceInfoSet devices;
-  const Outcome listed =
-      platform.devices.GetClassDevs(win::kDigcfAllClasses, devices);
-  if (!listed || !devices) {
-    (void)LogLastError(kClassDevsStep, listed.error);
-    return false;
-  }
+  // The devices after a broken-off enumeration were not seen: the service
+  // must not go while one of them may still use it.
+  const DeviceWalkEnd end = WalkPresentDevices(
+      *this, [this](IDeviceInfoSet& devices, uint32_t index, const std::string& hardwareId) {
+        const std::string upperId = text::Upper(hardwareId);
+        if (!text::Contains(upperId, kMakerVendorId) ||
+            !text::Contains(upperId, kPortInterfaceTag)) {
+          return true;
+        }
+        uint32_t regType = 0;
+        std::string property;
+        if (!Engine.GetDevicePropertyString(devices, index, win::kSpdrpService, regType,
+                                            property)) {
+          LogPropertyError(*this, index, win::kSpdrpService);
+          return true;
+        }
+        const std::string service = FirstString(property);
+        if (service.empty()) return false;
+        if (text::Upper(service) != PortServiceName) return true;
 
-  for (uint32_t index = 0;; ++index) {
-    const Outcome enumerated = devices->EnumDevice(index);
-    if (!enumerated) {
-      if (enumerated.error == win::kErrorNoMoreItems) break;
-      // The devices after this one were not seen: the service must not go
-      // while one of them may still use it.
-      (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)), enumerated.error);
-      return false;
-    }
-    uint32_t regType = 0;
-    std::string property;
-    if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpHardwareId,
-                                        regType, property)) {
-      LogPropertyError(*this, index, win::kSpdrpHardwareId);
-      continue;
-    }
-    const std::string hardwareId = FirstString(property);
-    const std::string upperId = text::Upper(hardwareId);
-    if (!text::Contains(upperId, kMakerVendorId) ||
-        !text::Contains(upperId, kPortInterfaceTag)) {
-      continue;
-    }
-
-    if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpService,
-                                        regType, property)) {
-      LogPropertyError(*this, index, win::kSpdrpService);
-      continue;
-    }
-    const std::string service = FirstString(property);
-    if (service.empty()) return false;
-    if (text::Upper(service) != PortServiceName) continue;
-
-    Log(text::Format("Found: [%s]", hardwareId));
-    SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
-    if (!devices->CallClassInstaller(win::kDifRemove, index)) {
-      Log(text::Format("Error deleting the Device with Hardware ID [%s]",
-                       hardwareId));
-      return false;
-    }
-    Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
-  }
-  return true;
+        Log(text::Format("Found: [%s]", hardwareId));
+        SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
+        if (!devices.CallClassInstaller(win::kDifRemove, index)) {
+          Log(text::Format("Error deleting the Device with Hardware ID [%s]", hardwareId));
+          return false;
+        }
+        Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
+        return true;
+      });
+  return end == DeviceWalkEnd::Completed;
 }
 
 ResultCode CRemovalSteps::DeletePortService() {

@@ -23,8 +23,8 @@ class SilentHost : public IRemovalHost {
   void ShowProgress() override {}
   void EndProgress() override {}
   void ShowInfFiles(const std::vector<std::string>&) override {}
-  void ShowResultMessage(int) override {}
-  void ShowDeletionReport(int) override {}
+  void ShowResultMessage(ResultCode) override {}
+  void ShowDeletionReport(ResultCode) override {}
   void SequenceEnded(bool, bool) override {}
 };
 

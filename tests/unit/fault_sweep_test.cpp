@@ -88,29 +88,6 @@ bool UnderUpper(const std::string& p, const std::string& q) {
          (p.size() == q.size() || p[q.size()] == '\\');
 }
 
-void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfaces = true) {
-  sim::DeviceSpec device;
-  device.instanceId = p.DeviceInstance();
-  device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
-  device.service = "usbccgp";
-  device.parentIdPrefix = p.DevicePrefix();
-  device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
-                        "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  sim.AddDevice(device);
-  if (!interfaces) return;
-  sim::DeviceSpec printerInterface;
-  printerInterface.instanceId = p.Interface0();
-  printerInterface.hardwareIds = {p.HardwareId()};
-  printerInterface.service = "usbprint";
-  printerInterface.parentIdPrefix = p.PrinterPrefix();
-  sim.AddDevice(printerInterface);
-  sim::DeviceSpec portInterface;
-  portInterface.instanceId = p.Interface1();
-  portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
-  portInterface.service = p.portService;
-  sim.AddDevice(portInterface);
-}
-
 // The maker's installation of one printer with its own driver.
 void SeedTarget(sim::SimWindows& sim) {
   sim::DriverSpec driver;

@@ -53,6 +53,31 @@ struct UsbPrinter {
   }
 };
 
+// The composite device of a maker printer and, unless told otherwise, its
+// two interfaces; no driver or printer.
+inline void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfaces = true) {
+  sim::DeviceSpec device;
+  device.instanceId = p.DeviceInstance();
+  device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
+  device.service = "usbccgp";
+  device.parentIdPrefix = p.DevicePrefix();
+  device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
+                        "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim.AddDevice(device);
+  if (!interfaces) return;
+  sim::DeviceSpec printerInterface;
+  printerInterface.instanceId = p.Interface0();
+  printerInterface.hardwareIds = {p.HardwareId()};
+  printerInterface.service = "usbprint";
+  printerInterface.parentIdPrefix = p.PrinterPrefix();
+  sim.AddDevice(printerInterface);
+  sim::DeviceSpec portInterface;
+  portInterface.instanceId = p.Interface1();
+  portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
+  if (!p.portService.empty()) portInterface.service = p.portService;
+  sim.AddDevice(portInterface);
+}
+
 class PageFixture : public ::testing::Test {
  public:
   PageFixture() {
@@ -95,27 +120,7 @@ class PageFixture : public ::testing::Test {
   }
 
   // The composite device with its two interfaces, no driver or printer.
-  void AddUsbDevice(const UsbPrinter& p) {
-    sim::DeviceSpec device;
-    device.instanceId = p.DeviceInstance();
-    device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
-    device.service = "usbccgp";
-    device.parentIdPrefix = p.DevicePrefix();
-    device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
-                          "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    sim.AddDevice(device);
-    sim::DeviceSpec printerInterface;
-    printerInterface.instanceId = p.Interface0();
-    printerInterface.hardwareIds = {p.HardwareId()};
-    printerInterface.service = "usbprint";
-    printerInterface.parentIdPrefix = p.PrinterPrefix();
-    sim.AddDevice(printerInterface);
-    sim::DeviceSpec portInterface;
-    portInterface.instanceId = p.Interface1();
-    portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
-    if (!p.portService.empty()) portInterface.service = p.portService;
-    sim.AddDevice(portInterface);
-  }
+  void AddUsbDevice(const UsbPrinter& p) { page_test::AddUsbDevice(sim, p); }
 
   void AddUsbPrinter(const UsbPrinter& p, bool addDriver = true) {
     if (addDriver) AddDriver(p.driver, p.HardwareId(), p.InfPath());

@@ -17,7 +17,6 @@ constexpr const char* kPnPDataSubkey = "PnPData";
 // Interface 1 of a composite device is named like interface 0 with a final
 // "1" instead of "0", in the hardware-id key and in the instance key alike.
 constexpr char kPortInterfaceDigit = '1';
-constexpr uint32_t kNameCapacity = CQDRegistry::kSubkeyNameCapacity;
 constexpr uint32_t kStringCapacity = CQDRegistry::kStringBufferSize;
 
 constexpr const char* kKeptLine = "Impossible verify if printer [%s] uses %s: %s. %s is kept.";
@@ -101,21 +100,18 @@ class Interface0Walk {
       if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, kUsbEnumKey, static_cast<int>(opened)));
       return;
     }
-    for (uint32_t j = 0; pending_ > 0; ++j) {
-      std::string name;
-      const uint32_t status = usb->EnumKey(j, name, kNameCapacity);
-      if (status == win::kErrorNoMoreItems) break;
-      if (status != win::kErrorSuccess) {
-        page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
-                               kUsbEnumKey));
-        Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(status)));
-        return;
+    // Called with instances still wanted: the listing ends once none is.
+    const uint32_t status = CQDRegistry::ForEachSubkey(*usb, [this](const std::string& found) {
+      const std::string name = text::Upper(found);
+      if (text::Contains(name, kMakerVendorId) && text::Contains(name, kPrinterInterfaceTag)) {
+        SearchInterface(std::string(kUsbEnumKey) + name);
       }
-      name = text::Upper(name);
-      if (!text::Contains(name, kMakerVendorId) || !text::Contains(name, kPrinterInterfaceTag)) {
-        continue;
-      }
-      SearchInterface(std::string(kUsbEnumKey) + name);
+      return pending_ > 0;
+    });
+    if (status != win::kErrorSuccess) {
+      page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
+                             kUsbEnumKey));
+      Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(status)));
     }
   }
 
@@ -134,24 +130,21 @@ class Interface0Walk {
       if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, interfaceKey, static_cast<int>(opened)));
       return;
     }
-    for (uint32_t i = 0; pending_ > 0; ++i) {
-      std::string candidate;
-      const uint32_t status = key->EnumKey(i, candidate, kNameCapacity);
-      if (status == win::kErrorNoMoreItems) return;
-      if (status != win::kErrorSuccess) {
-        page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
-                               interfaceKey));
-        Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(status)));
-        return;
-      }
+    const uint32_t status = CQDRegistry::ForEachSubkey(*key, [&](const std::string& candidate) {
       const StringRead prefix =
           ReadString(reader_, interfaceKey + "\\" + candidate, kParentIdPrefixValue);
       if (prefix.result == ReadResult::Unreadable) Doubt(prefix.why);
-      if (prefix.result != ReadResult::Read) continue;
+      if (prefix.result != ReadResult::Read) return pending_ > 0;
       const auto it = found_.find(text::Upper(prefix.value));
-      if (it == found_.end() || !it->second.interfaceKey.empty()) continue;
+      if (it == found_.end() || !it->second.interfaceKey.empty()) return pending_ > 0;
       it->second = Interface0Instance{interfaceKey, candidate};
       --pending_;
+      return pending_ > 0;
+    });
+    if (status != win::kErrorSuccess) {
+      page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
+                             interfaceKey));
+      Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(status)));
     }
   }
 

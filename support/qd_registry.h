@@ -2,6 +2,7 @@
 // Registry access: stateless reads, subkey enumeration and tree deletion.
 // Each call opens the key it needs, does one thing and closes it again.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,10 @@ class CQDRegistry {
                                std::vector<std::string>& out);
   bool EnumSubkey(RegRoot root, const std::string& subkey, uint32_t index,
                   std::string& out);
+  // The subkeys of an open key in order, to the end of the listing or until
+  // `visit(name)` answers false: 0, or the error that cut the listing short.
+  static uint32_t ForEachSubkey(IRegistryKey& key,
+                                const std::function<bool(const std::string& name)>& visit);
   uint32_t CountSubkeys(RegRoot root, const std::string& subkey,
                         uint32_t& status);
   bool KeyExists(RegRoot root, const std::string& subkey);

@@ -10,6 +10,8 @@
 
 #include "app/purvex_dlg.h"
 #include "printer_page/remove_drv_prn.h"
+#include "removal/uninstall_sequence.h"
+#include "support/generic_thread.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -104,14 +106,17 @@ class HeadlessControls : public IWindowControls {
   std::map<int, std::string> selected_;
 };
 
-class PageWork : public IUnattendedWork {
+// The page decides what a request holds, from the selection and the boxes as
+// a user leaves them; the sequence then runs from the request on a worker of
+// this run, and shows what it reports here instead of on the page.
+class PageWork : public IUnattendedWork, public IRemovalHost {
  public:
   explicit PageWork(Platform& platform) : dialog_(platform) {}
 
   ~PageWork() override {
     // A worker that could not be stopped still uses the page: the process
     // ends with it rather than freeing what it walks.
-    (void)dialog_.PrinterPage.Worker.Stop(false);
+    (void)worker_.Stop(false);
   }
 
   void Begin(const std::optional<std::string>& logDirectory) override {
@@ -150,20 +155,26 @@ class PageWork : public IUnattendedWork {
     if (index >= p.Printers.size()) return {};
     controls_.Select(IDC_PRINTER_COMBO, p.Printers[index]->PrinterName);
     p.OnPrinterSelChange();
-    dialog_.ReportedCodes.clear();
+    SequenceRequest::Kind kind = SequenceRequest::Kind::SelectedPrinter;
     if (components) {
       // The boxes as the user leaves them; the caller has refused a driver
       // that another printer uses, as the page's disabled box does.
       controls_.SetCheck(IDC_CHECK_PRINTER, components->printer || components->driver);
       controls_.SetCheck(IDC_CHECK_DRIVER, components->driver);
       controls_.SetCheck(IDC_CHECK_PORT_SERVICE, components->port);
-      p.OnUninstallCheckedClicked();
-    } else {
-      p.OnUninstallSelectedClicked();
+      kind = SequenceRequest::Kind::CheckedComponents;
     }
+    request_ = p.CaptureRequest(kind);
+    dialog_.Deletions().Clear();
+    codes_.clear();
+
+    worker_.Owner = this;
+    worker_.WorkFunction = &PageWork::RunSequence;
+    worker_.StopFunction = nullptr;
+    if (!worker_.Start()) return {static_cast<int32_t>(ResultCode::OpenFailed)};
     stopped = WaitForWorker(stop);
     ReportFiles(items);
-    return Codes();
+    return codes_;
   }
 
   std::vector<int32_t> Clean(IRunItemSink&, const StopSignal& stop, bool& stopped) override {
@@ -173,20 +184,42 @@ class PageWork : public IUnattendedWork {
       stopped = true;
       return {};
     }
-    dialog_.ReportedCodes.clear();
     page().OnCleanSystemClicked();
-    return Codes();
+    return {};
   }
+
+  // IRemovalHost: nobody watches the progress; the results are the run's.
+  void SetStatusLine(const std::string&) override {}
+  void ProgressStep() override {}
+  void ShowProgress() override {}
+  void EndProgress() override {}
+  void ShowInfFiles(const std::vector<std::string>&) override {}
+  void ShowResultMessage(ResultCode code) override {
+    codes_.push_back(static_cast<int32_t>(code));
+    dialog_.ShowResultMessage(code);
+  }
+  void ShowDeletionReport(ResultCode code) override {
+    codes_.push_back(static_cast<int32_t>(code));
+    dialog_.ShowDeletionReport(code);
+  }
+  void SequenceEnded(bool, bool) override {}
 
  private:
   CRemoveDrvPrn& page() { return dialog_.PrinterPage; }
 
+  static void RunSequence(void* owner) {
+    auto* work = static_cast<PageWork*>(owner);
+    RemovalServices services = work->page().Services();
+    RemovalServices own{services.platform, services.engine,   services.spooler, *work,
+                        services.log,      services.packages, services.deletions};
+    RunUninstallSequenceGuarded(own, work->request_);
+  }
+
   bool WaitForWorker(const StopSignal& stop) {
-    CCGenericThread& worker = page().Worker;
-    while (worker.IsRunning()) {
+    while (worker_.IsRunning()) {
       if (stop.WaitFor(kWorkerPollMs)) {
         // No notice: nobody could press its button.
-        (void)worker.Stop(false);
+        (void)worker_.Stop(false);
         return true;
       }
     }
@@ -196,20 +229,20 @@ class PageWork : public IUnattendedWork {
   // The files the steps listed as deleted or left, where the steps did not
   // report them themselves.
   void ReportFiles(IRunItemSink& items) {
-    for (const std::string& path : dialog_.DeletedFiles) {
+    const DeletionRecord& record = dialog_.Deletions();
+    for (const std::string& path : record.DeletedFiles) {
       items.Add(RunItem{RunItemKind::File, path, RunItemResult::Removed, "", 0});
     }
-    for (const std::string& path : dialog_.NotDeletedFiles) {
+    for (const std::string& path : record.NotDeletedFiles) {
       items.Add(RunItem{RunItemKind::File, path, RunItemResult::Failed, "", 0});
     }
   }
 
-  std::vector<int32_t> Codes() const {
-    return std::vector<int32_t>(dialog_.ReportedCodes.begin(), dialog_.ReportedCodes.end());
-  }
-
   CPurvexDlg dialog_;
   HeadlessControls controls_;
+  CCGenericThread worker_;
+  SequenceRequest request_;
+  std::vector<int32_t> codes_;
 };
 
 }  // namespace

@@ -159,7 +159,7 @@ class Run {
     FlushEarlyMessages();
     int32_t code = DoWork(command);
     if (stopped_) work_->Log(kStoppedLine);
-    if (code < 0) return code == kEnded ? exitCode_ : code;
+    if (code == kEnded) return exitCode_;
     return Finish(code);
   }
 

@@ -280,6 +280,7 @@ TEST_F(UnattendedRunTest, RelativeLogAndReportPathsAreTakenFromTheCurrentDirecto
 }
 
 struct FullPathCase {
+  const char* name;
   const char* path;
   const char* expected;
 };
@@ -290,16 +291,17 @@ TEST_P(FullPathTest, MakesTheCommandLinesPathFull) {
   EXPECT_EQ(FullPath(GetParam().path, "C:\\Work\\"), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FullPathTest,
-                         ::testing::Values(FullPathCase{"D:\\r.json", "D:\\r.json"},
-                                           FullPathCase{"\\\\srv\\share\\r.json",
-                                                        "\\\\srv\\share\\r.json"},
-                                           FullPathCase{"\\r.json", "C:\\r.json"},
-                                           FullPathCase{"r.json", "C:\\Work\\r.json"},
-                                           FullPathCase{"c:r.json", "C:\\Work\\r.json"},
-                                           // Another drive's current directory is unknown.
-                                           FullPathCase{"D:r.json", ""},
-                                           FullPathCase{"", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FullPathTest,
+    ::testing::Values(FullPathCase{"Full", "D:\\r.json", "D:\\r.json"},
+                      FullPathCase{"Unc", "\\\\srv\\share\\r.json", "\\\\srv\\share\\r.json"},
+                      FullPathCase{"RootOfCurrentDrive", "\\r.json", "C:\\r.json"},
+                      FullPathCase{"Relative", "r.json", "C:\\Work\\r.json"},
+                      FullPathCase{"CurrentDriveRelative", "c:r.json", "C:\\Work\\r.json"},
+                      // Another drive's current directory is unknown.
+                      FullPathCase{"OtherDriveRelative", "D:r.json", ""},
+                      FullPathCase{"Empty", "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WindowRunLock, TheWindowEndsWithABoxWhileAnotherRunHoldsTheLock) {
   sim::SimWindows sim;

@@ -258,9 +258,13 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
       windowsDir + kBackslash + SpoolDriversDir + kBackslash + backupName;
   if (const char* reason = SpoolerDirectoryReason(backupName)) {
     Log(text::Format("Backup directory [%s] not deleted: %s.", backupDir, reason));
+    ReportItem(RunItemKind::Directory, backupDir, RunItemResult::Kept, reason);
   } else {
     Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
-    if (DeleteDirectoryTree(backupDir)) {
+    const bool existed = Engine.FileExists(backupDir);
+    const bool removed = DeleteDirectoryTree(backupDir);
+    if (existed || removed) ReportRemoval(RunItemKind::Directory, backupDir, removed);
+    if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
     } else {
       Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
@@ -296,7 +300,9 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
                               InfTextKind::WholeId);
     if (infs.empty()) continue;
     ++found;
-    if (DeleteDirectoryTree(candidate)) {
+    const bool removed = DeleteDirectoryTree(candidate);
+    ReportRemoval(RunItemKind::Directory, candidate, removed);
+    if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", candidate));
     } else {
       Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
@@ -318,7 +324,9 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
   if (Services.packages != nullptr) {
     if (!InfFiles.empty()) RemoveOwnDeviceEntry();
     std::vector<KeptInf> kept;
+    const FileList asked = InfFiles;
     (void)Services.packages->RemoveDriverPackage(&InfFiles, nullptr, &kept);
+    ReportRemovedPackages(asked, InfFiles);
     // The INF is what lets the store's package be found and removed later:
     // it stays while its package may still be there.
     for (const KeptInf& entry : kept) {
@@ -332,6 +340,12 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
                 "not be looked up (error %d) and may still be there.",
           entry.inf, static_cast<int>(entry.code)));
       RecordDeletion(entry.inf, false);
+      ReportItem(RunItemKind::File, entry.inf, RunItemResult::Kept,
+                 entry.refused ? "the driver store refused to remove its package; devices "
+                                 "may still use it"
+                               : "its package in the driver store could not be looked up "
+                                 "and may still be there",
+                 entry.code);
       allRemoved = false;
     }
   }
@@ -346,6 +360,8 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
         "Driver store folder [%s] is not a folder name. Temporary copy and "
         "cabinet file not deleted.",
         folder));
+    ReportItem(RunItemKind::Directory, folder, RunItemResult::Kept,
+               "the driver store folder is not a folder name");
     return allRemoved;
   }
   // Wildcards, a stream separator or trailing dots and spaces (which Win32
@@ -357,6 +373,9 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
         "trailing dots or spaces. No ownership taken; temporary copy and "
         "cabinet file not deleted.",
         folder));
+    ReportItem(RunItemKind::Directory, folder, RunItemResult::Kept,
+               "the driver store folder holds wildcard characters, a colon or trailing "
+               "dots or spaces");
     return allRemoved;
   }
 
@@ -365,7 +384,9 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
   (void)Engine.SetRightToDelDir(tempCopy);
   if (Engine.FileExists(tempCopy)) {
     Log(text::Format("[%s] file exists!", tempCopy));
-    if (DeleteDirectoryTree(tempCopy)) {
+    const bool removed = DeleteDirectoryTree(tempCopy);
+    ReportRemoval(RunItemKind::Directory, tempCopy, removed);
+    if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", tempCopy));
     } else {
       Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
@@ -411,7 +432,14 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
           "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is "
           "deleted, the key it points to stays.",
           link));
+      ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
+                 RunItemResult::Removed,
+                 "a registry link: only the link is deleted, the key it points to stays");
     }
+    ReportItem(RunItemKind::Directory, "HKEY_CURRENT_USER\\" + std::string(key),
+               RunItemResult::Kept,
+               "the control-panel application's directory would be read through a "
+               "registry link");
     Log(text::Format(
         "The control-panel application's directory is not deleted: its path "
         "would be read through the registry link [HKEY_CURRENT_USER\\%s]. "
@@ -435,6 +463,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
   const std::string refusal = RefuseConsoleAppDir(directory, &checked);
   if (!refusal.empty()) {
     Log(text::Format("Directory [%s] NOT deleted: %s.", directory, refusal));
+    ReportItem(RunItemKind::Directory, directory, RunItemResult::Kept, refusal);
     return false;
   }
 
@@ -446,15 +475,24 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
         "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is deleted, "
         "the key it points to stays.",
         link));
+    ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
+               RunItemResult::Removed,
+               "a registry link: only the link is deleted, the key it points to stays");
   }
   const bool keyDeleted =
       keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
+  if (keyStatus != win::kErrorFileNotFound) {
+    ReportRemoval(RunItemKind::RegistryKey,
+                  std::string("HKEY_CURRENT_USER\\") + kConsoleKey, keyDeleted, keyStatus);
+  }
   if (!keyDeleted) {
     Log(text::Format("Key [HKEY_CURRENT_USER\\%s] NOT deleted! Error %d", kConsoleKey,
                      static_cast<int>(keyStatus)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
-  if (DeleteDirectoryTree(directory, &checked)) {
+  const bool removed = DeleteDirectoryTree(directory, &checked);
+  ReportRemoval(RunItemKind::Directory, directory, removed);
+  if (removed) {
     Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
     return keyDeleted;
   }

@@ -39,6 +39,8 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
   }
   if (IsDllStillUsed(dllName)) {
     Log(text::Format("Dll [%s] is still used. We won't delete it!", dllName));
+    ReportItem(RunItemKind::File, dllName, RunItemResult::Kept,
+               "another driver still uses it or its use cannot be read");
     return true;
   }
 
@@ -71,6 +73,7 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
 
   if (deleted) {
     RecordDeletion(path, true);
+    ReportRemoval(RunItemKind::File, path, true);
     const std::string line = text::Format("File [%s] deleted!", path);
     Log(line);
     SetStatusLine(line);
@@ -80,6 +83,7 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
     Log(line);
     SetStatusLine(line);
     RecordDeletion(path, false);
+    ReportRemoval(RunItemKind::File, path, false, lastError);
   }
   StartSpooler();
   return deleted;

@@ -129,9 +129,12 @@ class CSequenceRun {
 
   void DeleteFoundInfFiles() {
     DeletionRecord* record = steps_.Services.deletions;
-    if (!steps_.Engine.DeleteInfFiles(steps_.InfFiles,
-                                      record ? &record->DeletedFiles : nullptr,
-                                      record ? &record->NotDeletedFiles : nullptr)) {
+    const CRemovalSteps::DeletionMark mark = steps_.MarkDeletions();
+    const bool deleted = steps_.Engine.DeleteInfFiles(
+        steps_.InfFiles, record ? &record->DeletedFiles : nullptr,
+        record ? &record->NotDeletedFiles : nullptr);
+    steps_.ReportDeletionsSince(mark);
+    if (!deleted) {
       Report(kResultInfFailed);
       code_ = kResultInfFailed;
     }

@@ -39,7 +39,11 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
   }
   if (IsDllStillUsed(dllName)) {
     Log(text::Format("Dll [%s] is still used. We won't delete it!", dllName));
-    ReportItem(RunItemKind::File, dllName, RunItemResult::Kept,
+    const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
+    ReportItem(RunItemKind::File,
+               windowsDir.empty() ? dllName
+                                  : windowsDir + "\\" + kSystemSubdir + "\\" + dllName,
+               RunItemResult::Kept,
                "another driver still uses it or its use cannot be read");
     return true;
   }
@@ -51,6 +55,8 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
     Log(text::Format(
         "Windows directory unknown: Dll [%s] NOT deleted! Error %d.", dllName,
         static_cast<int>(platform.system.LastError())));
+    ReportItem(RunItemKind::File, dllName, RunItemResult::Failed,
+               "the Windows directory is unknown");
     return false;
   }
 

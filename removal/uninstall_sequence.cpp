@@ -54,6 +54,10 @@ class CSequenceRun {
       steps_.Step();
     }
 
+    if (!checked && !request_.removeDriver) {
+      steps_.ReportItem(RunItemKind::Driver, request_.printer.DriverName, RunItemResult::Kept,
+                        "another printer uses it");
+    }
     if (request_.removeDriver) {
       RemoveDriver(checked);
       // The selected printer's port service goes when nothing uses it any

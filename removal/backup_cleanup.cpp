@@ -261,9 +261,8 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
     ReportItem(RunItemKind::Directory, backupDir, RunItemResult::Kept, reason);
   } else {
     Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
-    const bool existed = Engine.FileExists(backupDir);
     const bool removed = DeleteDirectoryTree(backupDir);
-    if (existed || removed) ReportRemoval(RunItemKind::Directory, backupDir, removed);
+    ReportRemoval(RunItemKind::Directory, backupDir, removed);
     if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
     } else {

@@ -41,6 +41,12 @@ constexpr SystemFolder kShellFolders[] = {
 constexpr const char* kSpoolerOwnDirectories[] = {"pcc", "color", "w32x86", "x64",
                                                   "ia64"};
 
+// Where the directory's path is read from: what a kept directory is named by
+// when its path was not read.
+std::string ConsolePathValueName() {
+  return std::string("HKEY_CURRENT_USER\\") + kConsoleSettingsKey + "\\" + kConsolePathValue;
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsBackupNameChar(char c) {
@@ -420,6 +426,8 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
           "Whether [HKEY_CURRENT_USER\\%s] is a registry link cannot be read. Error %d. "
           "The control-panel application's settings and directory are kept.",
           std::string(key), static_cast<int>(known)));
+      ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
+                 "whether its settings key is a registry link cannot be read", known);
       return false;
     }
     if (!isLink) continue;
@@ -435,8 +443,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
                  RunItemResult::Removed,
                  "a registry link: only the link is deleted, the key it points to stays");
     }
-    ReportItem(RunItemKind::Directory, "HKEY_CURRENT_USER\\" + std::string(key),
-               RunItemResult::Kept,
+    ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
                "the control-panel application's directory would be read through a "
                "registry link");
     Log(text::Format(

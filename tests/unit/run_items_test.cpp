@@ -131,8 +131,11 @@ class RunItemsTest : public PageFixture, public ::testing::WithParamInterface<Ca
       case RunItemKind::Driver:
         return sim.KeyExists(RegRoot::LocalMachine, sim.DriverKeyPath(item.name, 3));
       case RunItemKind::File:
-      case RunItemKind::Directory:
         return sim.Exists(item.name);
+      case RunItemKind::Directory:
+        // A directory kept before its path was read is named by where the
+        // path is kept; the directory stays whatever it is.
+        return item.name.compare(0, 5, "HKEY_") == 0 || sim.Exists(item.name);
       case RunItemKind::RegistryKey: {
         const std::string key = DumpKeyName(item.name);
         return sim.KeyExists(key.compare(0, 5, "HKCU\\") == 0 ? RegRoot::CurrentUser
@@ -344,6 +347,18 @@ INSTANTIATE_TEST_SUITE_P(
              },
              Seq::Selected, true, true, true,
              {"Directory|C:\\Windows|Kept"}},
+        Case{"ControlPanelKeyLinkIsNotFollowed",
+             [](RunItemsTest& t) {
+               t.Install(kP1);
+               t.sim.DeleteKey(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole");
+               t.sim.SetString(RegRoot::CurrentUser, "Software\\Other\\App. settings", "Path",
+                               kConsoleDir);
+               t.sim.AddRegistryLink(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole",
+                                     RegRoot::CurrentUser, "Software\\Other");
+             },
+             Seq::Selected, true, true, true,
+             {"RegistryKey|HKEY_CURRENT_USER\\Software\\Korvex\\QdConsole|Removed",
+              std::string("Directory|HKEY_CURRENT_USER\\") + kConsoleSettings + "\\Path|Kept"}},
         Case{"UndeletableDllFails",
              [](RunItemsTest& t) {
                t.Install(kP1);

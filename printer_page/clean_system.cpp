@@ -157,11 +157,14 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
 
     Log(text::Format("Found: [%s] device not correctly installed", hardwareId));
     SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
-    if (devices.CallClassInstaller(win::kDifRemove, index)) {
+    const Outcome removed = devices.CallClassInstaller(win::kDifRemove, index);
+    if (removed) {
       Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
     } else {
       Log(text::Format("Error deleting the Device with Hardware ID [%s]", hardwareId));
     }
+    Steps().ReportRemoval(RunItemKind::Device, hardwareId, static_cast<bool>(removed),
+                          removed.error);
     return true;
   });
   return end != DeviceWalkEnd::ListFailed;

@@ -28,7 +28,8 @@ void CRemoveDrvPrn::SetEnvironmentPaths(const std::string& driversKey,
 RemovalServices CRemoveDrvPrn::Services() {
   return RemovalServices{platform,   Engine,     Spooler, *this,
                          MainDialog, MainDialog,
-                         MainDialog != nullptr ? &MainDialog->Deletions() : nullptr};
+                         MainDialog != nullptr ? &MainDialog->Deletions() : nullptr,
+                         ItemSink};
 }
 
 CRemovalSteps& CRemoveDrvPrn::Steps() {
@@ -36,6 +37,7 @@ CRemovalSteps& CRemoveDrvPrn::Steps() {
   Removal.Services.log = services.log;
   Removal.Services.packages = services.packages;
   Removal.Services.deletions = services.deletions;
+  Removal.Services.items = services.items;
   Removal.CurrentPrinter = CurrentPrinter;
   Removal.PrinterNames.clear();
   for (const auto& record : Printers) {

@@ -88,6 +88,9 @@ class CRemoveDrvPrn : public IRemovalHost {
   // What the steps and sequences work with: the page's services, its
   // owner's log, record and packages.
   RemovalServices Services();
+  // Told of what the page's runs and Clean system remove, fail to remove and
+  // keep; none by default.
+  IRunItemSink* ItemSink = nullptr;
   // The page's own steps object, given the page's selection; the forwarding
   // calls below use it.
   CRemovalSteps& Steps();

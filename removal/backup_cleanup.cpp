@@ -41,6 +41,12 @@ constexpr SystemFolder kShellFolders[] = {
 constexpr const char* kSpoolerOwnDirectories[] = {"pcc", "color", "w32x86", "x64",
                                                   "ia64"};
 
+// Where the directory's path is read from: what a kept directory is named by
+// when its path was not read.
+std::string ConsolePathValueName() {
+  return std::string("HKEY_CURRENT_USER\\") + kConsoleSettingsKey + "\\" + kConsolePathValue;
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsBackupNameChar(char c) {
@@ -258,9 +264,12 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
       windowsDir + kBackslash + SpoolDriversDir + kBackslash + backupName;
   if (const char* reason = SpoolerDirectoryReason(backupName)) {
     Log(text::Format("Backup directory [%s] not deleted: %s.", backupDir, reason));
+    ReportItem(RunItemKind::Directory, backupDir, RunItemResult::Kept, reason);
   } else {
     Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
-    if (DeleteDirectoryTree(backupDir)) {
+    const bool removed = DeleteDirectoryTree(backupDir);
+    ReportRemoval(RunItemKind::Directory, backupDir, removed);
+    if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
     } else {
       Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
@@ -296,7 +305,9 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
                               InfTextKind::WholeId);
     if (infs.empty()) continue;
     ++found;
-    if (DeleteDirectoryTree(candidate)) {
+    const bool removed = DeleteDirectoryTree(candidate);
+    ReportRemoval(RunItemKind::Directory, candidate, removed);
+    if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", candidate));
     } else {
       Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
@@ -318,7 +329,9 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
   if (Services.packages != nullptr) {
     if (!InfFiles.empty()) RemoveOwnDeviceEntry();
     std::vector<KeptInf> kept;
+    const FileList asked = InfFiles;
     (void)Services.packages->RemoveDriverPackage(&InfFiles, nullptr, &kept);
+    ReportRemovedPackages(asked, InfFiles);
     // The INF is what lets the store's package be found and removed later:
     // it stays while its package may still be there.
     for (const KeptInf& entry : kept) {
@@ -332,6 +345,12 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
                 "not be looked up (error %d) and may still be there.",
           entry.inf, static_cast<int>(entry.code)));
       RecordDeletion(entry.inf, false);
+      ReportItem(RunItemKind::File, entry.inf, RunItemResult::Kept,
+                 entry.refused ? "the driver store refused to remove its package; devices "
+                                 "may still use it"
+                               : "its package in the driver store could not be looked up "
+                                 "and may still be there",
+                 entry.code);
       allRemoved = false;
     }
   }
@@ -346,6 +365,8 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
         "Driver store folder [%s] is not a folder name. Temporary copy and "
         "cabinet file not deleted.",
         folder));
+    ReportItem(RunItemKind::Directory, folder, RunItemResult::Kept,
+               "the driver store folder is not a folder name");
     return allRemoved;
   }
   // Wildcards, a stream separator or trailing dots and spaces (which Win32
@@ -357,6 +378,9 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
         "trailing dots or spaces. No ownership taken; temporary copy and "
         "cabinet file not deleted.",
         folder));
+    ReportItem(RunItemKind::Directory, folder, RunItemResult::Kept,
+               "the driver store folder holds wildcard characters, a colon or trailing "
+               "dots or spaces");
     return allRemoved;
   }
 
@@ -365,7 +389,9 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
   (void)Engine.SetRightToDelDir(tempCopy);
   if (Engine.FileExists(tempCopy)) {
     Log(text::Format("[%s] file exists!", tempCopy));
-    if (DeleteDirectoryTree(tempCopy)) {
+    const bool removed = DeleteDirectoryTree(tempCopy);
+    ReportRemoval(RunItemKind::Directory, tempCopy, removed);
+    if (removed) {
       Log(text::Format("[%s] directory and all sub-directory deleted!", tempCopy));
     } else {
       Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
@@ -400,6 +426,8 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
           "Whether [HKEY_CURRENT_USER\\%s] is a registry link cannot be read. Error %d. "
           "The control-panel application's settings and directory are kept.",
           std::string(key), static_cast<int>(known)));
+      ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
+                 "whether its settings key is a registry link cannot be read", known);
       return false;
     }
     if (!isLink) continue;
@@ -411,7 +439,13 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
           "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is "
           "deleted, the key it points to stays.",
           link));
+      ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
+                 RunItemResult::Removed,
+                 "a registry link: only the link is deleted, the key it points to stays");
     }
+    ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
+               "the control-panel application's directory would be read through a "
+               "registry link");
     Log(text::Format(
         "The control-panel application's directory is not deleted: its path "
         "would be read through the registry link [HKEY_CURRENT_USER\\%s]. "
@@ -435,6 +469,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
   const std::string refusal = RefuseConsoleAppDir(directory, &checked);
   if (!refusal.empty()) {
     Log(text::Format("Directory [%s] NOT deleted: %s.", directory, refusal));
+    ReportItem(RunItemKind::Directory, directory, RunItemResult::Kept, refusal);
     return false;
   }
 
@@ -446,15 +481,24 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
         "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is deleted, "
         "the key it points to stays.",
         link));
+    ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
+               RunItemResult::Removed,
+               "a registry link: only the link is deleted, the key it points to stays");
   }
   const bool keyDeleted =
       keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
+  if (keyStatus != win::kErrorFileNotFound) {
+    ReportRemoval(RunItemKind::RegistryKey,
+                  std::string("HKEY_CURRENT_USER\\") + kConsoleKey, keyDeleted, keyStatus);
+  }
   if (!keyDeleted) {
     Log(text::Format("Key [HKEY_CURRENT_USER\\%s] NOT deleted! Error %d", kConsoleKey,
                      static_cast<int>(keyStatus)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
-  if (DeleteDirectoryTree(directory, &checked)) {
+  const bool removed = DeleteDirectoryTree(directory, &checked);
+  ReportRemoval(RunItemKind::Directory, directory, removed);
+  if (removed) {
     Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
     return keyDeleted;
   }

@@ -39,6 +39,12 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
   }
   if (IsDllStillUsed(dllName)) {
     Log(text::Format("Dll [%s] is still used. We won't delete it!", dllName));
+    const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
+    ReportItem(RunItemKind::File,
+               windowsDir.empty() ? dllName
+                                  : windowsDir + "\\" + kSystemSubdir + "\\" + dllName,
+               RunItemResult::Kept,
+               "another driver still uses it or its use cannot be read");
     return true;
   }
 
@@ -49,6 +55,8 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
     Log(text::Format(
         "Windows directory unknown: Dll [%s] NOT deleted! Error %d.", dllName,
         static_cast<int>(platform.system.LastError())));
+    ReportItem(RunItemKind::File, dllName, RunItemResult::Failed,
+               "the Windows directory is unknown");
     return false;
   }
 
@@ -71,6 +79,7 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
 
   if (deleted) {
     RecordDeletion(path, true);
+    ReportRemoval(RunItemKind::File, path, true);
     const std::string line = text::Format("File [%s] deleted!", path);
     Log(line);
     SetStatusLine(line);
@@ -80,6 +89,7 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
     Log(line);
     SetStatusLine(line);
     RecordDeletion(path, false);
+    ReportRemoval(RunItemKind::File, path, false, lastError);
   }
   StartSpooler();
   return deleted;

@@ -50,6 +50,8 @@ ResultCode CRemovalSteps::DeleteSelDriver() {
         "Driver name [%s] contains a double quote. It cannot be passed to "
         "the printer user interface; driver NOT deleted.",
         driverName));
+    ReportItem(RunItemKind::Driver, driverName, RunItemResult::Failed,
+               "its name contains a double quote");
     return kResultDriverFailed;
   }
   const std::string systemDirectory = platform.system.SystemDirectory();
@@ -58,6 +60,8 @@ ResultCode CRemovalSteps::DeleteSelDriver() {
         "Error to delete %s driver. System directory unknown, rundll32 cannot "
         "be started by its full path.",
         driverName));
+    ReportItem(RunItemKind::Driver, driverName, RunItemResult::Failed,
+               "the system directory is unknown");
     return kResultDriverFailed;
   }
 
@@ -75,6 +79,8 @@ ResultCode CRemovalSteps::DeleteSelDriver() {
   if (started <= win::kShellExecuteSuccessAbove) {
     Log(text::Format("Error to delete %s driver. ShellExecute returned %d.",
                      driverName, started));
+    ReportItem(RunItemKind::Driver, driverName, RunItemResult::Failed,
+               text::Format("ShellExecute returned %d", started));
     return kResultDriverFailed;
   }
 
@@ -83,12 +89,15 @@ ResultCode CRemovalSteps::DeleteSelDriver() {
     if (!IsDriverStillInstalled(driverName)) {
       Log(text::Format("Driver %s correctly deleted. ShellExecute returned %d",
                        driverName, started));
+      ReportRemoval(RunItemKind::Driver, driverName, true);
       return kResultOk;
     }
     Wait(kWaitBetweenChecksMs);
     Step();
   }
   Log(text::Format("Error. Driver %s NOT correctly deleted", driverName));
+  ReportItem(RunItemKind::Driver, driverName, RunItemResult::Failed,
+             "it is still installed");
   return kResultDriverFailed;
 }
 

@@ -40,14 +40,17 @@ void CRemovalSteps::RemoveOwnDeviceEntry() {
       Log(text::Format("Device entry [%s] of the printer NOT removed: it cannot be "
                        "opened. Error %d.",
                        wanted, static_cast<int>(opened.error)));
+      ReportRemoval(RunItemKind::Device, wanted, false, opened.error);
     }
     return;
   }
   constexpr uint32_t kOnlyElement = 0;
   const Outcome removed = device->CallClassInstaller(win::kDifRemove, kOnlyElement);
   if (removed) {
+    ReportRemoval(RunItemKind::Device, wanted, true);
     Log(text::Format("Device entry [%s] of the printer removed.", wanted));
   } else {
+    ReportRemoval(RunItemKind::Device, wanted, false, removed.error);
     Log(text::Format("Device entry [%s] of the printer NOT removed! Error %d.", wanted,
                      static_cast<int>(removed.error)));
   }

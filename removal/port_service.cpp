@@ -76,8 +76,12 @@ ResultCode CRemovalSteps::RemovePortService() {
                    ? kResultOk
                    : kResultServiceFileFailed;
 
+  const DeletionMark mark = MarkDeletions();
+  const FileList asked = InfFiles;
   if (Engine.IsVista()) {
-    if (!Engine.CleanDriverStore(InfFiles)) {
+    const bool cleaned = Engine.CleanDriverStore(InfFiles);
+    ReportRemovedPackages(asked, InfFiles);
+    if (!cleaned) {
       Host.ShowResultMessage(kResultBackupFailed);
       // The store cleanup has been reported on its own; a driver file that
       // could not be deleted must still reach the sequence.
@@ -89,6 +93,7 @@ ResultCode CRemovalSteps::RemovePortService() {
                                Services.deletions ? &Services.deletions->NotDeletedFiles : nullptr)) {
       result = kResultInfFailed;
     }
+    ReportDeletionsSince(mark);
     Step();
   }
 
@@ -123,9 +128,11 @@ bool CRemovalSteps::RemoveUsbDevice() {
         SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
         if (!devices.CallClassInstaller(win::kDifRemove, index)) {
           Log(text::Format("Error deleting the Device with Hardware ID [%s]", hardwareId));
+          ReportRemoval(RunItemKind::Device, hardwareId, false);
           return false;
         }
         Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
+        ReportRemoval(RunItemKind::Device, hardwareId, true);
         return true;
       });
   return end == DeviceWalkEnd::Completed;
@@ -163,6 +170,8 @@ ResultCode CRemovalSteps::DeletePortService() {
                            static_cast<int>(stopped.error)));
         }
         const Outcome deleted = service->Delete();
+        ReportRemoval(RunItemKind::Service, PortServiceName, static_cast<bool>(deleted),
+                      deleted.error);
         if (!deleted) {
           Log(text::Format("Service %s NOT deleted! Error %d", PortServiceName,
                            static_cast<int>(deleted.error)));
@@ -170,12 +179,14 @@ ResultCode CRemovalSteps::DeletePortService() {
       } else if (serviceOpened.error != win::kErrorServiceDoesNotExist) {
         Log(text::Format("Impossible to open service %s! Error %d",
                          PortServiceName, static_cast<int>(serviceOpened.error)));
+        ReportRemoval(RunItemKind::Service, PortServiceName, false, serviceOpened.error);
       }
     } else {
       Log(text::Format(
           "Impossible to open the service control manager! Error %d. Service "
           "%s NOT deleted.",
           static_cast<int>(managerOpened.error), PortServiceName));
+      ReportRemoval(RunItemKind::Service, PortServiceName, false, managerOpened.error);
     }
   }
 

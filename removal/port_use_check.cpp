@@ -170,6 +170,8 @@ struct OtherPrinter {
 bool CRemovalSteps::IsVomuStillUsed() {
   const auto kept = [this](const std::string& printer, const std::string& why) {
     Log(text::Format(kKeptLine, printer, PortServiceName, why, PortServiceName));
+    ReportItem(RunItemKind::Service, PortServiceName, RunItemResult::Kept,
+               text::Format("whether printer [%s] uses it cannot be verified: %s", printer, why));
     return true;
   };
 
@@ -215,6 +217,8 @@ bool CRemovalSteps::IsVomuStillUsed() {
     if (service.result == ReadResult::Unreadable) return kept(*other.name, service.why);
     if (service.result == ReadResult::Read && text::Upper(service.value) == PortServiceName) {
       Log(text::Format("\"%s\" is still used.", PortServiceName));
+      ReportItem(RunItemKind::Service, PortServiceName, RunItemResult::Kept,
+                 text::Format("printer [%s] still uses it", *other.name));
       return true;
     }
   }

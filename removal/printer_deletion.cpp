@@ -81,6 +81,8 @@ ResultCode CRemovalSteps::DeleteSelPrinter() {
     return kResultJobCountFailed;
   }
   if (jobs != 0) {
+    ReportItem(RunItemKind::Printer, printerName, RunItemResult::Kept,
+               text::Format("%d jobs are in its queue", static_cast<int>(jobs)));
     (void)printer->Close();
     return kResultJobsQueued;
   }
@@ -96,9 +98,11 @@ ResultCode CRemovalSteps::DeleteSelPrinter() {
       const Outcome removed = printer->RemoveForm(form);
       if (removed) {
         Log(text::Format("Form [%s] Deleted!", form));
+        ReportRemoval(RunItemKind::Form, form, true);
       } else {
         Log(text::Format("Form [%s] NOT Deleted! System error [%d]", form,
                          static_cast<int>(removed.error)));
+        ReportRemoval(RunItemKind::Form, form, false, removed.error);
         anyFormFailed = true;
       }
     }
@@ -117,9 +121,11 @@ ResultCode CRemovalSteps::DeleteSelPrinter() {
                      printerName, static_cast<int>(deleted.error));
     Log(line);
     SetStatusLine(line);
+    ReportRemoval(RunItemKind::Printer, printerName, false, deleted.error);
     return kResultDeletePrinterFailed;
   }
   const std::string line = text::Format("Deleted! [%s]", printerName);
+  ReportRemoval(RunItemKind::Printer, printerName, true);
   Log(line);
   SetStatusLine(line);
   return kResultOk;

@@ -49,6 +49,8 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
     Log(text::Format(
         "Printer name [%s] does not name a key below [%s]. Nothing deleted.",
         printerName, productKey));
+    ReportItem(RunItemKind::RegistryKey, std::string(productKey) + "\\" + printerName,
+               RunItemResult::Kept, "the printer name does not name a key below it");
     return true;
   }
 
@@ -73,7 +75,12 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
           "Key [%s\\%s] is a registry link: only the link is deleted, the key it "
           "points to stays.",
           root.name, link));
+      ReportItem(RunItemKind::RegistryKey, std::string(root.name) + "\\" + link,
+                 RunItemResult::Removed,
+                 "a registry link: only the link is deleted, the key it points to stays");
     }
+    ReportRemoval(RunItemKind::RegistryKey, std::string(root.name) + "\\" + key,
+                  status == win::kErrorSuccess, status);
     if (status == win::kErrorSuccess) {
       Log(text::Format("Key [%s\\%s] deleted!", root.name, key));
     } else {

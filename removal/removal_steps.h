@@ -10,6 +10,7 @@
 
 #include "engine/device_service.h"
 #include "engine/engine_links.h"
+#include "engine/run_items.h"
 #include "platform/platform.h"
 #include "removal/removal_host.h"
 #include "removal/removal_types.h"
@@ -33,6 +34,8 @@ struct RemovalServices {
   ILogSink* log = nullptr;
   IDriverPackages* packages = nullptr;
   DeletionRecord* deletions = nullptr;
+  // Told of every item removed, not removed or kept; none: nothing is told.
+  IRunItemSink* items = nullptr;
 };
 
 class CRemovalSteps {
@@ -120,6 +123,20 @@ class CRemovalSteps {
   void ReportDeleteResult(const std::string& path, bool deleted);
   // Into the deletion record, when there is one.
   void RecordDeletion(const std::string& path, bool deleted);
+  // To the item sink, when there is one.
+  void ReportItem(RunItemKind kind, const std::string& name, RunItemResult result,
+                  const std::string& reason = {}, uint32_t errorCode = 0);
+  void ReportRemoval(RunItemKind kind, const std::string& name, bool removed,
+                     uint32_t errorCode = 0);
+  // The files the deletion record gained since the given list sizes.
+  struct DeletionMark {
+    size_t deleted = 0;
+    size_t notDeleted = 0;
+  };
+  DeletionMark MarkDeletions() const;
+  void ReportDeletionsSince(const DeletionMark& mark);
+  // The packages of the INF files that left `asked` for `left` were removed.
+  void ReportRemovedPackages(const FileList& asked, const FileList& left);
   void Log(const std::string& line);
   void SetStatusLine(const std::string& text);
   void Step();                // one progress step, then a safe point

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "platform/text.h"
 #include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
@@ -45,6 +47,7 @@ std::string CRemovalSteps::WindowsDirectory(uint32_t capacity) {
 }
 
 void CRemovalSteps::ReportDeleteResult(const std::string& path, bool deleted) {
+  ReportRemoval(RunItemKind::File, path, deleted);
   if (Services.deletions == nullptr) return;
   if (deleted) {
     RecordDeletion(path, true);
@@ -66,4 +69,48 @@ std::string CRemovalSteps::ReduceInstanceId(const std::string& deviceInstanceId)
 
 void CRemovalSteps::RecordDeletion(const std::string& path, bool deleted) {
   if (Services.deletions != nullptr) Services.deletions->Add(path, deleted);
+}
+
+void CRemovalSteps::ReportItem(RunItemKind kind, const std::string& name,
+                               RunItemResult result, const std::string& reason,
+                               uint32_t errorCode) {
+  if (Services.items == nullptr) return;
+  RunItem item;
+  item.kind = kind;
+  item.name = name;
+  item.result = result;
+  item.reason = reason;
+  item.errorCode = errorCode;
+  Services.items->Add(item);
+}
+
+void CRemovalSteps::ReportRemoval(RunItemKind kind, const std::string& name, bool removed,
+                                  uint32_t errorCode) {
+  ReportItem(kind, name, removed ? RunItemResult::Removed : RunItemResult::Failed, {},
+             errorCode);
+}
+
+CRemovalSteps::DeletionMark CRemovalSteps::MarkDeletions() const {
+  if (Services.deletions == nullptr) return {};
+  return {Services.deletions->DeletedFiles.size(), Services.deletions->NotDeletedFiles.size()};
+}
+
+void CRemovalSteps::ReportDeletionsSince(const DeletionMark& mark) {
+  if (Services.deletions == nullptr) return;
+  const FileList& deleted = Services.deletions->DeletedFiles;
+  const FileList& notDeleted = Services.deletions->NotDeletedFiles;
+  for (size_t i = mark.deleted; i < deleted.size(); ++i) {
+    ReportRemoval(RunItemKind::File, deleted[i], true);
+  }
+  for (size_t i = mark.notDeleted; i < notDeleted.size(); ++i) {
+    ReportRemoval(RunItemKind::File, notDeleted[i], false);
+  }
+}
+
+void CRemovalSteps::ReportRemovedPackages(const FileList& asked, const FileList& left) {
+  for (const std::string& inf : asked) {
+    if (std::find(left.begin(), left.end(), inf) == left.end()) {
+      ReportItem(RunItemKind::DriverPackage, inf, RunItemResult::Removed);
+    }
+  }
 }

@@ -54,6 +54,10 @@ class CSequenceRun {
       steps_.Step();
     }
 
+    if (!checked && !request_.removeDriver) {
+      steps_.ReportItem(RunItemKind::Driver, request_.printer.DriverName, RunItemResult::Kept,
+                        "another printer uses it");
+    }
     if (request_.removeDriver) {
       RemoveDriver(checked);
       // The selected printer's port service goes when nothing uses it any
@@ -129,9 +133,12 @@ class CSequenceRun {
 
   void DeleteFoundInfFiles() {
     DeletionRecord* record = steps_.Services.deletions;
-    if (!steps_.Engine.DeleteInfFiles(steps_.InfFiles,
-                                      record ? &record->DeletedFiles : nullptr,
-                                      record ? &record->NotDeletedFiles : nullptr)) {
+    const CRemovalSteps::DeletionMark mark = steps_.MarkDeletions();
+    const bool deleted = steps_.Engine.DeleteInfFiles(
+        steps_.InfFiles, record ? &record->DeletedFiles : nullptr,
+        record ? &record->NotDeletedFiles : nullptr);
+    steps_.ReportDeletionsSince(mark);
+    if (!deleted) {
       Report(kResultInfFailed);
       code_ = kResultInfFailed;
     }

@@ -167,24 +167,27 @@ class PageWork : public IUnattendedWork, public IRemovalHost {
     request_ = p.CaptureRequest(kind);
     dialog_.Deletions().Clear();
     codes_.clear();
+    items_ = &items;
 
     worker_.Owner = this;
     worker_.WorkFunction = &PageWork::RunSequence;
     worker_.StopFunction = nullptr;
     if (!worker_.Start()) return {static_cast<int32_t>(ResultCode::OpenFailed)};
     stopped = WaitForWorker(stop);
-    ReportFiles(items);
+    items_ = nullptr;
     return codes_;
   }
 
-  std::vector<int32_t> Clean(IRunItemSink&, const StopSignal& stop, bool& stopped) override {
+  std::vector<int32_t> Clean(IRunItemSink& items, const StopSignal& stop, bool& stopped) override {
     // Clean system runs on the caller's thread and has no stop point of its
     // own: a stop before it keeps it from starting.
     if (stop.Raised()) {
       stopped = true;
       return {};
     }
+    page().ItemSink = &items;
     page().OnCleanSystemClicked();
+    page().ItemSink = nullptr;
     return {};
   }
 
@@ -211,7 +214,7 @@ class PageWork : public IUnattendedWork, public IRemovalHost {
     auto* work = static_cast<PageWork*>(owner);
     RemovalServices services = work->page().Services();
     RemovalServices own{services.platform, services.engine,   services.spooler, *work,
-                        services.log,      services.packages, services.deletions};
+                        services.log,      services.packages, services.deletions, work->items_};
     RunUninstallSequenceGuarded(own, work->request_);
   }
 
@@ -226,23 +229,13 @@ class PageWork : public IUnattendedWork, public IRemovalHost {
     return false;
   }
 
-  // The files the steps listed as deleted or left, where the steps did not
-  // report them themselves.
-  void ReportFiles(IRunItemSink& items) {
-    const DeletionRecord& record = dialog_.Deletions();
-    for (const std::string& path : record.DeletedFiles) {
-      items.Add(RunItem{RunItemKind::File, path, RunItemResult::Removed, "", 0});
-    }
-    for (const std::string& path : record.NotDeletedFiles) {
-      items.Add(RunItem{RunItemKind::File, path, RunItemResult::Failed, "", 0});
-    }
-  }
-
   CPurvexDlg dialog_;
   HeadlessControls controls_;
   CCGenericThread worker_;
   SequenceRequest request_;
   std::vector<int32_t> codes_;
+  // The run's list while a sequence runs; the steps report into it.
+  IRunItemSink* items_ = nullptr;
 };
 
 }  // namespace

@@ -308,10 +308,10 @@ void FileStore::Dump(std::string& out) const {
 
 namespace {
 
-class SimFindHandle : public IFindHandle {
+class SimFindHandle : public IFindHandle, Facility {
  public:
   SimFindHandle(SimWindows::Impl& impl, std::vector<FindData> entries)
-      : impl_(impl), entries_(std::move(entries)) {}
+      : Facility(impl), entries_(std::move(entries)) {}
 
   Outcome Next(FindData& out) override {
     auto lock = impl_.Lock();
@@ -323,16 +323,15 @@ class SimFindHandle : public IFindHandle {
   }
 
  private:
-  SimWindows::Impl& impl_;
   std::vector<FindData> entries_;
   size_t next_ = 1;  // entry 0 went out with FindFirst
 };
 
-class SimFile : public IFile {
+class SimFile : public IFile, Facility {
  public:
   SimFile(SimWindows::Impl& impl, std::shared_ptr<FileNode> node, std::string path,
           bool write, bool exclusive, std::string finalPath)
-      : impl_(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
+      : Facility(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
         exclusive_(exclusive), finalPath_(std::move(finalPath)) {
     ++node_->openCount;
     if (exclusive_) node_->exclusiveOpen = true;
@@ -406,7 +405,6 @@ class SimFile : public IFile {
   }
 
  private:
-  SimWindows::Impl& impl_;
   std::shared_ptr<FileNode> node_;
   std::string path_;
   bool write_;
@@ -415,9 +413,9 @@ class SimFile : public IFile {
   size_t position_ = 0;
 };
 
-class SimFileSystem : public IFileSystem {
+class SimFileSystem : public IFileSystem, Facility {
  public:
-  explicit SimFileSystem(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome FindFirst(const std::string& pattern, FindData& first, FindHandle& out) override {
     auto lock = impl_.Lock();
@@ -642,9 +640,6 @@ class SimFileSystem : public IFileSystem {
     target.parent->children[Upper(target.name)] = moved;
     return Outcome::Success();
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace

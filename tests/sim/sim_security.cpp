@@ -17,9 +17,9 @@ using win::kTakeOwnershipPrivilege;
 constexpr uint32_t kErrorNoSuchPrivilege = 1313;
 constexpr uint32_t kErrorInvalidSid = 1337;
 
-class SimSecurity : public ISecurity {
+class SimSecurity : public ISecurity, Facility {
  public:
-  explicit SimSecurity(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome CurrentUserSid(Sid& out) override {
     auto lock = impl_.Lock();
@@ -85,8 +85,6 @@ class SimSecurity : public ISecurity {
     const auto& enabled = impl_.enabledPrivileges;
     return std::find(enabled.begin(), enabled.end(), name) != enabled.end();
   }
-
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -116,10 +114,7 @@ void SimWindows::SetOwnedByOther(const std::string& path) {
   found.node->fullControl.clear();
 }
 
-Sid SimWindows::UserSid() const {
-  auto lock = impl_->Lock();
-  return impl_->userSid;
-}
+Sid SimWindows::UserSid() const { return impl_->Load(&Impl::userSid); }
 
 std::optional<Sid> SimWindows::OwnerOf(const std::string& path) const {
   auto lock = impl_->Lock();

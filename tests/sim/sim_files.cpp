@@ -449,9 +449,8 @@ class SimFileSystem : public IFileSystem, Facility {
 
   Outcome RemoveFile(const std::string& path) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("RemoveFile", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("RemoveFile", path, false, found)) return Fail(*error);
     FileNode& node = *found.node;
     if (node.isDir || node.denied || impl_.Locked(node) ||
         (node.attributes & win::kFileAttributeReadOnly)) {
@@ -465,9 +464,8 @@ class SimFileSystem : public IFileSystem, Facility {
 
   Outcome RemoveDir(const std::string& path) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("RemoveDir", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("RemoveDir", path, false, found)) return Fail(*error);
     if (found.isRoot) return Fail(win::kErrorAccessDenied);
     FileNode& node = *found.node;
     if (!node.isDir) return Fail(kErrorDirectory);
@@ -500,18 +498,16 @@ class SimFileSystem : public IFileSystem, Facility {
   Outcome GetAttributes(const std::string& path, uint32_t& attributes) override {
     auto lock = impl_.Lock();
     attributes = win::kInvalidFileAttributes;
-    if (auto code = impl_.Enter("GetAttributes", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("GetAttributes", path, false, found)) return Fail(*error);
     attributes = ReportedAttributes(*found.node);
     return Outcome::Success();
   }
 
   Outcome SetAttributes(const std::string& path, uint32_t attributes) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("SetAttributes", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("SetAttributes", path, false, found)) return Fail(*error);
     if (found.node->denied) return Fail(win::kErrorAccessDenied);
     FileNode& node = *found.node;
     const uint32_t kept =
@@ -524,9 +520,8 @@ class SimFileSystem : public IFileSystem, Facility {
                         File* held) override {
     auto lock = impl_.Lock();
     if (held != nullptr) held->reset();
-    if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, followLinks);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("OpenDirectory", path, followLinks, found)) return Fail(*error);
     if (!found.node->isDir) return Fail(kErrorDirectory);
     if (found.node->denied) return Fail(win::kErrorAccessDenied);
     out = DirectoryIdentity{};
@@ -556,6 +551,16 @@ class SimFileSystem : public IFileSystem, Facility {
   }
 
  private:
+  // A call on an entry that must exist: the injected fault, else the
+  // lookup's error when the entry is missing.
+  std::optional<uint32_t> EnterExisting(const char* op, const std::string& path,
+                                        bool followFinal, FileLookup& found) {
+    if (auto code = impl_.Enter(op, path)) return code;
+    found = impl_.files.Lookup(path, followFinal);
+    if (!found.node) return found.error;
+    return std::nullopt;
+  }
+
   // CreateFileA of a file; with followFinal false (FILE_FLAG_OPEN_REPARSE_POINT)
   // a link in the last place is opened itself, a directory link included.
   Outcome OpenFile(const std::string& path, FileAccess access, FileCreation creation,

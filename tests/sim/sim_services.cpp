@@ -39,9 +39,8 @@ class SimServiceHandle : public IServiceHandle, Facility {
   Outcome Start() override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("StartService", upperName_)) return Fail(*code);
-    ServiceState* service = Service();
-    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
-    if (service->markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    ServiceState* service = nullptr;
+    if (const uint32_t error = Unmarked(service)) return Fail(error);
     Settle(*service, impl_.nowMs);
     // As on Windows, a start during a pending stop is "already running".
     if (service->running || service->stopPending) return Fail(win::kErrorServiceAlreadyRunning);
@@ -87,9 +86,8 @@ class SimServiceHandle : public IServiceHandle, Facility {
   Outcome Delete() override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("DeleteService", upperName_)) return Fail(*code);
-    ServiceState* service = Service();
-    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
-    if (service->markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    ServiceState* service = nullptr;
+    if (const uint32_t error = Unmarked(service)) return Fail(error);
     service->markedForDelete = true;
     impl_.serviceHistory.push_back({service->name, "delete"});
     return Outcome::Success();
@@ -100,6 +98,14 @@ class SimServiceHandle : public IServiceHandle, Facility {
   ServiceState* Service() {
     auto found = impl_.services.find(upperName_);
     return found == impl_.services.end() ? nullptr : &found->second;
+  }
+
+  // The service a start or a delete acts on: one that is gone or already
+  // marked for deletion takes neither.
+  uint32_t Unmarked(ServiceState*& service) {
+    service = Service();
+    if (service == nullptr) return win::kErrorServiceDoesNotExist;
+    return service->markedForDelete ? kErrorServiceMarkedForDelete : 0;
   }
 
   std::string upperName_;

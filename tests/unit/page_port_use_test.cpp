@@ -122,6 +122,15 @@ std::string Unreadable(const std::string& key, const std::string& value, const s
   return "[HKEY_LOCAL_MACHINE\\" + key + "\\" + value + "] could not be read (" + why + ")";
 }
 
+std::string NotOpened(const std::string& key) {
+  return "[HKEY_LOCAL_MACHINE\\" + key + "] could not be opened (error 5)";
+}
+
+std::string NotEnumerated(const std::string& key, uint32_t error) {
+  return "the subkeys of [HKEY_LOCAL_MACHINE\\" + key + "] could not be enumerated (error " +
+         std::to_string(error) + ")";
+}
+
 class PagePortDoubtTest : public PagePortUseTest,
                           public ::testing::WithParamInterface<DoubtCase> {};
 
@@ -160,23 +169,20 @@ INSTANTIATE_TEST_SUITE_P(
                   [](sim::SimWindows& s) {
                     s.DenyOpen(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB");
                   },
-                  std::string("[HKEY_LOCAL_MACHINE\\") + kUsbKey + "] could not be opened (error 5)"},
+                  NotOpened(kUsbKey)},
         DoubtCase{"UsbEnumerationBreaksOff",
                   [](sim::SimWindows& s) {
                     s.FailWhere("EnumKey", "Enum\\USB\\#2", 1117, sim::kUnlimited);
                   },
-                  std::string("the subkeys of [HKEY_LOCAL_MACHINE\\") + kUsbKey +
-                      "] could not be enumerated (error 1117)"},
+                  NotEnumerated(kUsbKey, 1117)},
         DoubtCase{"InterfaceKeyDenied",
                   [](sim::SimWindows& s) { s.DenyOpen(kHklm, kOtherInterface0); },
-                  std::string("[HKEY_LOCAL_MACHINE\\") + kOtherInterface0 +
-                      "] could not be opened (error 5)"},
+                  NotOpened(kOtherInterface0)},
         DoubtCase{"InterfaceEnumerationBreaksOff",
                   [](sim::SimWindows& s) {
                     s.FailWhere("EnumKey", "PID_0105&MI_00#0", 5, sim::kUnlimited);
                   },
-                  std::string("the subkeys of [HKEY_LOCAL_MACHINE\\") + kOtherInterface0 +
-                      "] could not be enumerated (error 5)"},
+                  NotEnumerated(kOtherInterface0, 5)},
         DoubtCase{"ParentIdPrefixOfWrongType",
                   [](sim::SimWindows& s) {
                     s.SetDword(kHklm, kOtherInterface0Instance, "ParentIdPrefix", 7);

@@ -332,22 +332,21 @@ button_state::PaintState CButtonST::PaintStateNow() const {
   return state;
 }
 
-COLORREF CButtonST::BackColour() const {
+COLORREF CButtonST::ColourNow(COLORREF in, COLORREF focus, COLORREF out) const {
   switch (button_state::ColoursFor(PaintStateNow())) {
-    case button_state::ColourSet::In: return colours_.backIn;
-    case button_state::ColourSet::Focus: return colours_.backFocus;
+    case button_state::ColourSet::In: return in;
+    case button_state::ColourSet::Focus: return focus;
     case button_state::ColourSet::Out: break;
   }
-  return colours_.backOut;
+  return out;
+}
+
+COLORREF CButtonST::BackColour() const {
+  return ColourNow(colours_.backIn, colours_.backFocus, colours_.backOut);
 }
 
 COLORREF CButtonST::ForeColour() const {
-  switch (button_state::ColoursFor(PaintStateNow())) {
-    case button_state::ColourSet::In: return colours_.foreIn;
-    case button_state::ColourSet::Focus: return colours_.foreFocus;
-    case button_state::ColourSet::Out: break;
-  }
-  return colours_.foreOut;
+  return ColourNow(colours_.foreIn, colours_.foreFocus, colours_.foreOut);
 }
 
 void CButtonST::DrawItem(const DRAWITEMSTRUCT& item) {

@@ -50,6 +50,8 @@ class CButtonST {
   virtual void OnDrawText(HDC dc, const RECT& rect);
 
   button_state::PaintState PaintStateNow() const;
+  // Of the three colours given, the one of the set the paint state asks for.
+  COLORREF ColourNow(COLORREF in, COLORREF focus, COLORREF out) const;
   COLORREF BackColour() const;
   COLORREF ForeColour() const;
 

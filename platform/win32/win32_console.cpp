@@ -134,13 +134,14 @@ class ConsoleStopHold : public IStopHandlerHold {
   SessionWindow sessionWindow_;
 };
 
-// WriteFile may take less than it was given on a pipe.
-Outcome WriteAll(HANDLE handle, const char* data, size_t size) {
+// Writes all of data[0, size) in calls of at most MAXDWORD units: WriteFile
+// may take less than it was given on a pipe, WriteConsoleW on a console.
+template <class Unit, class WriteCall>
+Outcome WriteChunks(const Unit* data, size_t size, WriteCall write) {
   while (size > 0) {
     const DWORD chunk = size > static_cast<size_t>(MAXDWORD) ? MAXDWORD : static_cast<DWORD>(size);
     DWORD written = 0;
-    const Outcome result =
-        CallWithLastError([&] { return WriteFile(handle, data, chunk, &written, nullptr); });
+    const Outcome result = CallWithLastError([&] { return write(data, chunk, &written); });
     if (!result) return result;
     if (written == 0) return Outcome::Failure(ERROR_WRITE_FAULT);
     data += written;
@@ -149,20 +150,17 @@ Outcome WriteAll(HANDLE handle, const char* data, size_t size) {
   return Outcome::Success();
 }
 
+Outcome WriteAll(HANDLE handle, const char* data, size_t size) {
+  return WriteChunks(data, size, [handle](const char* part, DWORD chunk, DWORD* written) {
+    return WriteFile(handle, part, chunk, written, nullptr);
+  });
+}
+
 Outcome WriteConsoleAll(HANDLE handle, const std::wstring& text) {
-  const wchar_t* data = text.data();
-  size_t size = text.size();
-  while (size > 0) {
-    const DWORD chunk = size > static_cast<size_t>(MAXDWORD) ? MAXDWORD : static_cast<DWORD>(size);
-    DWORD written = 0;
-    const Outcome result =
-        CallWithLastError([&] { return WriteConsoleW(handle, data, chunk, &written, nullptr); });
-    if (!result) return result;
-    if (written == 0) return Outcome::Failure(ERROR_WRITE_FAULT);
-    data += written;
-    size -= written;
-  }
-  return Outcome::Success();
+  return WriteChunks(text.data(), text.size(),
+                     [handle](const wchar_t* part, DWORD chunk, DWORD* written) {
+                       return WriteConsoleW(handle, part, chunk, written, nullptr);
+                     });
 }
 
 // Invalid sequences become U+FFFD, as everywhere the system reads UTF-8

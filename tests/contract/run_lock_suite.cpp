@@ -6,7 +6,20 @@
 
 namespace {
 
-class ContractRunLock : public ContractTest {};
+class ContractRunLock : public ContractTest {
+ protected:
+  // A taker on a thread of its own, which lets go again before it ends.
+  RunLockResult TryFromOtherThread() {
+    RunLockResult result = RunLockResult::Failed;
+    std::thread other([&] {
+      RunLockHold hold;
+      uint32_t error = 0;
+      result = P().runLock.TryAcquire(hold, error);
+    });
+    other.join();
+    return result;
+  }
+};
 
 TEST_F(ContractRunLock, ASecondTakerIsRefusedUntilTheFirstLetsGo) {
   RunLockHold first;
@@ -18,14 +31,7 @@ TEST_F(ContractRunLock, ASecondTakerIsRefusedUntilTheFirstLetsGo) {
   EXPECT_EQ(P().runLock.TryAcquire(second, error), RunLockResult::InUse);
   EXPECT_EQ(second, nullptr);
 
-  RunLockResult fromOtherThread = RunLockResult::Acquired;
-  std::thread other([&] {
-    RunLockHold hold;
-    uint32_t otherError = 0;
-    fromOtherThread = P().runLock.TryAcquire(hold, otherError);
-  });
-  other.join();
-  EXPECT_EQ(fromOtherThread, RunLockResult::InUse);
+  EXPECT_EQ(TryFromOtherThread(), RunLockResult::InUse);
 
   first.reset();
   EXPECT_EQ(P().runLock.TryAcquire(second, error), RunLockResult::Acquired) << error;
@@ -38,14 +44,7 @@ TEST_F(ContractRunLock, AnotherThreadMayTakeItAfterRelease) {
     uint32_t error = 0;
     ASSERT_EQ(P().runLock.TryAcquire(hold, error), RunLockResult::Acquired);
   }
-  RunLockResult result = RunLockResult::Failed;
-  std::thread other([&] {
-    RunLockHold hold;
-    uint32_t error = 0;
-    result = P().runLock.TryAcquire(hold, error);
-  });
-  other.join();
-  EXPECT_EQ(result, RunLockResult::Acquired);
+  EXPECT_EQ(TryFromOtherThread(), RunLockResult::Acquired);
 }
 
 }  // namespace

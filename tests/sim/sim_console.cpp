@@ -6,21 +6,18 @@ namespace sim {
 namespace detail {
 namespace {
 
-class SimStopHold : public IStopHandlerHold {
+class SimStopHold : public IStopHandlerHold, Facility {
  public:
-  explicit SimStopHold(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
   ~SimStopHold() override {
     auto lock = impl_.Lock();
     impl_.consoleStop = nullptr;
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
-class SimConsole : public IConsole {
+class SimConsole : public IConsole, Facility {
  public:
-  explicit SimConsole(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome WriteLine(ConsoleStream stream, const std::string& utf8Line) override {
     auto lock = impl_.Lock();
@@ -39,9 +36,6 @@ class SimConsole : public IConsole {
     hold = std::make_unique<SimStopHold>(impl_);
     return Outcome::Success();
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace

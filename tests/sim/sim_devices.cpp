@@ -45,10 +45,10 @@ void CollectInstances(const RegNode& node, const std::string& path, size_t depth
   }
 }
 
-class SimDeviceInfoSet : public IDeviceInfoSet {
+class SimDeviceInfoSet : public IDeviceInfoSet, Facility {
  public:
   SimDeviceInfoSet(SimWindows::Impl& impl, std::vector<DeviceElement> elements)
-      : impl_(impl), elements_(std::move(elements)) {}
+      : Facility(impl), elements_(std::move(elements)) {}
 
   Outcome EnumDevice(uint32_t index) override {
     auto lock = impl_.Lock();
@@ -144,13 +144,12 @@ class SimDeviceInfoSet : public IDeviceInfoSet {
     return std::string(kEnumKey) + "\\" + elements_[index].instanceId;
   }
 
-  SimWindows::Impl& impl_;
   std::vector<DeviceElement> elements_;
 };
 
-class SimDevices : public IDevices {
+class SimDevices : public IDevices, Facility {
  public:
-  explicit SimDevices(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome GetClassDevs(uint32_t flags, DeviceInfoSet& out) override {
     auto lock = impl_.Lock();
@@ -181,9 +180,6 @@ class SimDevices : public IDevices {
     if (root) CollectInstances(*root, "", 0, ids);
     return ids;
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -221,8 +217,7 @@ std::vector<std::string> SimWindows::DeviceIds() const {
 }
 
 void SimWindows::FailGetClassDevs(uint32_t code, int count) {
-  auto lock = impl_->Lock();
-  impl_->classDevsFault = detail::CountedFault{code, count};
+  impl_->Store(&Impl::classDevsFault, detail::CountedFault{code, count});
 }
 
 void SimWindows::FailRemove(const std::string& instanceId, uint32_t code, int count) {
@@ -237,8 +232,7 @@ void SimWindows::FailProperty(const std::string& instanceId, uint32_t property, 
 }
 
 std::vector<std::string> SimWindows::RemovedDevices() const {
-  auto lock = impl_->Lock();
-  return impl_->removedDevices;
+  return impl_->Load(&Impl::removedDevices);
 }
 
 }  // namespace sim

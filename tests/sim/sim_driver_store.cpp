@@ -27,9 +27,9 @@ std::string PnfOf(const std::string& infPath) {
   return infPath.substr(0, dot) + kPnfExtension;
 }
 
-class SimDriverStore : public IDriverStore {
+class SimDriverStore : public IDriverStore, Facility {
  public:
-  explicit SimDriverStore(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   uint32_t GetPath(const std::string& infPath, char* buffer, uint32_t& length) override {
     auto lock = impl_.Lock();
@@ -90,8 +90,6 @@ class SimDriverStore : public IDriverStore {
     }
     return nullptr;
   }
-
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -123,10 +121,7 @@ bool SimWindows::PackageExists(const std::string& storeInfPath) const {
                      });
 }
 
-std::vector<PackageRecord> SimWindows::Packages() const {
-  auto lock = impl_->Lock();
-  return impl_->packages;
-}
+std::vector<PackageRecord> SimWindows::Packages() const { return impl_->Load(&Impl::packages); }
 
 void SimWindows::FailUninstall(const std::string& storeInfPath, uint32_t code, int count) {
   auto lock = impl_->Lock();
@@ -140,14 +135,10 @@ void SimWindows::UsePackage(const std::string& storeInfPath, const std::string& 
   }
 }
 
-void SimWindows::SetPackageInUseCode(uint32_t code) {
-  auto lock = impl_->Lock();
-  impl_->packageInUseCode = code;
-}
+void SimWindows::SetPackageInUseCode(uint32_t code) { impl_->Store(&Impl::packageInUseCode, code); }
 
 std::vector<std::string> SimWindows::UninstalledPackages() const {
-  auto lock = impl_->Lock();
-  return impl_->uninstalled;
+  return impl_->Load(&Impl::uninstalled);
 }
 
 }  // namespace sim

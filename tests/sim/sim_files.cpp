@@ -308,10 +308,10 @@ void FileStore::Dump(std::string& out) const {
 
 namespace {
 
-class SimFindHandle : public IFindHandle {
+class SimFindHandle : public IFindHandle, Facility {
  public:
   SimFindHandle(SimWindows::Impl& impl, std::vector<FindData> entries)
-      : impl_(impl), entries_(std::move(entries)) {}
+      : Facility(impl), entries_(std::move(entries)) {}
 
   Outcome Next(FindData& out) override {
     auto lock = impl_.Lock();
@@ -323,16 +323,15 @@ class SimFindHandle : public IFindHandle {
   }
 
  private:
-  SimWindows::Impl& impl_;
   std::vector<FindData> entries_;
   size_t next_ = 1;  // entry 0 went out with FindFirst
 };
 
-class SimFile : public IFile {
+class SimFile : public IFile, Facility {
  public:
   SimFile(SimWindows::Impl& impl, std::shared_ptr<FileNode> node, std::string path,
           bool write, bool exclusive, std::string finalPath)
-      : impl_(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
+      : Facility(impl), node_(std::move(node)), path_(std::move(path)), write_(write),
         exclusive_(exclusive), finalPath_(std::move(finalPath)) {
     ++node_->openCount;
     if (exclusive_) node_->exclusiveOpen = true;
@@ -406,7 +405,6 @@ class SimFile : public IFile {
   }
 
  private:
-  SimWindows::Impl& impl_;
   std::shared_ptr<FileNode> node_;
   std::string path_;
   bool write_;
@@ -415,9 +413,9 @@ class SimFile : public IFile {
   size_t position_ = 0;
 };
 
-class SimFileSystem : public IFileSystem {
+class SimFileSystem : public IFileSystem, Facility {
  public:
-  explicit SimFileSystem(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome FindFirst(const std::string& pattern, FindData& first, FindHandle& out) override {
     auto lock = impl_.Lock();
@@ -451,9 +449,8 @@ class SimFileSystem : public IFileSystem {
 
   Outcome RemoveFile(const std::string& path) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("RemoveFile", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("RemoveFile", path, false, found)) return Fail(*error);
     FileNode& node = *found.node;
     if (node.isDir || node.denied || impl_.Locked(node) ||
         (node.attributes & win::kFileAttributeReadOnly)) {
@@ -467,9 +464,8 @@ class SimFileSystem : public IFileSystem {
 
   Outcome RemoveDir(const std::string& path) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("RemoveDir", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("RemoveDir", path, false, found)) return Fail(*error);
     if (found.isRoot) return Fail(win::kErrorAccessDenied);
     FileNode& node = *found.node;
     if (!node.isDir) return Fail(kErrorDirectory);
@@ -502,18 +498,16 @@ class SimFileSystem : public IFileSystem {
   Outcome GetAttributes(const std::string& path, uint32_t& attributes) override {
     auto lock = impl_.Lock();
     attributes = win::kInvalidFileAttributes;
-    if (auto code = impl_.Enter("GetAttributes", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("GetAttributes", path, false, found)) return Fail(*error);
     attributes = ReportedAttributes(*found.node);
     return Outcome::Success();
   }
 
   Outcome SetAttributes(const std::string& path, uint32_t attributes) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("SetAttributes", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, false);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("SetAttributes", path, false, found)) return Fail(*error);
     if (found.node->denied) return Fail(win::kErrorAccessDenied);
     FileNode& node = *found.node;
     const uint32_t kept =
@@ -526,9 +520,8 @@ class SimFileSystem : public IFileSystem {
                         File* held) override {
     auto lock = impl_.Lock();
     if (held != nullptr) held->reset();
-    if (auto code = impl_.Enter("OpenDirectory", path)) return Fail(*code);
-    FileLookup found = impl_.files.Lookup(path, followLinks);
-    if (!found.node) return Fail(found.error);
+    FileLookup found;
+    if (auto error = EnterExisting("OpenDirectory", path, followLinks, found)) return Fail(*error);
     if (!found.node->isDir) return Fail(kErrorDirectory);
     if (found.node->denied) return Fail(win::kErrorAccessDenied);
     out = DirectoryIdentity{};
@@ -558,6 +551,16 @@ class SimFileSystem : public IFileSystem {
   }
 
  private:
+  // A call on an entry that must exist: the injected fault, else the
+  // lookup's error when the entry is missing.
+  std::optional<uint32_t> EnterExisting(const char* op, const std::string& path,
+                                        bool followFinal, FileLookup& found) {
+    if (auto code = impl_.Enter(op, path)) return code;
+    found = impl_.files.Lookup(path, followFinal);
+    if (!found.node) return found.error;
+    return std::nullopt;
+  }
+
   // CreateFileA of a file; with followFinal false (FILE_FLAG_OPEN_REPARSE_POINT)
   // a link in the last place is opened itself, a directory link included.
   Outcome OpenFile(const std::string& path, FileAccess access, FileCreation creation,
@@ -642,9 +645,6 @@ class SimFileSystem : public IFileSystem {
     target.parent->children[Upper(target.name)] = moved;
     return Outcome::Success();
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace

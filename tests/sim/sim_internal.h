@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -214,6 +215,17 @@ struct SimWindows::Impl {
   std::optional<uint32_t> Enter(const std::string& op, const std::string& detail) {
     return faults.Check(op, detail);
   }
+  // The SimWindows accessors that only set or read one member under the lock.
+  template <class T, class V>
+  void Store(T Impl::*member, V&& value) {
+    auto lock = Lock();
+    this->*member = std::forward<V>(value);
+  }
+  template <class T>
+  T Load(T Impl::*member) const {
+    auto lock = Lock();
+    return this->*member;
+  }
   uint64_t FileTimeNow() const;
   std::string WindowsDir() const { return windowsDir; }
   std::string EnvName() const;
@@ -335,6 +347,16 @@ struct SimWindows::Impl {
 };
 
 namespace detail {
+// Base of every facility object and handle: they all work on the one shared
+// state, and none outlives the SimWindows that owns it.
+class Facility {
+ public:
+  explicit Facility(SimWindows::Impl& impl) : impl_(impl) {}
+
+ protected:
+  SimWindows::Impl& impl_;
+};
+
 // Factories, one per facility file.
 std::unique_ptr<IRegistry> MakeRegistry(SimWindows::Impl& impl);
 std::unique_ptr<ISpooler> MakeSpooler(SimWindows::Impl& impl);

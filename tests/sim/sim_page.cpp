@@ -121,27 +121,24 @@ bool SimPage::Exists(int id) {
   return Query(id, false, [](const Control&) { return true; });
 }
 
-void SimPage::SetCheck(int id, bool checked) {
-  Change(id, "check", [&](Control& control) {
-    control.checked = checked;
-    return Flag(checked);
+void SimPage::SetFlag(int id, const char* op, bool Control::*flag, bool value) {
+  Change(id, op, [&](Control& control) {
+    control.*flag = value;
+    return Flag(value);
   });
 }
 
-bool SimPage::IsChecked(int id) {
-  return Query(id, false, [](const Control& control) { return control.checked; });
+bool SimPage::ReadFlag(int id, bool Control::*flag) const {
+  return Query(id, false, [flag](const Control& control) { return control.*flag; });
 }
 
-void SimPage::Enable(int id, bool enabled) {
-  Change(id, "enable", [&](Control& control) {
-    control.enabled = enabled;
-    return Flag(enabled);
-  });
-}
+void SimPage::SetCheck(int id, bool checked) { SetFlag(id, "check", &Control::checked, checked); }
 
-bool SimPage::IsEnabled(int id) {
-  return Query(id, false, [](const Control& control) { return control.enabled; });
-}
+bool SimPage::IsChecked(int id) { return ReadFlag(id, &Control::checked); }
+
+void SimPage::Enable(int id, bool enabled) { SetFlag(id, "enable", &Control::enabled, enabled); }
+
+bool SimPage::IsEnabled(int id) { return ReadFlag(id, &Control::enabled); }
 
 void SimPage::Show(int id, int showCommand) {
   Change(id, "show", [&](Control& control) {
@@ -150,9 +147,7 @@ void SimPage::Show(int id, int showCommand) {
   });
 }
 
-bool SimPage::IsVisible(int id) {
-  return Query(id, false, [](const Control& control) { return control.visible; });
-}
+bool SimPage::IsVisible(int id) { return ReadFlag(id, &Control::visible); }
 
 void SimPage::SetText(int id, const std::string& text) {
   Change(id, "text", [&](Control& control) {

@@ -96,6 +96,10 @@ class SimPage : public IWindowControls {
   void Change(int id, const char* op, Apply&& apply);
   template <typename T, typename Read>
   T Query(int id, T missing, Read&& read) const;
+  // The check, enable and show states: a flag of the control, recorded as
+  // "1" or "0" when set.
+  void SetFlag(int id, const char* op, bool Control::*flag, bool value);
+  bool ReadFlag(int id, bool Control::*flag) const;
 
   mutable std::mutex mutex_;
   std::vector<Control> controls_;

@@ -6,21 +6,18 @@ namespace sim {
 namespace detail {
 namespace {
 
-class SimRunLockHold : public IRunLockHold {
+class SimRunLockHold : public IRunLockHold, Facility {
  public:
-  explicit SimRunLockHold(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
   ~SimRunLockHold() override {
     auto lock = impl_.Lock();
     --impl_.runLockHolds;
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
-class SimRunLock : public IRunLock {
+class SimRunLock : public IRunLock, Facility {
  public:
-  explicit SimRunLock(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   RunLockResult TryAcquire(RunLockHold& hold, uint32_t& error) override {
     auto lock = impl_.Lock();
@@ -35,9 +32,6 @@ class SimRunLock : public IRunLock {
     hold = std::make_unique<SimRunLockHold>(impl_);
     return RunLockResult::Acquired;
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -49,8 +43,7 @@ std::unique_ptr<IRunLock> MakeRunLock(SimWindows::Impl& impl) {
 }  // namespace detail
 
 void SimWindows::SetRunLockHeldElsewhere(bool held) {
-  auto lock = impl_->Lock();
-  impl_->runLockHeldElsewhere = held;
+  impl_->Store(&Impl::runLockHeldElsewhere, held);
 }
 
 bool SimWindows::RunLockHeld() const {

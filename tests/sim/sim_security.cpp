@@ -17,9 +17,9 @@ using win::kTakeOwnershipPrivilege;
 constexpr uint32_t kErrorNoSuchPrivilege = 1313;
 constexpr uint32_t kErrorInvalidSid = 1337;
 
-class SimSecurity : public ISecurity {
+class SimSecurity : public ISecurity, Facility {
  public:
-  explicit SimSecurity(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome CurrentUserSid(Sid& out) override {
     auto lock = impl_.Lock();
@@ -41,52 +41,50 @@ class SimSecurity : public ISecurity {
 
   Outcome TakeOwnership(const std::string& path, const Sid& owner) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("TakeOwnership", path)) return Fail(*code);
-    FileNode* target = nullptr;
-    if (const uint32_t error = Changeable(path, owner, target)) return Fail(error);
-    FileNode& node = *target;
-    if (impl_.Locked(node) && !Enabled(kTakeOwnershipPrivilege)) {
+    FileNode* node = nullptr;
+    if (auto error = EnterChangeable("TakeOwnership", path, owner, node)) return Fail(*error);
+    if (impl_.Locked(*node) && !Enabled(kTakeOwnershipPrivilege)) {
       return Fail(win::kErrorAccessDenied);
     }
-    node.owner = owner;
+    node->owner = owner;
     return Outcome::Success();
   }
 
   Outcome GrantFullControl(const std::string& path, const Sid& account) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("GrantFullControl", path)) return Fail(*code);
-    FileNode* target = nullptr;
-    if (const uint32_t error = Changeable(path, account, target)) return Fail(error);
-    FileNode& node = *target;
-    if (node.foreign && node.owner != impl_.userSid && !Enabled(kRestorePrivilege)) {
+    FileNode* node = nullptr;
+    if (auto error = EnterChangeable("GrantFullControl", path, account, node)) {
+      return Fail(*error);
+    }
+    if (node->foreign && node->owner != impl_.userSid && !Enabled(kRestorePrivilege)) {
       return Fail(win::kErrorAccessDenied);
     }
-    if (std::find(node.fullControl.begin(), node.fullControl.end(), account) ==
-        node.fullControl.end()) {
-      node.fullControl.push_back(account);
+    auto& granted = node->fullControl;
+    if (std::find(granted.begin(), granted.end(), account) == granted.end()) {
+      granted.push_back(account);
     }
     return Outcome::Success();
   }
 
  private:
   // What an owner or access change reaches: the entry itself, a link never
-  // followed; the error when the account is no SID or the entry cannot be
-  // reached.
-  uint32_t Changeable(const std::string& path, const Sid& account, FileNode*& out) {
+  // followed; the error (an injected fault first) when the account is no SID
+  // or the entry cannot be reached.
+  std::optional<uint32_t> EnterChangeable(const char* op, const std::string& path,
+                                          const Sid& account, FileNode*& out) {
+    if (auto code = impl_.Enter(op, path)) return code;
     if (account.empty()) return kErrorInvalidSid;
     FileLookup found = impl_.files.Lookup(path, false);
     if (!found.node) return found.error;
     if (found.node->denied) return win::kErrorAccessDenied;
     out = found.node.get();
-    return win::kErrorSuccess;
+    return std::nullopt;
   }
 
   bool Enabled(const std::string& name) const {
     const auto& enabled = impl_.enabledPrivileges;
     return std::find(enabled.begin(), enabled.end(), name) != enabled.end();
   }
-
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -116,10 +114,7 @@ void SimWindows::SetOwnedByOther(const std::string& path) {
   found.node->fullControl.clear();
 }
 
-Sid SimWindows::UserSid() const {
-  auto lock = impl_->Lock();
-  return impl_->userSid;
-}
+Sid SimWindows::UserSid() const { return impl_->Load(&Impl::userSid); }
 
 std::optional<Sid> SimWindows::OwnerOf(const std::string& path) const {
   auto lock = impl_->Lock();

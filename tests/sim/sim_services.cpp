@@ -17,10 +17,10 @@ void Settle(ServiceState& service, uint64_t nowMs) {
   if (service.stopPending && nowMs >= service.stoppedAtMs) service.stopPending = false;
 }
 
-class SimServiceHandle : public IServiceHandle {
+class SimServiceHandle : public IServiceHandle, Facility {
  public:
   SimServiceHandle(SimWindows::Impl& impl, std::string upperName)
-      : impl_(impl), upperName_(std::move(upperName)) {
+      : Facility(impl), upperName_(std::move(upperName)) {
     ++impl_.serviceHandles;
     auto it = impl_.services.find(upperName_);
     if (it != impl_.services.end()) ++it->second.handles;
@@ -39,9 +39,8 @@ class SimServiceHandle : public IServiceHandle {
   Outcome Start() override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("StartService", upperName_)) return Fail(*code);
-    ServiceState* service = Service();
-    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
-    if (service->markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    ServiceState* service = nullptr;
+    if (const uint32_t error = Unmarked(service)) return Fail(error);
     Settle(*service, impl_.nowMs);
     // As on Windows, a start during a pending stop is "already running".
     if (service->running || service->stopPending) return Fail(win::kErrorServiceAlreadyRunning);
@@ -87,9 +86,8 @@ class SimServiceHandle : public IServiceHandle {
   Outcome Delete() override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("DeleteService", upperName_)) return Fail(*code);
-    ServiceState* service = Service();
-    if (service == nullptr) return Fail(win::kErrorServiceDoesNotExist);
-    if (service->markedForDelete) return Fail(kErrorServiceMarkedForDelete);
+    ServiceState* service = nullptr;
+    if (const uint32_t error = Unmarked(service)) return Fail(error);
     service->markedForDelete = true;
     impl_.serviceHistory.push_back({service->name, "delete"});
     return Outcome::Success();
@@ -102,13 +100,20 @@ class SimServiceHandle : public IServiceHandle {
     return found == impl_.services.end() ? nullptr : &found->second;
   }
 
-  SimWindows::Impl& impl_;
+  // The service a start or a delete acts on: one that is gone or already
+  // marked for deletion takes neither.
+  uint32_t Unmarked(ServiceState*& service) {
+    service = Service();
+    if (service == nullptr) return win::kErrorServiceDoesNotExist;
+    return service->markedForDelete ? kErrorServiceMarkedForDelete : 0;
+  }
+
   std::string upperName_;
 };
 
-class SimServiceManager : public IServiceManager {
+class SimServiceManager : public IServiceManager, Facility {
  public:
-  explicit SimServiceManager(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome Open(const std::string& name, uint32_t access, ServiceHandle& out) override {
     auto lock = impl_.Lock();
@@ -120,14 +125,11 @@ class SimServiceManager : public IServiceManager {
     out = std::make_unique<SimServiceHandle>(impl_, it->first);
     return Outcome::Success();
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
-class SimServices : public IServices {
+class SimServices : public IServices, Facility {
  public:
-  explicit SimServices(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome OpenManager(uint32_t access, ServiceManager& out) override {
     auto lock = impl_.Lock();
@@ -136,9 +138,6 @@ class SimServices : public IServices {
     out = std::make_unique<SimServiceManager>(impl_);
     return Outcome::Success();
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -196,14 +195,10 @@ bool SimWindows::IsRunning(const std::string& name) const {
   return it != impl_->services.end() && it->second.running;
 }
 
-void SimWindows::DenyServiceManager(bool deny) {
-  auto lock = impl_->Lock();
-  impl_->denyManager = deny;
-}
+void SimWindows::DenyServiceManager(bool deny) { impl_->Store(&Impl::denyManager, deny); }
 
 std::vector<ServiceEvent> SimWindows::ServiceHistory() const {
-  auto lock = impl_->Lock();
-  return impl_->serviceHistory;
+  return impl_->Load(&Impl::serviceHistory);
 }
 
 std::vector<std::string> SimWindows::SpoolerHistory() const {
@@ -216,13 +211,9 @@ std::vector<std::string> SimWindows::SpoolerHistory() const {
 }
 
 std::vector<uint32_t> SimWindows::ServiceOpenAccesses() const {
-  auto lock = impl_->Lock();
-  return impl_->serviceAccesses;
+  return impl_->Load(&Impl::serviceAccesses);
 }
 
-int SimWindows::OpenServiceHandles() const {
-  auto lock = impl_->Lock();
-  return impl_->serviceHandles;
-}
+int SimWindows::OpenServiceHandles() const { return impl_->Load(&Impl::serviceHandles); }
 
 }  // namespace sim

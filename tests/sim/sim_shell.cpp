@@ -8,9 +8,9 @@ namespace sim {
 namespace detail {
 namespace {
 
-class SimShell : public IShell {
+class SimShell : public IShell, Facility {
  public:
-  explicit SimShell(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   int Execute(const std::string& verb, const std::string& file, const std::string& parameters,
               const std::string& directory, int show) override {
@@ -52,14 +52,11 @@ class SimShell : public IShell {
     (void)impl_.Enter("EndProcess", std::to_string(exitCode));
     impl_.endedWith = exitCode;
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
-class SimMessageBoxes : public IMessageBoxes {
+class SimMessageBoxes : public IMessageBoxes, Facility {
  public:
-  explicit SimMessageBoxes(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   int Show(BoxOwner owner, const std::string& text, const std::string& caption,
            uint32_t style) override {
@@ -81,9 +78,6 @@ class SimMessageBoxes : public IMessageBoxes {
     }
     return callback ? callback(record) : answer;
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 class SimStrings : public IStringTable {
@@ -121,24 +115,16 @@ std::unique_ptr<IStringTable> MakeStrings() { return std::make_unique<SimStrings
 }  // namespace detail
 
 std::vector<ShellExecuteRecord> SimWindows::ShellExecutes() const {
-  auto lock = impl_->Lock();
-  return impl_->shellExecutes;
+  return impl_->Load(&Impl::shellExecutes);
 }
 
-void SimWindows::SetShellResult(int result) {
-  auto lock = impl_->Lock();
-  impl_->shellResult = result;
-}
+void SimWindows::SetShellResult(int result) { impl_->Store(&Impl::shellResult, result); }
 
 void SimWindows::SetShellHook(std::function<void(const ShellExecuteRecord&)> hook) {
-  auto lock = impl_->Lock();
-  impl_->shellHook = std::move(hook);
+  impl_->Store(&Impl::shellHook, std::move(hook));
 }
 
-std::vector<ProcessRecord> SimWindows::Processes() const {
-  auto lock = impl_->Lock();
-  return impl_->processes;
-}
+std::vector<ProcessRecord> SimWindows::Processes() const { return impl_->Load(&Impl::processes); }
 
 void SimWindows::SetProcessResult(bool started, uint32_t exitCode, uint32_t error) {
   auto lock = impl_->Lock();
@@ -148,19 +134,14 @@ void SimWindows::SetProcessResult(bool started, uint32_t exitCode, uint32_t erro
 }
 
 void SimWindows::SetProcessHook(std::function<void(const ProcessRecord&)> hook) {
-  auto lock = impl_->Lock();
-  impl_->processHook = std::move(hook);
+  impl_->Store(&Impl::processHook, std::move(hook));
 }
 
 std::optional<uint32_t> SimWindows::ProcessEndedWith() const {
-  auto lock = impl_->Lock();
-  return impl_->endedWith;
+  return impl_->Load(&Impl::endedWith);
 }
 
-std::vector<MessageBoxRecord> SimWindows::MessageBoxes() const {
-  auto lock = impl_->Lock();
-  return impl_->boxes;
-}
+std::vector<MessageBoxRecord> SimWindows::MessageBoxes() const { return impl_->Load(&Impl::boxes); }
 
 void SimWindows::QueueAnswer(int button) {
   auto lock = impl_->Lock();
@@ -168,8 +149,7 @@ void SimWindows::QueueAnswer(int button) {
 }
 
 void SimWindows::SetMessageBoxCallback(std::function<int(const MessageBoxRecord&)> callback) {
-  auto lock = impl_->Lock();
-  impl_->boxCallback = std::move(callback);
+  impl_->Store(&Impl::boxCallback, std::move(callback));
 }
 
 }  // namespace sim

@@ -26,10 +26,10 @@ constexpr const char* kVersion2Key =
 
 uint32_t StringBytes(const std::string& s) { return static_cast<uint32_t>(s.size() + 1); }
 
-class SimPrinterHandle : public IPrinterHandle {
+class SimPrinterHandle : public IPrinterHandle, Facility {
  public:
   SimPrinterHandle(SimWindows::Impl& impl, std::string keyName)
-      : impl_(impl), keyName_(std::move(keyName)) {
+      : Facility(impl), keyName_(std::move(keyName)) {
     ++impl_.printerHandles;
   }
 
@@ -156,14 +156,13 @@ class SimPrinterHandle : public IPrinterHandle {
            (info.hasHardwareId ? StringBytes(info.hardwareId) : 0);
   }
 
-  SimWindows::Impl& impl_;
   std::string keyName_;
   bool closed_ = false;
 };
 
-class SimSpooler : public ISpooler {
+class SimSpooler : public ISpooler, Facility {
  public:
-  explicit SimSpooler(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome EnumPrinters2Size(uint32_t& needed) override {
     auto lock = impl_.Lock();
@@ -221,8 +220,6 @@ class SimSpooler : public ISpooler {
     }
     return needed;
   }
-
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -352,8 +349,7 @@ std::vector<std::string> SimWindows::PrinterNames() const {
 }
 
 std::vector<FormRemoval> SimWindows::RemovedForms() const {
-  auto lock = impl_->Lock();
-  return impl_->removedForms;
+  return impl_->Load(&Impl::removedForms);
 }
 
 void SimWindows::FailRemoveForm(const std::string& form, uint32_t code, int count) {
@@ -366,9 +362,6 @@ void SimWindows::FailOpenPrinter(const std::string& printer, uint32_t code, int 
   impl_->printerFaults[detail::Upper(printer)] = {code, count};
 }
 
-int SimWindows::OpenPrinterHandles() const {
-  auto lock = impl_->Lock();
-  return impl_->printerHandles;
-}
+int SimWindows::OpenPrinterHandles() const { return impl_->Load(&Impl::printerHandles); }
 
 }  // namespace sim

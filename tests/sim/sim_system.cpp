@@ -63,9 +63,9 @@ std::string FitOrEmpty(const std::string& value, uint32_t capacity) {
   return value.size() + 1 > capacity ? std::string() : value;
 }
 
-class SimSystem : public ISystem {
+class SimSystem : public ISystem, Facility {
  public:
-  explicit SimSystem(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   uint16_t ProcessorArchitecture() override {
     auto lock = impl_.Lock();
@@ -244,13 +244,11 @@ class SimSystem : public ISystem {
     block.push_back(0);
     return 0;
   }
-
-  SimWindows::Impl& impl_;
 };
 
-class SimClock : public IClock {
+class SimClock : public IClock, Facility {
  public:
-  explicit SimClock(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   void Sleep(uint32_t ms) override { SleepFor(ms, nullptr); }
 
@@ -290,8 +288,6 @@ class SimClock : public IClock {
     auto lock = impl_.Lock();
     impl_.RunDueActions(impl_.nowMs + ms, lock);
   }
-
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace
@@ -324,70 +320,40 @@ void SimWindows::Impl::RunDueActions(uint64_t until,
   if (until > nowMs) nowMs = until;
 }
 
-void SimWindows::SetProcessElevated(bool elevated) {
-  auto lock = impl_->Lock();
-  impl_->elevated = elevated;
-}
+void SimWindows::SetProcessElevated(bool elevated) { impl_->Store(&Impl::elevated, elevated); }
 
-void SimWindows::SetProcessorArchitecture(uint16_t arch) {
-  auto lock = impl_->Lock();
-  impl_->arch = arch;
-}
+void SimWindows::SetProcessorArchitecture(uint16_t arch) { impl_->Store(&Impl::arch, arch); }
 
 void SimWindows::SetOsVersion(uint32_t major, uint32_t minor, uint32_t build) {
-  auto lock = impl_->Lock();
-  impl_->version = OsVersion{major, minor, build};
+  impl_->Store(&Impl::version, OsVersion{major, minor, build});
 }
 
 void SimWindows::SetExtendedVersionFails(bool fails) {
-  auto lock = impl_->Lock();
-  impl_->extendedVersionFails = fails;
+  impl_->Store(&Impl::extendedVersionFails, fails);
 }
 
-void SimWindows::SetVersionFails(bool fails) {
-  auto lock = impl_->Lock();
-  impl_->versionFails = fails;
-}
+void SimWindows::SetVersionFails(bool fails) { impl_->Store(&Impl::versionFails, fails); }
 
 void SimWindows::SetFolderPath(SystemFolder folder, const std::string& path) {
   auto lock = impl_->Lock();
   impl_->folders[folder] = path;
 }
 
-void SimWindows::SetWindowsDir(const std::string& dir) {
-  auto lock = impl_->Lock();
-  impl_->windowsDir = dir;
-}
+void SimWindows::SetWindowsDir(const std::string& dir) { impl_->Store(&Impl::windowsDir, dir); }
 
-void SimWindows::SetSystemDir(const std::string& dir) {
-  auto lock = impl_->Lock();
-  impl_->systemDir = dir;
-}
+void SimWindows::SetSystemDir(const std::string& dir) { impl_->Store(&Impl::systemDir, dir); }
 
 void SimWindows::SetModuleFileName(const std::string& path) {
-  auto lock = impl_->Lock();
-  impl_->moduleFileName = path;
+  impl_->Store(&Impl::moduleFileName, path);
 }
 
-void SimWindows::SetCurrentDir(const std::string& dir) {
-  auto lock = impl_->Lock();
-  impl_->currentDir = dir;
-}
+void SimWindows::SetCurrentDir(const std::string& dir) { impl_->Store(&Impl::currentDir, dir); }
 
-void SimWindows::SetUserName(const std::string& name) {
-  auto lock = impl_->Lock();
-  impl_->userName = name;
-}
+void SimWindows::SetUserName(const std::string& name) { impl_->Store(&Impl::userName, name); }
 
-void SimWindows::SetUserNameFails(bool fails) {
-  auto lock = impl_->Lock();
-  impl_->userNameFails = fails;
-}
+void SimWindows::SetUserNameFails(bool fails) { impl_->Store(&Impl::userNameFails, fails); }
 
-void SimWindows::SetUserDefaultLangId(uint16_t lang) {
-  auto lock = impl_->Lock();
-  impl_->langId = lang;
-}
+void SimWindows::SetUserDefaultLangId(uint16_t lang) { impl_->Store(&Impl::langId, lang); }
 
 void SimWindows::SetFileVersion(const std::string& path, const std::string& fileVersion,
                                 uint16_t lang, uint16_t codepage) {
@@ -401,20 +367,11 @@ void SimWindows::ClearFileVersion(const std::string& path) {
   impl_->versions.erase(detail::Upper(impl_->files.Absolute(path)));
 }
 
-uint64_t SimWindows::NowMs() const {
-  auto lock = impl_->Lock();
-  return impl_->nowMs;
-}
+uint64_t SimWindows::NowMs() const { return impl_->Load(&Impl::nowMs); }
 
-void SimWindows::SetRealSleeps(bool real) {
-  auto lock = impl_->Lock();
-  impl_->realSleeps = real;
-}
+void SimWindows::SetRealSleeps(bool real) { impl_->Store(&Impl::realSleeps, real); }
 
-std::vector<uint32_t> SimWindows::Sleeps() const {
-  auto lock = impl_->Lock();
-  return impl_->sleeps;
-}
+std::vector<uint32_t> SimWindows::Sleeps() const { return impl_->Load(&Impl::sleeps); }
 
 uint64_t SimWindows::TotalSleptMs() const {
   auto lock = impl_->Lock();
@@ -440,9 +397,6 @@ void SimWindows::SetLocalTime(int hour, int minute, int second) {
   impl_->second = second;
 }
 
-void SimWindows::SetLocalTimeFails(bool fails) {
-  auto lock = impl_->Lock();
-  impl_->localTimeFails = fails;
-}
+void SimWindows::SetLocalTimeFails(bool fails) { impl_->Store(&Impl::localTimeFails, fails); }
 
 }  // namespace sim

@@ -48,9 +48,9 @@ bool Narrow1252(char16_t unit, char& byte) {
   return false;
 }
 
-class SimTextConversion : public ITextConversion {
+class SimTextConversion : public ITextConversion, Facility {
  public:
-  explicit SimTextConversion(SimWindows::Impl& impl) : impl_(impl) {}
+  using Facility::Facility;
 
   Outcome WideToAnsiExact(const std::u16string& wide, std::string& ansi) override {
     auto lock = impl_.Lock();
@@ -77,9 +77,6 @@ class SimTextConversion : public ITextConversion {
     utf8 = json::Utf16ToUtf8(wide);
     return Outcome::Success();
   }
-
- private:
-  SimWindows::Impl& impl_;
 };
 
 }  // namespace

@@ -32,7 +32,7 @@ namespace {
 using page_test::UsbPrinter;
 
 // The printer whose installation the sequences remove.
-const UsbPrinter kTarget{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
+const UsbPrinter& kTarget = page_test::kP1;
 // Clean system's work: a model whose printer is gone, and a second physical
 // device of the installed model on which no printer hangs.
 const UsbPrinter kGoneModel{"Korvex KP-107", "Korvex KP-107 Driver", "0107", "99999999"};
@@ -67,6 +67,9 @@ constexpr const char* kOtherPrinter = "Acme Office 5";
 constexpr const char* kOtherHardwareId = "USBPRINT\\ACMEOFFICE5A1C2";
 constexpr const char* kOtherPackage = "acme5.inf_amd64_0badf00d";
 constexpr const char* kOtherService = "AcmeUsb";
+// The USB devices beside the maker's printers.
+constexpr const char* kOtherVidPid = "VID_1A2B&PID_0103";
+constexpr const char* kScannerVidPid = "VID_0E7B&PID_0203";
 
 constexpr const char* kUnexpectedErrorLine = "Uninstall operation ended by an unexpected error";
 // Far more than a sequence sleeps (about half a minute of simulated time)
@@ -171,34 +174,17 @@ void SeedCanaries(sim::SimWindows& sim) {
   sim.AddFile(std::string(kPccDir) + "\\" + kOtherPackage + ".cab", "cab");
 
   // Another vendor's composite device, driven by its own service.
-  sim::DeviceSpec device;
-  device.instanceId = "USB\\VID_1A2B&PID_0103\\SN00000001";
-  device.hardwareIds = {"USB\\VID_1A2B&PID_0103&REV_0001", "USB\\VID_1A2B&PID_0103"};
-  device.service = "usbccgp";
-  device.parentIdPrefix = "6&00000001&0";
-  device.symbolicName = "\\??\\USB#VID_1A2B&PID_0103#SN00000001#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  sim.AddDevice(device);
-  sim::DeviceSpec deviceInterface;
-  deviceInterface.instanceId = "USB\\VID_1A2B&PID_0103&MI_01\\6&00000001&0&0001";
-  deviceInterface.hardwareIds = {"USB\\VID_1A2B&PID_0103&MI_01"};
-  deviceInterface.service = kOtherService;
-  sim.AddDevice(deviceInterface);
+  page_test::AddCompositeDevice(sim, kOtherVidPid, "00000001",
+                                {std::string("USB\\") + kOtherVidPid + "&REV_0001",
+                                 std::string("USB\\") + kOtherVidPid});
+  page_test::AddSecondInterface(sim, kOtherVidPid, "00000001", kOtherService);
   sim.AddService(kOtherService, /*running=*/true);
   sim.AddFile(std::string(kDriversDir) + "\\AcmeUsb.sys", "acme driver");
 
   // The maker's scanner: the vendor id without a printer product id.
-  sim::DeviceSpec scanner;
-  scanner.instanceId = "USB\\VID_0E7B&PID_0203\\SN55555555";
-  scanner.hardwareIds = {"USB\\VID_0E7B&PID_0203&REV_0100"};
-  scanner.service = "usbccgp";
-  scanner.parentIdPrefix = "6&55555555&0";
-  scanner.symbolicName = "\\??\\USB#VID_0E7B&PID_0203#SN55555555#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  sim.AddDevice(scanner);
-  sim::DeviceSpec scannerInterface;
-  scannerInterface.instanceId = "USB\\VID_0E7B&PID_0203&MI_01\\6&55555555&0&0001";
-  scannerInterface.hardwareIds = {"USB\\VID_0E7B&PID_0203&MI_01"};
-  scannerInterface.service = "kxscan";
-  sim.AddDevice(scannerInterface);
+  page_test::AddCompositeDevice(sim, kScannerVidPid, "55555555",
+                                {std::string("USB\\") + kScannerVidPid + "&REV_0100"});
+  page_test::AddSecondInterface(sim, kScannerVidPid, "55555555", "kxscan");
 
   // Product keys of another printer, and of one whose name only begins
   // like the target's.

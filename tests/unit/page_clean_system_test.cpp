@@ -4,7 +4,6 @@
 namespace page_test {
 namespace {
 
-const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
 constexpr const char* kSearchLine = "Search for Device -not correctly installed- to remove...";
 constexpr uint32_t kCodeWithoutText = 0x0000ABCDu;
 

@@ -7,8 +7,6 @@
 namespace page_test {
 namespace {
 
-const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
-const UsbPrinter kP2{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
 constexpr const char* kBegin = "--- Printers enumeration: begin ---";
 constexpr const char* kEnd = "--- Printers enumeration: end ---";
 

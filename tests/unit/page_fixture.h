@@ -53,17 +53,40 @@ struct UsbPrinter {
   }
 };
 
+// The two models most page tests install: each on its own device, neither
+// sharing a driver with the other.
+inline const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
+inline const UsbPrinter kP2{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
+
+// A composite USB device ("USB\\<vidPid>\\SN<serial>") under the generic
+// parent driver, without its interfaces.
+inline void AddCompositeDevice(sim::SimWindows& sim, const std::string& vidPid,
+                               const std::string& serial, std::vector<std::string> hardwareIds) {
+  sim::DeviceSpec device;
+  device.instanceId = "USB\\" + vidPid + "\\SN" + serial;
+  device.hardwareIds = std::move(hardwareIds);
+  device.service = "usbccgp";
+  device.parentIdPrefix = "6&" + serial + "&0";
+  device.symbolicName =
+      "\\??\\USB#" + vidPid + "#SN" + serial + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim.AddDevice(device);
+}
+
+// Interface 1 of such a device, driven by `service` (by none when empty).
+inline void AddSecondInterface(sim::SimWindows& sim, const std::string& vidPid,
+                               const std::string& serial, const std::string& service) {
+  sim::DeviceSpec usbInterface;
+  usbInterface.instanceId = "USB\\" + vidPid + "&MI_01\\6&" + serial + "&0&0001";
+  usbInterface.hardwareIds = {"USB\\" + vidPid + "&MI_01"};
+  if (!service.empty()) usbInterface.service = service;
+  sim.AddDevice(usbInterface);
+}
+
 // The composite device of a maker printer and, unless told otherwise, its
 // two interfaces; no driver or printer.
 inline void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfaces = true) {
-  sim::DeviceSpec device;
-  device.instanceId = p.DeviceInstance();
-  device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
-  device.service = "usbccgp";
-  device.parentIdPrefix = p.DevicePrefix();
-  device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
-                        "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  sim.AddDevice(device);
+  AddCompositeDevice(sim, p.VidPid(), p.unique,
+                     {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()});
   if (!interfaces) return;
   sim::DeviceSpec printerInterface;
   printerInterface.instanceId = p.Interface0();
@@ -71,11 +94,7 @@ inline void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfa
   printerInterface.service = "usbprint";
   printerInterface.parentIdPrefix = p.PrinterPrefix();
   sim.AddDevice(printerInterface);
-  sim::DeviceSpec portInterface;
-  portInterface.instanceId = p.Interface1();
-  portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
-  if (!p.portService.empty()) portInterface.service = p.portService;
-  sim.AddDevice(portInterface);
+  AddSecondInterface(sim, p.VidPid(), p.unique, p.portService);
 }
 
 class PageFixture : public ::testing::Test {

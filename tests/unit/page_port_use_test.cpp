@@ -7,8 +7,6 @@
 namespace page_test {
 namespace {
 
-const UsbPrinter kSelected{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
-const UsbPrinter kOther{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
 constexpr const char* kStillUsed = "\"VOMUUSB\" is still used.";
 constexpr const char* kNotUsed = "\"VOMUUSB\" is not still used.";
 
@@ -24,7 +22,7 @@ class PagePortUseTest : public PageFixture {
 };
 
 TEST_F(PagePortUseTest, OnlyTheSelectedPrinterTouchesNoRegistry) {
-  AddUsbPrinter(kSelected);
+  AddUsbPrinter(kP1);
   Start();
   sim.ClearCalls();
   EXPECT_EQ(Check(false), std::vector<std::string>{kNotUsed});
@@ -40,12 +38,12 @@ class PagePortServiceTest : public PagePortUseTest,
                             public ::testing::WithParamInterface<ServiceCase> {};
 
 TEST_P(PagePortServiceTest, SecondPrinterCountsOnlyWhenItsInterfaceRunsTheService) {
-  AddUsbPrinter(kSelected);
-  UsbPrinter other = kOther;
+  AddUsbPrinter(kP1);
+  UsbPrinter other = kP2;
   other.portService = GetParam().service;
   AddUsbPrinter(other);
   Start();
-  ASSERT_EQ(Page().CurrentPrinter.PrinterName, kSelected.name);
+  ASSERT_EQ(Page().CurrentPrinter.PrinterName, kP1.name);
   EXPECT_EQ(Check(GetParam().used),
             std::vector<std::string>{GetParam().used ? kStillUsed : kNotUsed});
 }
@@ -57,9 +55,9 @@ INSTANTIATE_TEST_SUITE_P(Services, PagePortServiceTest,
                                            ServiceCase{"", false}));
 
 TEST_F(PagePortUseTest, SingleFunctionPrinterDoesNotCount) {
-  AddUsbPrinter(kSelected);
-  AddDriver(kOther.driver, std::string("USB\\VID_0E7B&PID_0105"));
-  AddPrinter(kOther.name, kOther.driver, std::string("USBPRINT\\KORVEX0105\\7&5E6F7A8B&0&USB002"));
+  AddUsbPrinter(kP1);
+  AddDriver(kP2.driver, std::string("USB\\VID_0E7B&PID_0105"));
+  AddPrinter(kP2.name, kP2.driver, std::string("USBPRINT\\KORVEX0105\\7&5E6F7A8B&0&USB002"));
   sim::DeviceSpec device;
   device.instanceId = "USB\\VID_0E7B&PID_0105\\SN5E6F7A8B";
   device.hardwareIds = {"USB\\VID_0E7B&PID_0105"};
@@ -71,9 +69,9 @@ TEST_F(PagePortUseTest, SingleFunctionPrinterDoesNotCount) {
 }
 
 TEST_F(PagePortUseTest, PrinterWithoutInstanceIdIsLoggedAndSkipped) {
-  AddUsbPrinter(kSelected);
-  AddDriver(kOther.driver, kOther.HardwareId());
-  AddPrinter(kOther.name, kOther.driver, std::nullopt, "FILE:");
+  AddUsbPrinter(kP1);
+  AddDriver(kP2.driver, kP2.HardwareId());
+  AddPrinter(kP2.name, kP2.driver, std::nullopt, "FILE:");
   UsbPrinter third{"Korvex KP-107", "Korvex KP-107 Driver", "0107", "9C0D1E2F"};
   AddUsbPrinter(third);
   Start();
@@ -86,13 +84,13 @@ TEST_F(PagePortUseTest, PrinterWithoutInstanceIdIsLoggedAndSkipped) {
 }
 
 TEST_F(PagePortUseTest, EmptyInstanceIdMatchesNoEmptyPrefix) {
-  AddUsbPrinter(kSelected);
-  AddUsbPrinter(kOther);
+  AddUsbPrinter(kP1);
+  AddUsbPrinter(kP2);
   Start();
   sim.SetString(RegRoot::LocalMachine,
-                std::string(sim::kPrintersSoftwareKeyPath) + "\\" + kOther.name + "\\PnPData",
+                std::string(sim::kPrintersSoftwareKeyPath) + "\\" + kP2.name + "\\PnPData",
                 "DeviceInstanceId", "");
-  sim.SetString(RegRoot::LocalMachine, std::string(sim::kEnumKey) + "\\" + kOther.Interface0(),
+  sim.SetString(RegRoot::LocalMachine, std::string(sim::kEnumKey) + "\\" + kP2.Interface0(),
                 "ParentIdPrefix", "");
   const auto lines = Check(false);
   ASSERT_EQ(lines.size(), 2u);
@@ -124,12 +122,21 @@ std::string Unreadable(const std::string& key, const std::string& value, const s
   return "[HKEY_LOCAL_MACHINE\\" + key + "\\" + value + "] could not be read (" + why + ")";
 }
 
+std::string NotOpened(const std::string& key) {
+  return "[HKEY_LOCAL_MACHINE\\" + key + "] could not be opened (error 5)";
+}
+
+std::string NotEnumerated(const std::string& key, uint32_t error) {
+  return "the subkeys of [HKEY_LOCAL_MACHINE\\" + key + "] could not be enumerated (error " +
+         std::to_string(error) + ")";
+}
+
 class PagePortDoubtTest : public PagePortUseTest,
                           public ::testing::WithParamInterface<DoubtCase> {};
 
 TEST_P(PagePortDoubtTest, OnlyAMissingKeyOrValueIsAnAnswer) {
-  AddUsbPrinter(kSelected);
-  UsbPrinter other = kOther;
+  AddUsbPrinter(kP1);
+  UsbPrinter other = kP2;
   other.portService = "usbprint";  // without the fault: not used
   AddUsbPrinter(other);
   Start();
@@ -162,23 +169,20 @@ INSTANTIATE_TEST_SUITE_P(
                   [](sim::SimWindows& s) {
                     s.DenyOpen(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB");
                   },
-                  std::string("[HKEY_LOCAL_MACHINE\\") + kUsbKey + "] could not be opened (error 5)"},
+                  NotOpened(kUsbKey)},
         DoubtCase{"UsbEnumerationBreaksOff",
                   [](sim::SimWindows& s) {
                     s.FailWhere("EnumKey", "Enum\\USB\\#2", 1117, sim::kUnlimited);
                   },
-                  std::string("the subkeys of [HKEY_LOCAL_MACHINE\\") + kUsbKey +
-                      "] could not be enumerated (error 1117)"},
+                  NotEnumerated(kUsbKey, 1117)},
         DoubtCase{"InterfaceKeyDenied",
                   [](sim::SimWindows& s) { s.DenyOpen(kHklm, kOtherInterface0); },
-                  std::string("[HKEY_LOCAL_MACHINE\\") + kOtherInterface0 +
-                      "] could not be opened (error 5)"},
+                  NotOpened(kOtherInterface0)},
         DoubtCase{"InterfaceEnumerationBreaksOff",
                   [](sim::SimWindows& s) {
                     s.FailWhere("EnumKey", "PID_0105&MI_00#0", 5, sim::kUnlimited);
                   },
-                  std::string("the subkeys of [HKEY_LOCAL_MACHINE\\") + kOtherInterface0 +
-                      "] could not be enumerated (error 5)"},
+                  NotEnumerated(kOtherInterface0, 5)},
         DoubtCase{"ParentIdPrefixOfWrongType",
                   [](sim::SimWindows& s) {
                     s.SetDword(kHklm, kOtherInterface0Instance, "ParentIdPrefix", 7);
@@ -214,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PagePortUseTest, TheUsbKeysAreWalkedOnceForAllPrinters) {
-  AddUsbPrinter(kSelected);
+  AddUsbPrinter(kP1);
   constexpr int kOthers = 12;
   for (int i = 0; i < kOthers; ++i) {
     const std::string pid = text::Format("02%02d", i);

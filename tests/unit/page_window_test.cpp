@@ -6,9 +6,6 @@
 namespace page_test {
 namespace {
 
-const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
-const UsbPrinter kP2{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
-
 constexpr std::initializer_list<int> kAdvanced = {
     IDC_ADVANCED_GROUP, IDC_ADVANCED_PROMPT,    IDC_CHECK_PRINTER,     IDC_CHECK_DRIVER,
     IDC_CHECK_PORT_SERVICE, IDC_UNINSTALL_CHECKED, IDC_CLEAN_GROUP, IDC_CLEAN_SYSTEM};

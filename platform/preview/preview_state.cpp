@@ -36,7 +36,11 @@ void NameOverlay::Remove(const std::string& key) {
 
 bool NameOverlay::Hides(const std::string& key) const {
   if (removed_.empty()) return false;
-  if (removed_.count(key) != 0) return true;
+  return removed_.count(key) != 0 || HidesAbove(key);
+}
+
+bool NameOverlay::HidesAbove(const std::string& key) const {
+  if (removed_.empty()) return false;
   for (size_t slash = key.find('\\'); slash != std::string::npos;
        slash = key.find('\\', slash + 1)) {
     if (removed_.count(key.substr(0, slash)) != 0) return true;
@@ -74,8 +78,8 @@ Outcome State::ViewAttributes(const std::string& path, uint32_t& value) {
     return Outcome::Success();
   }
   if (files.Hides(key)) {
-    return Outcome::Failure(files.RemovedExactly(key) ? win::kErrorFileNotFound
-                                                      : win::kErrorPathNotFound);
+    return Outcome::Failure(files.HidesAbove(key) ? win::kErrorPathNotFound
+                                                  : win::kErrorFileNotFound);
   }
   const Outcome read = real.files.GetAttributes(path, value);
   if (!read) return read;

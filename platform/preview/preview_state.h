@@ -33,6 +33,8 @@ class NameOverlay {
   bool RemovedExactly(const std::string& key) const { return removed_.count(key) != 0; }
   // The name or one of the names above it was taken away.
   bool Hides(const std::string& key) const;
+  // One of the names above it was taken away.
+  bool HidesAbove(const std::string& key) const;
   // Some name directly below `parent` was taken away.
   bool TouchesChildrenOf(const std::string& parent) const {
     return parentsOfRemoved_.count(parent) != 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/startup_guard.h"
 #include "platform/win_constants.h"
 #include "resources/resource_ids.h"
 
@@ -54,7 +55,7 @@ constexpr EnvironmentRow kX86Row = {
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3"};
 
 struct ResultMessage {
-  int code;
+  ResultCode code;
   uint32_t stringId;
 };
 
@@ -102,17 +103,11 @@ constexpr DifxErrorRow kDifxErrorNames[] = {
 
 enum DifxCallKind { kDifxUninstall = 1, kDifxGetPath = 2 };
 
-std::string FileNamePart(const std::string& path) {
-  const size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 }  // namespace
 
 CPurvexDlg::CPurvexDlg(Platform& p)
     : platform(p), PrinterPage(p), Log(p.files, p.system, p.clock) {
-  DeletedFiles.clear();
-  NotDeletedFiles.clear();
+  Record.Clear();
   EnvDriversKey.clear();
   SpoolPccDir.clear();
   SpoolDriversDir.clear();
@@ -134,10 +129,7 @@ void CPurvexDlg::InitializeState() {
 }
 
 std::string CPurvexDlg::ApplicationName() {
-  std::string name = FileNamePart(platform.system.ModuleFileName());
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos) name.erase(dot);
-  return name;
+  return ApplicationNameFromModulePath(platform.system.ModuleFileName());
 }
 
 std::string CPurvexDlg::GetModuleDir() {
@@ -265,12 +257,11 @@ bool CPurvexDlg::Close(bool notify) {
     }
     return false;
   }
-  DeletedFiles.clear();
-  NotDeletedFiles.clear();
+  Record.Clear();
   return true;
 }
 
-void CPurvexDlg::ShowResultMessage(int code) {
+void CPurvexDlg::ShowResultMessage(ResultCode code) {
   for (const ResultMessage& row : kResultMessages) {
     if (row.code != code) continue;
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog, LoadText(row.stringId),
@@ -280,24 +271,24 @@ void CPurvexDlg::ShowResultMessage(int code) {
   }
 }
 
-void CPurvexDlg::ShowDeletionReport(int code) {
+void CPurvexDlg::ShowDeletionReport(ResultCode code) {
   // Some steps count a tree they could only partly delete as done; the files
   // left behind still make it no success, so they are listed instead. A
   // spooler that the operation stopped and could not start again is no
   // success either: printing stays off until the user starts it.
-  const bool spoolerStopped = PrinterPage.SpoolerStoppedBySequence;
-  if (code == kResultOk && NotDeletedFiles.empty() && !spoolerStopped) {
+  const bool spoolerStopped = PrinterPage.Spooler.SpoolerStoppedBySequence;
+  if (code == kResultOk && Record.NotDeletedFiles.empty() && !spoolerStopped) {
     (void)platform.messageBoxes.Show(BoxOwner::MainDialog,
                                      LoadText(IDS_UNINSTALL_COMPLETED),
                                      ApplicationName(),
                                      win::kMbOk | win::kMbIconInformation);
     return;
   }
-  if (NotDeletedFiles.empty() && !spoolerStopped) return;
+  if (Record.NotDeletedFiles.empty() && !spoolerStopped) return;
   std::string report;
-  if (!NotDeletedFiles.empty()) {
+  if (!Record.NotDeletedFiles.empty()) {
     report = LoadText(IDS_REPORT_HEADING);
-    for (const std::string& path : NotDeletedFiles) report += path + "\r\n";
+    for (const std::string& path : Record.NotDeletedFiles) report += path + "\r\n";
   }
   if (spoolerStopped) {
     if (!report.empty()) report += "\r\n";

@@ -18,7 +18,9 @@ struct EnvironmentInfo {
   std::string spoolDriversDir;
 };
 
-class CPurvexDlg {
+// The composition root: it owns the log, the deletion record and the page,
+// and is the page's owner (IPageOwner) for everything above the page.
+class CPurvexDlg : public IPageOwner {
  public:
   static constexpr const char* kHelpFileName = "Purvex manual.pdf";
 
@@ -31,7 +33,7 @@ class CPurvexDlg {
   void InitializeState();
 
   // Executable file name without its extension.
-  std::string ApplicationName();
+  std::string ApplicationName() override;
   std::string GetModuleDir();
   std::string GetReleaseVersion();
   std::string GetFileVersionText(const std::string& path);
@@ -53,8 +55,10 @@ class CPurvexDlg {
   // WM_ENDSESSION of a session that ends: the close without the stop notice.
   bool OnEndSession();
 
-  void ShowResultMessage(int code);
-  void ShowDeletionReport(int code);
+  void ShowResultMessage(ResultCode code) override;
+  void ShowDeletionReport(ResultCode code) override;
+  void WriteLine(const std::string& line) override { (void)Log.WriteLine(line); }
+  DeletionRecord& Deletions() override { return Record; }
   // Text of a string-table entry, optionally formatted.
   std::string LoadText(uint32_t id);
   template <typename... Args>
@@ -62,34 +66,17 @@ class CPurvexDlg {
     return text::Format(LoadText(id), args...);
   }
 
-  // An INF whose package may still be in the store: its uninstall was
-  // refused, or its store path could not be found for another reason than
-  // "not in the store". Deleting it would leave the package without its INF.
-  struct KeptInf {
-    std::string inf;
-    uint32_t code = 0;
-    bool refused = false;
-  };
+  using KeptInf = ::KeptInf;
   bool RemoveDriverPackage(std::vector<std::string>* infList,
                            std::vector<std::string>* storeList,
-                           std::vector<KeptInf>* keptList = nullptr);
+                           std::vector<KeptInf>* keptList = nullptr) override;
   void LogDifxError(int kind, uint32_t code);
   static const char* DifxErrorName(uint32_t code);
-
-  template <typename T>
-  static void FreeItemList(std::vector<std::unique_ptr<T>>& list) {
-    for (auto& item : list) item.reset();
-    list.clear();
-  }
-  static bool IsDotOrDotDot(const std::string& name) {
-    return name == "." || name == "..";
-  }
 
   Platform& platform;
   CRemoveDrvPrn PrinterPage;
   CLogFileManager Log;
-  std::vector<std::string> DeletedFiles;
-  std::vector<std::string> NotDeletedFiles;
+  DeletionRecord Record;
   EnvironmentInfo SystemInfo;
   std::string EnvDriversKey;
   std::string SpoolPccDir;

@@ -25,6 +25,11 @@ target_link_libraries(purvex_tests PRIVATE purvex_sim GTest::gtest GTest::gtest_
 include(GoogleTest)
 gtest_discover_tests(purvex_tests DISCOVERY_TIMEOUT 60)
 
+# The logic's folders include only their own or lower layers.
+set(INCLUDE_DIRECTION ${CMAKE_SOURCE_DIR}/tests/architecture/include_direction_test.sh)
+add_test(NAME Architecture.IncludesPointDown COMMAND bash ${INCLUDE_DIRECTION} ${CMAKE_SOURCE_DIR})
+add_test(NAME Architecture.IncludeCheckCatchesBackwardIncludes COMMAND bash ${INCLUDE_DIRECTION} --self-test)
+
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/host_*.cpp)
 foreach(src ${BENCH_SOURCES})
   get_filename_component(name ${src} NAME_WE)

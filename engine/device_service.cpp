@@ -1,18 +1,19 @@
 #include "engine/device_service.h"
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "engine/worker_messages.h"
+#include "platform/ui.h"
 #include "resources/resource_ids.h"
 
 CDeviceService::CDeviceService(Platform& platform) : platform_(platform) {}
 
 CDeviceService::~CDeviceService() = default;
 
-bool CDeviceService::SetMainDialog(CPurvexDlg* mainDialog) {
-  if (mainDialog == nullptr) return false;
-  mainDialog_ = mainDialog;
+bool CDeviceService::SetOwner(ILogSink* log, IDriverPackages* packages) {
+  if (log == nullptr) return false;
+  log_ = log;
+  packages_ = packages;
   return true;
 }
 
@@ -38,7 +39,7 @@ std::string CDeviceService::GetStatusText() const {
 }
 
 void CDeviceService::Log(const std::string& line) {
-  if (mainDialog_ != nullptr) (void)mainDialog_->Log.WriteLine(line);
+  if (log_ != nullptr) log_->WriteLine(line);
 }
 
 void CDeviceService::RecordDeletion(const std::string& path, bool deleted,
@@ -46,7 +47,7 @@ void CDeviceService::RecordDeletion(const std::string& path, bool deleted,
                                     FileList* notDeletedList) {
   if (deleted) {
     Log(text::Format("File %s deleted!!", path));
-    if (deletedList != nullptr) deletedList->push_back(path);
+    RecordDeletionOutcome(path, true, deletedList, notDeletedList);
     SetStatusText(text::Format(platform_.strings.Load(IDS_DELETING_FILE), path));
     return;
   }
@@ -56,7 +57,7 @@ void CDeviceService::RecordDeletion(const std::string& path, bool deleted,
   } else {
     Log(text::Format("Error! Impossible to delete file \"%s!\"", path));
   }
-  if (notDeletedList != nullptr) notDeletedList->push_back(path);
+  RecordDeletionOutcome(path, false, deletedList, notDeletedList);
 }
 
 bool CDeviceService::FileExists(const std::string& path) {

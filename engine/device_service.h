@@ -6,11 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine_links.h"
 #include "engine/inf_match.h"
 #include "platform/platform.h"
-
-class CPurvexDlg;
-using FileList = std::vector<std::string>;
 
 class CDeviceService {
  public:
@@ -19,7 +17,12 @@ class CDeviceService {
   explicit CDeviceService(Platform& platform);
   virtual ~CDeviceService();
 
-  bool SetMainDialog(CPurvexDlg* mainDialog);
+  // The log and the package removal of the program around the engine; false
+  // without a log.
+  bool SetOwner(ILogSink* log, IDriverPackages* packages);
+  // Under the Windows directory: where the driver cabinets of this
+  // environment are kept.
+  void SetSpoolPccDir(const std::string& spoolPccDir) { spoolPccDir_ = spoolPccDir; }
   void SetNotifyWindow(IWindowControls* window);
   // Thread-safe: written on the worker, read on the user-interface thread.
   void SetStatusText(const std::string& text);
@@ -51,8 +54,6 @@ class CDeviceService {
                                std::string& out);
   bool IsVista();
 
-  CPurvexDlg* MainDialog() const { return mainDialog_; }
-
  private:
   void Log(const std::string& line);
   // A junction or symbolic link inside a tree is removed itself, never
@@ -64,7 +65,9 @@ class CDeviceService {
   void TakeTreeBelow(const std::string& directory, const Sid& user);
 
   Platform& platform_;
-  CPurvexDlg* mainDialog_ = nullptr;
+  ILogSink* log_ = nullptr;
+  IDriverPackages* packages_ = nullptr;
+  std::string spoolPccDir_;
   IWindowControls* notifyWindow_ = nullptr;
   mutable std::mutex statusMutex_;
   std::string statusText_;

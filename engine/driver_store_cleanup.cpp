@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "engine/device_service.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
@@ -123,9 +122,9 @@ std::string CDeviceService::TrimTrailingChar(const std::string& s, char c) {
 }
 
 bool CDeviceService::CleanDriverStore(FileList& infList) {
-  if (mainDialog_ == nullptr) return false;
+  if (packages_ == nullptr) return false;
   FileList storeList;
-  const bool result = mainDialog_->RemoveDriverPackage(&infList, &storeList);
+  const bool result = packages_->RemoveDriverPackage(&infList, &storeList);
 
   for (const std::string& entry : storeList) {
     const std::string storePath = TrimTrailingChar(entry, kBackslash);
@@ -177,7 +176,7 @@ bool CDeviceService::CleanDriverStore(FileList& infList) {
 
     const std::string cabinetPath =
         text::Format("%s\\%s\\%s.cab", WindowsPart(tempPath),
-                     mainDialog_->SpoolPccDir, packageName);
+                     spoolPccDir_, packageName);
     if (CountBackslashes(cabinetPath) == kCabinetPathDepth) {
       if (FileExists(cabinetPath)) {
         Log(text::Format("[%s] file exists!", cabinetPath));

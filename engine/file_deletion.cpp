@@ -1,5 +1,5 @@
-#include "app/purvex_dlg.h"
 #include "engine/device_service.h"
+#include "support/dir_read.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
@@ -101,7 +101,7 @@ bool CDeviceService::DeleteDirectory(const std::string& path,
       }
       Log("** CDeviceService::DeleteDirectory(..): dopo FindNextFile si.");
     }
-    if (CPurvexDlg::IsDotOrDotDot(entry.name)) continue;
+    if (IsDotOrDotDot(entry.name)) continue;
     Log("** CDeviceService::DeleteDirectory(..): dopo IsDot si.");
     const std::string fullPath = prefix + entry.name;
     Log("** CDeviceService::DeleteDirectory(..): dopo costruz stringa si.");
@@ -175,7 +175,7 @@ void CDeviceService::TakeTreeBelow(const std::string& directory, const Sid& user
   FindHandle search;
   if (!platform_.files.FindFirst(prefix + kAllEntriesPattern, entry, search)) return;
   for (bool more = true; more; more = search->Next(entry).ok) {
-    if (CPurvexDlg::IsDotOrDotDot(entry.name)) continue;
+    if (IsDotOrDotDot(entry.name)) continue;
     const std::string path = prefix + entry.name;
     const bool taken = platform_.security.TakeOwnership(path, user).ok &&
                        platform_.security.GrantFullControl(path, user).ok;

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"
+#include "removal/device_walk.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -22,16 +22,9 @@ constexpr const char* kVendorIdTag = "VID";
 constexpr const char* kSymbolicNameValue = "SymbolicName";
 constexpr uint32_t kSymbolicNameBufferSize = 260;
 constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
-constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
 constexpr char kSymbolicNameSeparator = '#';
-constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
-constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
 constexpr const char* kNotCleanedLine =
     "Device [%s] was not cleaned: %s could not be read. Error %d";
-
-// A multi-string property holds further ids after the first terminator;
-// only the first one is compared.
-std::string FirstString(const std::string& data) { return std::string(data.c_str()); }
 
 // "\??\USB#VID_xxxx&PID_yyyy#instance#{class}" gives "VID_xxxx&PID_yyyy\instance";
 // empty when the name has no such parts.
@@ -99,47 +92,21 @@ bool CRemoveDrvPrn::CollectPrinterPids(std::vector<std::string>& pids) {
 
 bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& pids) {
   Log("Search for Device -not correctly installed- to remove...");
-  DeviceInfoSet devices;
-  const Outcome built = platform.devices.GetClassDevs(win::kDigcfAllClasses, devices);
-  if (!built || !devices) {
-    platform.system.SetLastErrorCode(built.error);
-    (void)LogLastError(kClassDevsStep);
-    return false;
-  }
-
   // Looked up once per maker entry: a set, not a walk over every printer.
   std::set<std::string> prefixesInUse;
   for (const auto& record : Printers) prefixesInUse.insert(record->ParentIdPrefix);
 
   // Entries that stay because something could not be read are written
   // down: the user is told "Done!" whatever happens.
-  for (uint32_t index = 0;; ++index) {
-    const Outcome enumerated = devices->EnumDevice(index);
-    if (!enumerated) {
-      if (enumerated.error != win::kErrorNoMoreItems) {
-        platform.system.SetLastErrorCode(enumerated.error);
-        (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)));
-      }
-      break;
-    }
-    uint32_t regType = 0;
-    std::string property;
-    if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpHardwareId,
-                                        regType, property)) {
-      if (platform.system.LastError() != win::kErrorInvalidData) {
-        (void)LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
-                                        static_cast<int>(win::kSpdrpHardwareId)));
-      }
-      continue;
-    }
-    const std::string hardwareId = FirstString(property);
+  const DeviceWalkEnd end = WalkPresentDevices(Steps(), [&](IDeviceInfoSet& devices, uint32_t index,
+                                                            const std::string& hardwareId) {
     const std::string id = text::Upper(hardwareId);
-    if (!text::Contains(id, kMakerVendorId)) continue;
+    if (!text::Contains(id, kMakerVendorId)) return true;
     if (!text::Contains(id, kPrinterProductTag)) {
       Log(text::Format(
           "Found a device with ID [%s]: this device is not a printer so it was not cleaned",
           id));
-      continue;
+      return true;
     }
 
     const bool listedModel =
@@ -148,7 +115,7 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
     if (listedModel) {
       // Kept when a listed printer hangs on it.
       RegistryKey hardwareKey;
-      const Outcome keyOpened = devices->OpenDevRegKey(
+      const Outcome keyOpened = devices.OpenDevRegKey(
           index, win::kDicsFlagGlobal, win::kDiregDev, win::kKeyRead, hardwareKey);
       if (!keyOpened || !hardwareKey) {
         // Interfaces have no hardware key of their own: no failure.
@@ -156,7 +123,7 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
           Log(text::Format(kNotCleanedLine, hardwareId, "its hardware key",
                            static_cast<int>(keyOpened.error)));
         }
-        continue;
+        return true;
       }
       std::vector<uint8_t> buffer(kSymbolicNameBufferSize, 0);
       uint32_t type = 0;
@@ -168,33 +135,34 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
           Log(text::Format(kNotCleanedLine, hardwareId, kSymbolicNameValue,
                            static_cast<int>(queried)));
         }
-        continue;
+        return true;
       }
       const std::string symbolicName = FirstString(
           std::string(reinterpret_cast<const char*>(buffer.data()),
                       std::min(size, kSymbolicNameBufferSize)));
       const std::string instancePath = InstancePathOfSymbolicName(text::Upper(symbolicName));
-      if (instancePath.empty()) continue;
+      if (instancePath.empty()) return true;
       std::string prefix;
       if (!Registry.ReadStringToBuffer(kMachine, std::string(kUsbEnumKey) + instancePath,
                                        kParentIdPrefixValue, prefix)) {
         Log(text::Format("Impossible to read [HKEY_LOCAL_MACHINE\\%s%s\\%s]: device [%s] "
                          "was not cleaned",
                          kUsbEnumKey, instancePath, kParentIdPrefixValue, hardwareId));
-        continue;
+        return true;
       }
       if (!prefix.empty()) {
-        if (prefixesInUse.count(text::Upper(prefix)) != 0) continue;
+        if (prefixesInUse.count(text::Upper(prefix)) != 0) return true;
       }
     }
 
     Log(text::Format("Found: [%s] device not correctly installed", hardwareId));
     SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
-    if (devices->CallClassInstaller(win::kDifRemove, index)) {
+    if (devices.CallClassInstaller(win::kDifRemove, index)) {
       Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
     } else {
       Log(text::Format("Error deleting the Device with Hardware ID [%s]", hardwareId));
     }
-  }
-  return true;
+    return true;
+  });
+  return end != DeviceWalkEnd::ListFailed;
 }

@@ -1,7 +1,6 @@
 #include <map>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"
@@ -15,7 +14,6 @@ constexpr const char* kInfPathValue = "InfPath";
 constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
 constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
 constexpr const char* kPnPDataSubkey = "PnPData";
-constexpr const char* kUsbPortSuffix = "&USB";
 constexpr const char* kInterfaceSuffix = "&MI";
 constexpr const char* kProductIdTag = "PID";
 constexpr char kBackslash = '\\';
@@ -146,7 +144,7 @@ int CRemoveDrvPrn::EnumeratePrinters() {
     return 0;
   }
 
-  CPurvexDlg::FreeItemList(Printers);
+  Printers.clear();
   if (found.empty()) {
     Log("No printer installed!");
     if (Controls != nullptr) {
@@ -188,16 +186,15 @@ int CRemoveDrvPrn::EnumeratePrinters() {
 
 bool CRemoveDrvPrn::IsMakerDriver(const std::string& driverName) {
   std::string manufacturer;
-  if (!Registry.ReadStringToBuffer(kMachine, EnvDriversKey + "\\" + driverName,
-                                   kManufacturerValue, manufacturer)) {
-    const std::string oldKey =
-        std::string(kVersion2DriversKey) + "\\" + driverName;
-    if (!Registry.ReadStringToBuffer(kMachine, oldKey, kManufacturerValue,
-                                     manufacturer)) {
-      Log(text::Format("Impossible to read [%s\\%s] key!", oldKey,
-                       kManufacturerValue));
-      return false;
-    }
+  const auto read = [&](const std::string& key) {
+    return Registry.ReadStringToBuffer(kMachine, key, kManufacturerValue, manufacturer);
+  };
+  if (CQDRegistry::FindDriverKey(EnvDriversKey, driverName, read) ==
+      CQDRegistry::DriverKeyFound::None) {
+    Log(text::Format("Impossible to read [%s\\%s] key!",
+                     CQDRegistry::DriverKeyPath(kVersion2DriversKey, driverName),
+                     kManufacturerValue));
+    return false;
   }
   return text::Contains(text::Upper(manufacturer), kMakerName);
 }
@@ -226,14 +223,16 @@ std::string CRemoveDrvPrn::GetDriverHardwareId(const std::string& printerName) {
 }
 
 std::string CRemoveDrvPrn::GetDriverVersion(const std::string& driverName) {
-  if (Registry.KeyExists(kMachine, EnvDriversKey + "\\" + driverName)) {
-    Log(text::Format("[%s] is a new version driver", driverName));
-    return "";
-  }
-  if (Registry.KeyExists(kMachine,
-                         std::string(kVersion2DriversKey) + "\\" + driverName)) {
-    Log(text::Format("[%s] is a old version driver", driverName));
-    return kOldDriverVersion;
+  const auto exists = [this](const std::string& key) { return Registry.KeyExists(kMachine, key); };
+  switch (CQDRegistry::FindDriverKey(EnvDriversKey, driverName, exists)) {
+    case CQDRegistry::DriverKeyFound::Environment:
+      Log(text::Format("[%s] is a new version driver", driverName));
+      return "";
+    case CQDRegistry::DriverKeyFound::Version2:
+      Log(text::Format("[%s] is a old version driver", driverName));
+      return kOldDriverVersion;
+    case CQDRegistry::DriverKeyFound::None:
+      break;
   }
   Log(text::Format(
       "Impossible to determine [%s] driver version: set default: new version",
@@ -242,12 +241,7 @@ std::string CRemoveDrvPrn::GetDriverVersion(const std::string& driverName) {
 }
 
 std::string CRemoveDrvPrn::ReduceInstanceId(const std::string& deviceInstanceId) {
-  std::string reduced = deviceInstanceId;
-  const auto lastBackslash = reduced.rfind(kBackslash);
-  if (lastBackslash != std::string::npos) reduced.erase(0, lastBackslash + 1);
-  const auto port = reduced.find(kUsbPortSuffix);
-  if (port != std::string::npos) reduced.erase(port);
-  return text::Upper(reduced);
+  return CRemovalSteps::ReduceInstanceId(deviceInstanceId);
 }
 
 std::string CRemoveDrvPrn::GetInstanceIdPrefix(const std::string& printerName) {
@@ -288,12 +282,8 @@ std::string CRemoveDrvPrn::GetDriverStoreFolder(const std::string& driverName) {
   return folder;
 }
 
-std::string CRemoveDrvPrn::GetVidAndPid(const std::string& hardwareId) {
-  if (hardwareId.empty()) {
-    Log(text::Format("Value [%s] is empty. Impossible get Vid and pid!",
-                     hardwareId));
-    return kValueNotValid;
-  }
+std::string VidAndPidOf(const std::string& hardwareId) {
+  if (hardwareId.empty()) return kValueNotValid;
   std::string rest = hardwareId;
   if (rest.find(kBackslash) != std::string::npos) {
     // Leading components go until the one just before the product id, so an
@@ -311,6 +301,13 @@ std::string CRemoveDrvPrn::GetVidAndPid(const std::string& hardwareId) {
   return rest;
 }
 
+std::string CRemoveDrvPrn::GetVidAndPid(const std::string& hardwareId) {
+  if (hardwareId.empty()) {
+    Log(text::Format("Value [%s] is empty. Impossible get Vid and pid!",
+                     hardwareId));
+  }
+  return VidAndPidOf(hardwareId);
+}
 
 bool CRemoveDrvPrn::ReadParIdPref(const std::string& keyPath,
                                   const std::string& instanceId,

@@ -1,6 +1,5 @@
 #include <initializer_list>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"
@@ -99,8 +98,13 @@ int CRemoveDrvPrn::FillPrinterList() {
 
 void CRemoveDrvPrn::SelectCurrentPrinter() {
   if (Controls == nullptr) return;
-  const std::string selected = Controls->GetSelectedText(IDC_PRINTER_COMBO);
   SetStatusLine(LoadText(IDS_LOADING_PRINTERS));
+  TakeSelectedPrinter();
+}
+
+void CRemoveDrvPrn::TakeSelectedPrinter() {
+  if (Controls == nullptr) return;
+  const std::string selected = Controls->GetSelectedText(IDC_PRINTER_COMBO);
   for (const auto& record : Printers) {
     if (record->PrinterName != selected) continue;
     CurrentPrinter.PrinterName = record->PrinterName;
@@ -240,17 +244,6 @@ void ShowReloadedPrinters(CRemoveDrvPrn& page, bool ok, bool portServiceRemoved)
 
 }  // namespace
 
-void CRemoveDrvPrn::ReportDeleteResult(const std::string& path, bool deleted) {
-  if (MainDialog == nullptr) return;
-  if (deleted) {
-    MainDialog->DeletedFiles.push_back(path);
-    SetStatusLine(text::Format(LoadText(IDS_DELETING_FILE), path));
-  } else {
-    Log(text::Format("Error! Impossible to delete file \"%s!\"", path));
-    MainDialog->NotDeletedFiles.push_back(path);
-  }
-}
-
 namespace {
 
 std::string Caption(CRemoveDrvPrn& page) {
@@ -288,6 +281,7 @@ void CRemoveDrvPrn::OnUninstallSelectedClicked() {
   }
   const std::string printer = Controls->GetSelectedText(IDC_PRINTER_COMBO);
   if (!Confirm(*this, text::Format(LoadText(IDS_CONFIRM_PRINTER), printer))) return;
+  PendingRequest = CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
   StartSequence(*this, &CRemoveDrvPrn::UninstallSelectedPrinterThread);
 }
 
@@ -297,10 +291,7 @@ void CRemoveDrvPrn::OnUninstallCheckedClicked() {
     Log(kOperationRunningLine);
     return;
   }
-  if (MainDialog != nullptr) {
-    MainDialog->DeletedFiles.clear();
-    MainDialog->NotDeletedFiles.clear();
-  }
+  if (MainDialog != nullptr) MainDialog->Deletions().Clear();
   const std::string printer = Controls->GetSelectedText(IDC_PRINTER_COMBO);
   std::string question;
   if (!Controls->IsChecked(IDC_CHECK_PORT_SERVICE)) {
@@ -312,6 +303,7 @@ void CRemoveDrvPrn::OnUninstallCheckedClicked() {
     question = text::Format(LoadText(IDS_CONFIRM_SERVICE), PortServiceName);
   }
   if (!Confirm(*this, question)) return;
+  PendingRequest = CaptureRequest(SequenceRequest::Kind::CheckedComponents);
   StartSequence(*this, &CRemoveDrvPrn::UninstallCheckedComponentsThread);
 }
 
@@ -375,8 +367,8 @@ void CRemoveDrvPrn::OnClose() {
   // The worker walks these lists: stop it before freeing them, and never
   // free them under a worker that could not be stopped.
   if (Worker.IsStopping() || (Worker.IsRunning() && !ShutdownWorker())) return;
-  InfFiles.clear();
-  CPurvexDlg::FreeItemList(Printers);
+  Removal.InfFiles.clear();
+  Printers.clear();
 }
 
 bool CRemoveDrvPrn::ShutdownWorker(bool notify) {

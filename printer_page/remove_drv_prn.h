@@ -2,7 +2,9 @@
 // The page "Uninstall printer and driver": its state and all of its logic.
 // The Win32 page window (printer_page/page_window.cpp) owns the HWNDs,
 // implements IWindowControls and routes its messages to the On* handlers.
-// The removal steps (removal/*.cpp) are operations of this class too.
+// The removal steps and the uninstall sequences are removal/'s; the page
+// keeps their names as forwarding calls, hands the sequences a request made
+// on the user-interface thread and shows what they report (IRemovalHost).
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -10,76 +12,38 @@
 #include <vector>
 
 #include "engine/device_service.h"
+#include "engine/worker_messages.h"
 #include "platform/platform.h"
-#include "printer_page/printer_record.h"
+#include "printer_page/page_owner.h"
+#include "removal/removal_steps.h"
+#include "removal/removal_types.h"
+#include "removal/spooler_control.h"
+#include "removal/uninstall_sequence.h"
 #include "support/enable_win_list.h"
 #include "support/generic_thread.h"
 #include "support/qd_registry.h"
 
-class CPurvexDlg;
-class CServiceHelper;
 
-// Window messages between the worker and the page.
-inline constexpr uint32_t WM_PROGRESS_STEP = 0x8000 + 3000;   // WM_APP + 3000
-inline constexpr uint32_t WM_STATUS_CHANGED = 0x8000 + 3010;  // WM_APP + 3010
-inline constexpr intptr_t kProgressStart = 20;
-inline constexpr intptr_t kProgressStepOnce = 0;
-inline constexpr intptr_t kProgressEnd = 10;
 // CRemoveDrvPrn::PendingReload: no reload waits for the end message, or the
 // flags of ReloadPrinters' two arguments.
 inline constexpr int kNoPendingReload = -1;
 inline constexpr int kReloadOkFlag = 0x01;
 inline constexpr int kReloadPortServiceRemovedFlag = 0x02;
 
-// Result codes of the removal steps and sequences.
-enum ResultCode : int {
-  kResultOk = 0,
-  kResultPrinterGone = 10,
-  kResultOpenFailed = 15,
-  kResultFormsFailed = 20,
-  kResultDeletePrinterFailed = 25,
-  kResultJobCountFailed = 30,
-  kResultJobsQueued = 35,
-  kResultDllFailed = 40,
-  kResultDriverFailed = 45,
-  kResultBackupFailed = 50,
-  kResultDeviceFailed = 55,
-  kResultServiceFileFailed = 60,
-  kResultInfFailed = 65,
-  kResultRegistryFailed = 70,
-  kResultSettingsFailed = 75,
-  kResultServiceFileMissing = 80,
-};
-
-// PageFlags bits.
-inline constexpr uint16_t kDriverRemovable = 0x0001;
-inline constexpr uint16_t kSinglePrinter = 0x0002;
-
-inline constexpr const char* kVersion2DriversKey =
-    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-2";
-inline constexpr const char* kPrintersSoftwareKey =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
-inline constexpr const char* kUsbEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
-inline constexpr const char* kOldDriverVersion = "Windows NT 4.0 or 2000";
-inline constexpr const char* kMakerName = "KORVEX";
-// The vendor part of the maker's USB ids: "0E7B" alone also stands in other
-// vendors' ids as their product id (USB\VID_xxxx&PID_0E7B).
-inline constexpr const char* kMakerVendorId = "VID_0E7B";
-inline constexpr const char* kPortInterfaceTag = "MI_01";
-inline constexpr const char* kPrinterInterfaceTag = "MI_00";
-inline constexpr const char* kPortServiceBaseName = "VomuUsb";
 inline constexpr const char* kStopNoticeText = "Stop thread";
 inline constexpr const char* kStopNoticeCaption = "Stop";
-inline constexpr const char* kSeparatorLine =
-    "------------------------------------------------------------------------";
 
-class CRemoveDrvPrn {
+// The "VID_xxxx&PID_yyyy" part of a hardware id, upper case, without its
+// interface tag; kValueNotValid for an empty id.
+std::string VidAndPidOf(const std::string& hardwareId);
+
+class CRemoveDrvPrn : public IRemovalHost {
  public:
   explicit CRemoveDrvPrn(Platform& platform);
   virtual ~CRemoveDrvPrn();
 
   // --- set-up by the main dialog and the page window ---
-  void SetOwner(CPurvexDlg* mainDialog);
+  void SetOwner(IPageOwner* owner);
   void SetEnvironmentPaths(const std::string& driversKey,
                            const std::string& pccDir,
                            const std::string& spoolDriversDir);
@@ -113,10 +77,20 @@ class CRemoveDrvPrn {
   void InitControls();
   int FillPrinterList();
   void SelectCurrentPrinter();
+  // The combo box's selection becomes CurrentPrinter.
+  void TakeSelectedPrinter();
   bool IsDriverShared();
   void ShowAdvancedControls(bool show);
   void ReloadPrinters(bool ok, bool portServiceRemoved);
   void ReportDeleteResult(const std::string& path, bool deleted);
+  // The request of a sequence, from the selection and the check boxes.
+  SequenceRequest CaptureRequest(SequenceRequest::Kind kind);
+  // What the steps and sequences work with: the page's services, its
+  // owner's log, record and packages.
+  RemovalServices Services();
+  // The page's own steps object, given the page's selection; the forwarding
+  // calls below use it.
+  CRemovalSteps& Steps();
   void UpdateUninstallButton();
 
   // --- enumeration and printer facts ---
@@ -154,23 +128,19 @@ class CRemoveDrvPrn {
   void RestartSpooler();
   // Starts the spooler when a sequence stopped it and did not start it again.
   void EnsureSpoolerRunning();
-  enum class SpoolerStart { Started, AlreadyRunning, NotStarted };
-  // After a start answered "already running": waits out a pending stop
-  // (polling, at safe points when asked) and starts again.
-  SpoolerStart StartAfterRefusal(CServiceHelper& helper, bool atSafePoints);
 
   // --- removal steps ---
-  int DeleteSelPrinter();
+  ResultCode DeleteSelPrinter();
   bool GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs);
   int GetPrinterForms(const std::string& printerName,
                       std::vector<std::string>& forms);
   bool IsFormOfDriver(const std::string& formName);
 
-  int DeleteSelDriver();
+  ResultCode DeleteSelDriver();
   bool IsDriverStillInstalled(const std::string& driverName);
   static std::string ArchitectureForPrintUi(uint16_t processorArchitecture);
 
-  int DeleteDriverDlls();
+  ResultCode DeleteDriverDlls();
   bool DeleteDllIfNotUsed(const std::string& dllName);
   bool IsDllOfSelDriver(const std::string& dllName);
   bool IsDllStillUsed(const std::string& dllName);
@@ -198,21 +168,31 @@ class CRemoveDrvPrn {
   std::string RefuseConsoleAppDir(const std::string& path,
                                   DirectoryIdentity* checked = nullptr);
 
-  int UninstallPortService();
+  ResultCode UninstallPortService();
   void SearchInfFiles(const std::string& text1, const std::string& text2,
                       InfTextKind kind1 = InfTextKind::Part);
   // The INF files of one hardware id, as a whole id. An id that cannot name
   // one product is not searched: InfFiles is emptied and false returned.
   bool SearchHardwareIdInfFiles(const std::string& hardwareId);
   void ShowInfFiles();
-  int RemovePortService();
+  ResultCode RemovePortService();
   bool RemoveUsbDevice();
-  int DeletePortService();
+  ResultCode DeletePortService();
+
+  // --- what the sequences show (IRemovalHost) ---
+  void SetStatusLine(const std::string& text) override;  // SetWindowTextA on 1032
+  void ProgressStep() override;
+  void ShowProgress() override;
+  void EndProgress() override;
+  void ShowInfFiles(const std::vector<std::string>& infFiles) override;
+  void ShowResultMessage(ResultCode code) override;
+  void ShowDeletionReport(ResultCode code) override;
+  void SequenceEnded(bool ok, bool portServiceRemoved) override;
 
   // --- helpers ---
   int LogLastError(const std::string& failedStep);
+  int LogLastError(const std::string& failedStep, uint32_t code);
   void Log(const std::string& line);
-  void SetStatusLine(const std::string& text);  // SetWindowTextA on 1032
   void Step();                // one WM_PROGRESS_STEP (sent), then a safe point
   void Wait(uint32_t ms);     // clock sleep, then a safe point
   std::string LoadText(uint32_t id);
@@ -223,21 +203,23 @@ class CRemoveDrvPrn {
   IWindowControls* Controls = nullptr;
   CQDRegistry Registry;
   CCGenericThread Worker;
-  std::vector<std::string> InfFiles;
-  std::string OwnDeviceInstanceId;
   std::vector<std::unique_ptr<CPrinterRecord>> Printers;
   CPrinterRecord CurrentPrinter;
   uint16_t PageFlags = 0;
   int AdvancedShown = 0;
   CMyEnableWinList ControlLock;
   std::string PortServiceName;
-  CPurvexDlg* MainDialog = nullptr;
+  IPageOwner* MainDialog = nullptr;
   CDeviceService Engine;
   std::string EnvDriversKey;
   std::string SpoolPccDir;
   std::string SpoolDriversDir;
   uint16_t ProcessorArchitecture = 0;
-  std::atomic<bool> SpoolerStoppedBySequence{false};
+  CSpoolerControl Spooler;
+  // The steps that the forwarding calls use, and the request that the
+  // worker's sequence runs.
+  CRemovalSteps Removal;
+  SequenceRequest PendingRequest;
   // Set by ReloadPrinters just before its end message, so that the handler
   // shows the rebuilt list on the user-interface thread after the unlock.
   std::atomic<int> PendingReload{kNoPendingReload};

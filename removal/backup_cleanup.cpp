@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "support/dir_read.h"
 
 namespace {
@@ -124,7 +123,7 @@ bool IsBaseFolder(SystemFolder folder) {
 
 }  // namespace
 
-bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path,
+bool CRemovalSteps::DeleteDirectoryTree(const std::string& path,
                                         const DirectoryIdentity* expected) {
   if (path.empty()) {
     Log("File name or path not valid. Impossible to delete file");
@@ -169,7 +168,7 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path,
 
   for (;;) {
     const std::string& name = entry.name;
-    if (!name.empty() && !CPurvexDlg::IsDotOrDotDot(name)) {
+    if (!name.empty() && !IsDotOrDotDot(name)) {
       const std::string full = path + kBackslash + name;
       const bool isDirectory =
           (entry.attributes & win::kFileAttributeDirectory) != 0;
@@ -212,7 +211,7 @@ bool CRemoveDrvPrn::DeleteDirectoryTree(const std::string& path,
   }
 }
 
-std::string CRemoveDrvPrn::BackupDirectoryName(const std::string& hardwareId) {
+std::string CRemovalSteps::BackupDirectoryName(const std::string& hardwareId) {
   // The first character is never taken as the separator.
   const size_t separator =
       hardwareId.empty() ? std::string::npos : hardwareId.find(kBackslash, 1);
@@ -228,7 +227,7 @@ std::string CRemoveDrvPrn::BackupDirectoryName(const std::string& hardwareId) {
   return name;
 }
 
-const char* CRemoveDrvPrn::SpoolerDirectoryReason(const std::string& backupName) {
+const char* CRemovalSteps::SpoolerDirectoryReason(const std::string& backupName) {
   if (std::all_of(backupName.begin(), backupName.end(),
                   [](char c) { return IsDigit(c) || c == kReplacement; })) {
     return "it is made only of digits or underscores, as the spooler's version "
@@ -240,7 +239,7 @@ const char* CRemoveDrvPrn::SpoolerDirectoryReason(const std::string& backupName)
   return nullptr;
 }
 
-bool CRemoveDrvPrn::DeleteDrvBckupDir() {
+bool CRemovalSteps::DeleteDrvBckupDir() {
   const std::string backupName = BackupDirectoryName(CurrentPrinter.HardwareId);
   if (backupName.empty()) {
     Log("DeleteDrvBckupDir: impossible to get HARDWARE ID for current printer. "
@@ -311,18 +310,18 @@ bool CRemoveDrvPrn::DeleteDrvBckupDir() {
   return errors == 0;
 }
 
-bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
+bool CRemovalSteps::DeleteDriverStoreCopies() {
   const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
   if (windowsDir.empty()) return false;
 
   bool allRemoved = true;
-  if (MainDialog != nullptr) {
+  if (Services.packages != nullptr) {
     if (!InfFiles.empty()) RemoveOwnDeviceEntry();
-    std::vector<CPurvexDlg::KeptInf> kept;
-    (void)MainDialog->RemoveDriverPackage(&InfFiles, nullptr, &kept);
+    std::vector<KeptInf> kept;
+    (void)Services.packages->RemoveDriverPackage(&InfFiles, nullptr, &kept);
     // The INF is what lets the store's package be found and removed later:
     // it stays while its package may still be there.
-    for (const CPurvexDlg::KeptInf& entry : kept) {
+    for (const KeptInf& entry : kept) {
       InfFiles.erase(std::remove(InfFiles.begin(), InfFiles.end(), entry.inf),
                      InfFiles.end());
       Log(text::Format(
@@ -332,7 +331,7 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
               : "INF file [%s] NOT deleted: its package in the driver store could "
                 "not be looked up (error %d) and may still be there.",
           entry.inf, static_cast<int>(entry.code)));
-      MainDialog->NotDeletedFiles.push_back(entry.inf);
+      RecordDeletion(entry.inf, false);
       allRemoved = false;
     }
   }
@@ -389,7 +388,7 @@ bool CRemoveDrvPrn::DeleteDriverStoreCopies() {
   return allRemoved;
 }
 
-bool CRemoveDrvPrn::DeleteConsoleAppDir() {
+bool CRemovalSteps::DeleteConsoleAppDir() {
   // A "Path" read through a registry link is another key's value: the link
   // goes, and no directory is deleted on its word.
   constexpr size_t kSystemParts = 1;  // "Software"
@@ -468,7 +467,7 @@ bool CRemoveDrvPrn::DeleteConsoleAppDir() {
 // rights: only a folder of an application's own, below Program Files or the
 // user's application-data folders, may go. Folders are compared by what they
 // are (volume and file index), not by how the value spells them.
-std::string CRemoveDrvPrn::RefuseConsoleAppDir(const std::string& path,
+std::string CRemovalSteps::RefuseConsoleAppDir(const std::string& path,
                                                DirectoryIdentity* checked) {
   if (path.size() >= kDriveRootLength && IsDriveLetter(path[0]) &&
       path[1] == kDriveSeparator &&

@@ -2,10 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -21,7 +20,7 @@ constexpr uint32_t kWaitAfterFailedAttemptMs = 1000;
 
 }  // namespace
 
-int CRemoveDrvPrn::DeleteDriverDlls() {
+ResultCode CRemovalSteps::DeleteDriverDlls() {
   bool allDone = true;
   for (const char* dll : kDriverDlls) {
     if (!DeleteDllIfNotUsed(dll)) allDone = false;
@@ -29,7 +28,7 @@ int CRemoveDrvPrn::DeleteDriverDlls() {
   return allDone ? kResultOk : kResultDllFailed;
 }
 
-bool CRemoveDrvPrn::DeleteDllIfNotUsed(const std::string& dllName) {
+bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
   if (dllName.empty()) {
     Log("Dll name null! Impossible to delete a dll!");
     return false;
@@ -71,7 +70,7 @@ bool CRemoveDrvPrn::DeleteDllIfNotUsed(const std::string& dllName) {
   }
 
   if (deleted) {
-    if (MainDialog != nullptr) MainDialog->DeletedFiles.push_back(path);
+    RecordDeletion(path, true);
     const std::string line = text::Format("File [%s] deleted!", path);
     Log(line);
     SetStatusLine(line);
@@ -80,24 +79,22 @@ bool CRemoveDrvPrn::DeleteDllIfNotUsed(const std::string& dllName) {
                                           path, static_cast<int>(lastError));
     Log(line);
     SetStatusLine(line);
-    if (MainDialog != nullptr) MainDialog->NotDeletedFiles.push_back(path);
+    RecordDeletion(path, false);
   }
   StartSpooler();
   return deleted;
 }
 
-bool CRemoveDrvPrn::IsDllOfSelDriver(const std::string& dllName) {
+bool CRemovalSteps::IsDllOfSelDriver(const std::string& dllName) {
   std::vector<std::string> entries;
-  uint32_t status = Registry.ReadMultiStringList(
-      RegRoot::LocalMachine, EnvDriversKey + "\\" + CurrentPrinter.DriverName,
-      kDependentFilesValue, entries);
-  if (status != win::kErrorSuccess && status != win::kErrorMoreData) {
-    entries.clear();
-    status = Registry.ReadMultiStringList(
-        RegRoot::LocalMachine,
-        std::string(kVersion2DriversKey) + "\\" + CurrentPrinter.DriverName,
-        kDependentFilesValue, entries);
-  }
+  uint32_t status = win::kErrorSuccess;
+  (void)CQDRegistry::FindDriverKey(
+      EnvDriversKey, CurrentPrinter.DriverName, [&](const std::string& key) {
+        entries.clear();
+        status = Registry.ReadMultiStringList(RegRoot::LocalMachine, key,
+                                              kDependentFilesValue, entries);
+        return status == win::kErrorSuccess || status == win::kErrorMoreData;
+      });
   if (status != win::kErrorSuccess) return false;
 
   const std::string wanted = text::Upper(dllName);
@@ -107,15 +104,16 @@ bool CRemoveDrvPrn::IsDllOfSelDriver(const std::string& dllName) {
   return false;
 }
 
-bool CRemoveDrvPrn::IsDllStillUsed(const std::string& dllName) {
-  return IsDllStillUsedCheckReg(dllName, EnvDriversKey) ||
-         IsDllStillUsedCheckReg(dllName, kVersion2DriversKey);
+bool CRemovalSteps::IsDllStillUsed(const std::string& dllName) {
+  return CQDRegistry::FindDriverKey(EnvDriversKey, "", [&](const std::string& driversKey) {
+           return IsDllStillUsedCheckReg(dllName, driversKey);
+         }) != CQDRegistry::DriverKeyFound::None;
 }
 
 // A missing key or value lists nothing; every other failure to read another
 // driver's list (access denied, a wrong type, an enumeration that breaks off)
 // leaves it unknown whether the DLL is still needed, and it is kept.
-bool CRemoveDrvPrn::IsDllStillUsedCheckReg(const std::string& dllName,
+bool CRemovalSteps::IsDllStillUsedCheckReg(const std::string& dllName,
                                            const std::string& driversKey) {
   RegistryKey drivers;
   const uint32_t opened = platform.registry.OpenKey(

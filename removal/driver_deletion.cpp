@@ -3,7 +3,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -26,7 +26,7 @@ std::string Quoted(const std::string& value) {
 
 }  // namespace
 
-std::string CRemoveDrvPrn::ArchitectureForPrintUi(uint16_t processorArchitecture) {
+std::string CRemovalSteps::ArchitectureForPrintUi(uint16_t processorArchitecture) {
   switch (processorArchitecture) {
     case win::kProcessorArchitectureAmd64:
       return "x64";
@@ -37,7 +37,7 @@ std::string CRemoveDrvPrn::ArchitectureForPrintUi(uint16_t processorArchitecture
   }
 }
 
-int CRemoveDrvPrn::DeleteSelDriver() {
+ResultCode CRemovalSteps::DeleteSelDriver() {
   const std::string driverName = CurrentPrinter.DriverName;
   const std::string directory = WindowsDirectory(kWindowsDirCapacity) + "\\" +
                                 kSystemSubdir + "\\";
@@ -92,11 +92,12 @@ int CRemoveDrvPrn::DeleteSelDriver() {
   return kResultDriverFailed;
 }
 
-bool CRemoveDrvPrn::IsDriverStillInstalled(const std::string& driverName) {
-  if (Registry.KeyExists(RegRoot::LocalMachine,
-                         EnvDriversKey + "\\" + driverName) ||
-      Registry.KeyExists(RegRoot::LocalMachine,
-                         std::string(kVersion2DriversKey) + "\\" + driverName)) {
+bool CRemovalSteps::IsDriverStillInstalled(const std::string& driverName) {
+  const auto exists = [this](const std::string& key) {
+    return Registry.KeyExists(RegRoot::LocalMachine, key);
+  };
+  if (CQDRegistry::FindDriverKey(EnvDriversKey, driverName, exists) !=
+      CQDRegistry::DriverKeyFound::None) {
     Log(text::Format("Driver [%s] still exists", driverName));
     return true;
   }

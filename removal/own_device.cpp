@@ -2,7 +2,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
 
 }  // namespace
 
-void CRemoveDrvPrn::ReadOwnDeviceInstanceId() {
+void CRemovalSteps::ReadOwnDeviceInstanceId() {
   OwnDeviceInstanceId.clear();
   const std::string key = std::string(kPrintersSoftwareKey) + "\\" +
                           CurrentPrinter.PrinterName + "\\" + kPnPDataSubkey;
@@ -23,7 +23,7 @@ void CRemoveDrvPrn::ReadOwnDeviceInstanceId() {
 // The store refuses a package that a device still uses, and the printer's
 // own entry (present or not) uses the printer's package. Only that one
 // instance is removed: entries of other printers keep the package in place.
-void CRemoveDrvPrn::RemoveOwnDeviceEntry() {
+void CRemovalSteps::RemoveOwnDeviceEntry() {
   const std::string& wanted = OwnDeviceInstanceId;
   if (wanted.empty()) {
     Log("The printer's PnPData names no device instance: no device entry "

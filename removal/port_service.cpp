@@ -1,10 +1,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/device_walk.h"
+#include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -14,37 +14,19 @@ constexpr uint32_t kWindowsDirCapacity = 255;
 constexpr const char* kInfSubdir = "inf";
 constexpr const char* kDriversSubdir = "system32\\drivers";
 constexpr const char* kDriverFileExtension = ".sys";
-constexpr const char* kClassDevsStep = "GetClassDevs(All Present Devices)";
 // What DeletePortService reports for a missing name or an undeletable file;
 // RemovePortService folds it into the driver-file failure.
-constexpr int kPortServiceNotDeleted = kResultSettingsFailed;
-
-constexpr const char* kEnumDeviceStep = "SetupDiEnumDeviceInfo(%d)";
-constexpr const char* kPropertyStep = "SetupDiGetDeviceRegistryProperty(%d, %d)";
-
-// A property the device does not have is no failure; any other error is.
-void LogPropertyError(CRemoveDrvPrn& page, uint32_t index, uint32_t property) {
-  const uint32_t error = page.platform.system.LastError();
-  if (error == win::kErrorInvalidData) return;
-  (void)page.LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
-                                       static_cast<int>(property)));
-}
-
-// Device properties come back with their terminators (and, for hardware
-// ids, the further ids); every test here is about the first string.
-std::string FirstString(const std::string& property) {
-  return property.substr(0, property.find('\0'));
-}
+constexpr ResultCode kPortServiceNotDeleted = kResultSettingsFailed;
 
 }  // namespace
 
-int CRemoveDrvPrn::UninstallPortService() {
+ResultCode CRemovalSteps::UninstallPortService() {
   Log(text::Format("Try to delete %s", PortServiceName));
   SearchInfFiles(kMakerVendorId, kPortInterfaceTag);
   return RemovePortService();
 }
 
-bool CRemoveDrvPrn::SearchHardwareIdInfFiles(const std::string& hardwareId) {
+bool CRemovalSteps::SearchHardwareIdInfFiles(const std::string& hardwareId) {
   if (const char* reason = UnsearchableHardwareIdReason(hardwareId)) {
     // Whatever an earlier search left in the list is not this driver's.
     Log(text::Format("Cannot search .inf files for hardware id [%s]: %s. No .inf "
@@ -58,7 +40,7 @@ bool CRemoveDrvPrn::SearchHardwareIdInfFiles(const std::string& hardwareId) {
   return true;
 }
 
-void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
+void CRemovalSteps::SearchInfFiles(const std::string& text1,
                                    const std::string& text2, InfTextKind kind1) {
   const std::string windowsDir = WindowsDirectory(kInfSearchDirCapacity);
   if (windowsDir.empty()) {
@@ -78,35 +60,33 @@ void CRemoveDrvPrn::SearchInfFiles(const std::string& text1,
   ShowInfFiles();
 }
 
-void CRemoveDrvPrn::ShowInfFiles() {
-  if (Controls == nullptr) return;
-  Controls->ResetContent(IDC_INF_LIST);
-  for (const std::string& inf : InfFiles) Controls->AddString(IDC_INF_LIST, inf);
+void CRemovalSteps::ShowInfFiles() {
+  Host.ShowInfFiles(InfFiles);
 }
 
-int CRemoveDrvPrn::RemovePortService() {
+ResultCode CRemovalSteps::RemovePortService() {
   Step();
   if (!RemoveUsbDevice()) return kResultDeviceFailed;
 
   Step();
-  const int serviceResult = DeletePortService();
+  const ResultCode serviceResult = DeletePortService();
   Step();
-  int result = (serviceResult == kResultOk ||
+  ResultCode result = (serviceResult == kResultOk ||
                 serviceResult == kResultServiceFileMissing)
                    ? kResultOk
                    : kResultServiceFileFailed;
 
   if (Engine.IsVista()) {
     if (!Engine.CleanDriverStore(InfFiles)) {
-      if (MainDialog != nullptr) MainDialog->ShowResultMessage(kResultBackupFailed);
+      Host.ShowResultMessage(kResultBackupFailed);
       // The store cleanup has been reported on its own; a driver file that
       // could not be deleted must still reach the sequence.
       return result;
     }
   } else {
     if (!Engine.DeleteInfFiles(InfFiles,
-                               MainDialog ? &MainDialog->DeletedFiles : nullptr,
-                               MainDialog ? &MainDialog->NotDeletedFiles : nullptr)) {
+                               Services.deletions ? &Services.deletions->DeletedFiles : nullptr,
+                               Services.deletions ? &Services.deletions->NotDeletedFiles : nullptr)) {
       result = kResultInfFailed;
     }
     Step();
@@ -117,63 +97,41 @@ int CRemoveDrvPrn::RemovePortService() {
   return result;
 }
 
-bool CRemoveDrvPrn::RemoveUsbDevice() {
+bool CRemovalSteps::RemoveUsbDevice() {
   Log("Search for Device to remove...");
-  DeviceInfoSet devices;
-  const Outcome listed =
-      platform.devices.GetClassDevs(win::kDigcfAllClasses, devices);
-  if (!listed || !devices) {
-    platform.system.SetLastErrorCode(listed.error);
-    (void)LogLastError(kClassDevsStep);
-    return false;
-  }
+  // The devices after a broken-off enumeration were not seen: the service
+  // must not go while one of them may still use it.
+  const DeviceWalkEnd end = WalkPresentDevices(
+      *this, [this](IDeviceInfoSet& devices, uint32_t index, const std::string& hardwareId) {
+        const std::string upperId = text::Upper(hardwareId);
+        if (!text::Contains(upperId, kMakerVendorId) ||
+            !text::Contains(upperId, kPortInterfaceTag)) {
+          return true;
+        }
+        uint32_t regType = 0;
+        std::string property;
+        if (!Engine.GetDevicePropertyString(devices, index, win::kSpdrpService, regType,
+                                            property)) {
+          LogPropertyError(*this, index, win::kSpdrpService);
+          return true;
+        }
+        const std::string service = FirstString(property);
+        if (service.empty()) return false;
+        if (text::Upper(service) != PortServiceName) return true;
 
-  for (uint32_t index = 0;; ++index) {
-    const Outcome enumerated = devices->EnumDevice(index);
-    if (!enumerated) {
-      if (enumerated.error == win::kErrorNoMoreItems) break;
-      // The devices after this one were not seen: the service must not go
-      // while one of them may still use it.
-      platform.system.SetLastErrorCode(enumerated.error);
-      (void)LogLastError(text::Format(kEnumDeviceStep, static_cast<int>(index)));
-      return false;
-    }
-    uint32_t regType = 0;
-    std::string property;
-    if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpHardwareId,
-                                        regType, property)) {
-      LogPropertyError(*this, index, win::kSpdrpHardwareId);
-      continue;
-    }
-    const std::string hardwareId = FirstString(property);
-    const std::string upperId = text::Upper(hardwareId);
-    if (!text::Contains(upperId, kMakerVendorId) ||
-        !text::Contains(upperId, kPortInterfaceTag)) {
-      continue;
-    }
-
-    if (!Engine.GetDevicePropertyString(*devices, index, win::kSpdrpService,
-                                        regType, property)) {
-      LogPropertyError(*this, index, win::kSpdrpService);
-      continue;
-    }
-    const std::string service = FirstString(property);
-    if (service.empty()) return false;
-    if (text::Upper(service) != PortServiceName) continue;
-
-    Log(text::Format("Found: [%s]", hardwareId));
-    SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
-    if (!devices->CallClassInstaller(win::kDifRemove, index)) {
-      Log(text::Format("Error deleting the Device with Hardware ID [%s]",
-                       hardwareId));
-      return false;
-    }
-    Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
-  }
-  return true;
+        Log(text::Format("Found: [%s]", hardwareId));
+        SetStatusLine(text::Format(LoadText(IDS_DELETING_REG_KEY), hardwareId));
+        if (!devices.CallClassInstaller(win::kDifRemove, index)) {
+          Log(text::Format("Error deleting the Device with Hardware ID [%s]", hardwareId));
+          return false;
+        }
+        Log(text::Format("Deleted the Device with Hardware ID [%s]", hardwareId));
+        return true;
+      });
+  return end == DeviceWalkEnd::Completed;
 }
 
-int CRemoveDrvPrn::DeletePortService() {
+ResultCode CRemovalSteps::DeletePortService() {
   const std::string windowsDir = WindowsDirectory(kWindowsDirCapacity);
   if (PortServiceName.empty()) {
     Log("The service to delete is not specified. Cannot continue to delete "

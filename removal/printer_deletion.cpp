@@ -2,10 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -31,13 +30,10 @@ std::vector<std::string> SplitWords(const std::string& textValue) {
 
 }  // namespace
 
-int CRemoveDrvPrn::DeleteSelPrinter() {
+ResultCode CRemovalSteps::DeleteSelPrinter() {
   SetStatusLine(LoadText(IDS_REMOVING_PRINTER));
 
-  std::vector<std::string> names;
-  for (const auto& record : Printers) {
-    if (record) names.push_back(record->PrinterName);
-  }
+  const std::vector<std::string> names = PrinterNames;
   Log("Try to Find Printers...");
 
   const std::string wanted = text::Upper(CurrentPrinter.PrinterName);
@@ -89,7 +85,7 @@ int CRemoveDrvPrn::DeleteSelPrinter() {
     return kResultJobsQueued;
   }
 
-  if ((PageFlags & kDriverRemovable) != 0) {
+  if (DriverRemovable) {
     SetStatusLine(LoadText(IDS_REMOVING_FORMS));
     std::vector<std::string> forms;
     (void)GetPrinterForms(printerName, forms);
@@ -106,8 +102,8 @@ int CRemoveDrvPrn::DeleteSelPrinter() {
         anyFormFailed = true;
       }
     }
-    if (anyFormFailed && MainDialog != nullptr) {
-      MainDialog->ShowResultMessage(kResultFormsFailed);
+    if (anyFormFailed) {
+      Host.ShowResultMessage(kResultFormsFailed);
     }
   }
 
@@ -129,7 +125,7 @@ int CRemoveDrvPrn::DeleteSelPrinter() {
   return kResultOk;
 }
 
-bool CRemoveDrvPrn::GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs) {
+bool CRemovalSteps::GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs) {
   if (printer == nullptr) {
     Log("Handle to the printer not valid in CRemoveDrvPrn::GetNumberOfJobs");
     return false;
@@ -146,7 +142,7 @@ bool CRemoveDrvPrn::GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs) {
   return true;
 }
 
-int CRemoveDrvPrn::GetPrinterForms(const std::string& printerName,
+int CRemovalSteps::GetPrinterForms(const std::string& printerName,
                                    std::vector<std::string>& forms) {
   const std::string key = std::string(kPrintersSoftwareKey) + "\\" +
                           printerName + "\\" + kDsDriverSubkey;
@@ -159,7 +155,7 @@ int CRemoveDrvPrn::GetPrinterForms(const std::string& printerName,
   return static_cast<int>(names.size());
 }
 
-bool CRemoveDrvPrn::IsFormOfDriver(const std::string& formName) {
+bool CRemovalSteps::IsFormOfDriver(const std::string& formName) {
   const std::string form = text::Upper(formName);
   for (const std::string& word : SplitWords(text::Upper(CurrentPrinter.DriverName))) {
     if (text::Contains(form, word)) return true;

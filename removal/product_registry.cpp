@@ -3,7 +3,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -31,7 +31,7 @@ constexpr NamedRoot kRoots[] = {
 
 }  // namespace
 
-bool CRemoveDrvPrn::DeleteQdRkRegKeys(const std::string& label) {
+bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
   const std::string wanted = text::Upper(label);
   const char* productKey = nullptr;
   for (const ProductKey& entry : kProductKeys) {

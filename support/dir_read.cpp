@@ -8,12 +8,12 @@
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
+bool IsDotOrDotDot(const std::string& name) { return name == "." || name == ".."; }
+
 namespace {
 
 constexpr const char* kAllEntriesPattern = "*.*";
 constexpr const char* kWhiteSpace = " \t\r\n\v\f";
-
-bool IsDotOrDotDot(const std::string& name) { return name == "." || name == ".."; }
 
 // Keeps the first error that is not the expected end of a listing.
 void NoteListingError(uint32_t& slot, uint32_t error, uint32_t expectedEnd) {

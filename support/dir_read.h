@@ -6,6 +6,9 @@
 
 #include "platform/files.h"
 
+// The two entries of a listing that name the directory itself and its parent.
+bool IsDotOrDotDot(const std::string& name);
+
 struct DirEntry {
   std::string path;  // directory + "\" + found name
   bool isDirectory = false;

@@ -106,6 +106,17 @@ uint32_t CQDRegistry::ReadMultiStringList(RegRoot root,
   return status;
 }
 
+uint32_t CQDRegistry::ForEachSubkey(IRegistryKey& key,
+                                    const std::function<bool(const std::string&)>& visit) {
+  for (uint32_t index = 0;; ++index) {
+    std::string name;
+    const uint32_t listed = key.EnumKey(index, name, kSubkeyNameCapacity);
+    if (listed == win::kErrorNoMoreItems) return win::kErrorSuccess;
+    if (listed != win::kErrorSuccess) return listed;
+    if (!visit(name)) return win::kErrorSuccess;
+  }
+}
+
 bool CQDRegistry::EnumSubkey(RegRoot root, const std::string& subkey,
                              uint32_t index, std::string& out) {
   RegistryKey key;
@@ -207,13 +218,11 @@ uint32_t CQDRegistry::DeleteTreeWithoutLinks(RegRoot root, const std::string& su
     RegistryKey key;
     const uint32_t opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
     if (opened != win::kErrorSuccess) return opened;
-    for (uint32_t index = 0;; ++index) {
-      std::string name;
-      const uint32_t listed = key->EnumKey(index, name, kSubkeyNameCapacity);
-      if (listed == win::kErrorNoMoreItems) break;
-      if (listed != win::kErrorSuccess) return listed;
+    const uint32_t listed = ForEachSubkey(*key, [&children](const std::string& name) {
       children.push_back(name);
-    }
+      return true;
+    });
+    if (listed != win::kErrorSuccess) return listed;
   }
   for (const std::string& child : children) {
     const std::string path = subkey + kKeySeparator + child;

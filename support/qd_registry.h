@@ -2,13 +2,38 @@
 // Registry access: stateless reads, subkey enumeration and tree deletion.
 // Each call opens the key it needs, does one thing and closes it again.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/registry.h"
 
+// Where the spooler keeps drivers of the NT 4 generation, beside the key of
+// this environment's own drivers.
+inline constexpr const char* kVersion2DriversKey =
+    "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-2";
+
 class CQDRegistry {
  public:
+  // A driver's key is looked for under this environment's drivers key
+  // first, then under the Version-2 key.
+  enum class DriverKeyFound { None, Environment, Version2 };
+  // The key of `driverName` under `driversKey`; the drivers key itself for
+  // an empty name.
+  static std::string DriverKeyPath(const std::string& driversKey,
+                                   const std::string& driverName) {
+    return driverName.empty() ? driversKey : driversKey + "\\" + driverName;
+  }
+  // `attempt(keyPath)` on the environment's key, then on the Version-2 key:
+  // the first that answers true says where the driver was found.
+  template <typename Attempt>
+  static DriverKeyFound FindDriverKey(const std::string& envDriversKey,
+                                      const std::string& driverName, Attempt&& attempt) {
+    if (attempt(DriverKeyPath(envDriversKey, driverName))) return DriverKeyFound::Environment;
+    if (attempt(DriverKeyPath(kVersion2DriversKey, driverName))) return DriverKeyFound::Version2;
+    return DriverKeyFound::None;
+  }
+
   static constexpr uint32_t kStringBufferSize = 255;
   static constexpr uint32_t kSubkeyNameCapacity = 255;
   static constexpr uint32_t kMultiStringFirstRead = 255;
@@ -37,6 +62,10 @@ class CQDRegistry {
                                std::vector<std::string>& out);
   bool EnumSubkey(RegRoot root, const std::string& subkey, uint32_t index,
                   std::string& out);
+  // The subkeys of an open key in order, to the end of the listing or until
+  // `visit(name)` answers false: 0, or the error that cut the listing short.
+  static uint32_t ForEachSubkey(IRegistryKey& key,
+                                const std::function<bool(const std::string& name)>& visit);
   uint32_t CountSubkeys(RegRoot root, const std::string& subkey,
                         uint32_t& status);
   bool KeyExists(RegRoot root, const std::string& subkey);

@@ -2,12 +2,12 @@
 // and becomes one path component below the spooler directory.
 #include <string>
 
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string id = fuzz::AsText(data, size);
-  const std::string name = CRemoveDrvPrn::BackupDirectoryName(id);
+  const std::string name = CRemovalSteps::BackupDirectoryName(id);
   for (char c : name) {
     FUZZ_CHECK((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_',
                "nothing but [a-z0-9_]");

@@ -89,12 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     windows.AddFile(std::string("C:\\Windows\\") + kPccDir + "\\" + package + ".cab", "cab");
   }
 
+  // The main dialog stands in for the package removal and the log only.
   CPurvexDlg dialog(windows.platform());
-  dialog.SpoolPccDir = kPccDir;
-  dialog.PrinterPage.SetOwner(&dialog);
+  CDeviceService engine(windows.platform());
+  (void)engine.SetOwner(&dialog, &dialog);
+  engine.SetSpoolPccDir(kPccDir);
   FileList infs{kOemInf};
   windows.ClearCalls();
-  (void)dialog.PrinterPage.Engine.CleanDriverStore(infs);
+  (void)engine.CleanDriverStore(infs);
 
   for (const sim::CallRecord& call : windows.Calls()) {
     if (call.op != "RemoveFile" && call.op != "RemoveDir" && call.op != "SetAttributes") continue;

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "platform/text.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "tests/fuzz/fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string id = fuzz::AsText(data, size);
-  const std::string reduced = CRemoveDrvPrn::ReduceInstanceId(id);
+  const std::string reduced = CRemovalSteps::ReduceInstanceId(id);
   const size_t slash = id.rfind('\\');
   const std::string last = slash == std::string::npos ? id : id.substr(slash + 1);
   FUZZ_CHECK(reduced.find('\\') == std::string::npos, "one component");
@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
              "the start of the last component");
   FUZZ_CHECK(reduced.size() == last.size() || last.compare(reduced.size(), 4, "&USB") == 0,
              "cut only at \"&USB\"");
-  FUZZ_CHECK(CRemoveDrvPrn::ReduceInstanceId(reduced) == reduced || reduced.find("&USB") != std::string::npos,
+  FUZZ_CHECK(CRemovalSteps::ReduceInstanceId(reduced) == reduced || reduced.find("&USB") != std::string::npos,
              "reducing again changes nothing");
   return 0;
 }

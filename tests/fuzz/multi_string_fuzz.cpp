@@ -8,12 +8,25 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 #include "support/qd_registry.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/sim/sim_windows.h"
 
 namespace {
+
+// The steps show nothing here.
+class SilentHost : public IRemovalHost {
+ public:
+  void SetStatusLine(const std::string&) override {}
+  void ProgressStep() override {}
+  void ShowProgress() override {}
+  void EndProgress() override {}
+  void ShowInfFiles(const std::vector<std::string>&) override {}
+  void ShowResultMessage(ResultCode) override {}
+  void ShowDeletionReport(ResultCode) override {}
+  void SequenceEnded(bool, bool) override {}
+};
 
 enum Walker : uint8_t { kSplit = 0, kForms = 1, kDependentFiles = 2, kWalkers = 3 };
 // Value types the readers may meet: mostly the multi-string they expect.
@@ -68,7 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> expected =
       type == kRegMultiSz ? walked : std::vector<std::string>{};
   sim::SimWindows windows;
-  CRemoveDrvPrn page(windows.platform());
+  CDeviceService engine(windows.platform());
+  CSpoolerControl spooler(windows.platform());
+  SilentHost host;
+  CRemovalSteps page(RemovalServices{windows.platform(), engine, spooler, host});
   page.EnvDriversKey = windows.EnvDriversKey();
   page.CurrentPrinter.PrinterName = kPrinter;
   page.CurrentPrinter.DriverName = kDriver;

@@ -3,16 +3,13 @@
 #include <string>
 
 #include "platform/text.h"
-#include "printer_page/printer_record.h"
 #include "printer_page/remove_drv_prn.h"
+#include "removal/printer_record.h"
 #include "tests/fuzz/fuzz_check.h"
-#include "tests/sim/sim_windows.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static sim::SimWindows windows;
-  static CRemoveDrvPrn page(windows.platform());
   const std::string id = fuzz::AsText(data, size);
-  const std::string result = page.GetVidAndPid(id);
+  const std::string result = VidAndPidOf(id);
   if (id.empty()) {
     FUZZ_CHECK(result == kValueNotValid, "an empty id has no vendor and product");
     return 0;

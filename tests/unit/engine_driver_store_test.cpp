@@ -43,8 +43,8 @@ TEST_F(DriverStoreTest, RemovesThePackageThenItsTempCopyAndCabinet) {
                               "[" + kCabinet + "] file deleted!",
                               "File " + kCabinet + " deleted!!"}));
   // Nothing of this goes to the main dialog's report lists.
-  EXPECT_TRUE(dlg->DeletedFiles.empty());
-  EXPECT_TRUE(dlg->NotDeletedFiles.empty());
+  EXPECT_TRUE(dlg->Record.DeletedFiles.empty());
+  EXPECT_TRUE(dlg->Record.NotDeletedFiles.empty());
 }
 
 struct StorePathCase {

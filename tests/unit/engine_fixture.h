@@ -24,7 +24,8 @@ class EngineTest : public page_test::PageFixture {
     sim.SetProcessorArchitecture(architecture);
     dlg = std::make_unique<CPurvexDlg>(sim.platform());
     dlg->InitializeState();
-    EXPECT_TRUE(engine.SetMainDialog(dlg.get()));
+    EXPECT_TRUE(engine.SetOwner(dlg.get(), dlg.get()));
+    engine.SetSpoolPccDir(dlg->SpoolPccDir);
     engine.SetNotifyWindow(&simPage);
     mark_ = LogMark();
   }

@@ -88,29 +88,6 @@ bool UnderUpper(const std::string& p, const std::string& q) {
          (p.size() == q.size() || p[q.size()] == '\\');
 }
 
-void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfaces = true) {
-  sim::DeviceSpec device;
-  device.instanceId = p.DeviceInstance();
-  device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
-  device.service = "usbccgp";
-  device.parentIdPrefix = p.DevicePrefix();
-  device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
-                        "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-  sim.AddDevice(device);
-  if (!interfaces) return;
-  sim::DeviceSpec printerInterface;
-  printerInterface.instanceId = p.Interface0();
-  printerInterface.hardwareIds = {p.HardwareId()};
-  printerInterface.service = "usbprint";
-  printerInterface.parentIdPrefix = p.PrinterPrefix();
-  sim.AddDevice(printerInterface);
-  sim::DeviceSpec portInterface;
-  portInterface.instanceId = p.Interface1();
-  portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
-  portInterface.service = p.portService;
-  sim.AddDevice(portInterface);
-}
-
 // The maker's installation of one printer with its own driver.
 void SeedTarget(sim::SimWindows& sim) {
   sim::DriverSpec driver;
@@ -484,14 +461,16 @@ class World {
     CRemoveDrvPrn& p = dlg->PrinterPage;
     switch (case_.sequence) {
       case Sequence::Selected:
+        p.PendingRequest = p.CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
         CRemoveDrvPrn::UninstallSelectedPrinterThread(&p);
         break;
       case Sequence::Checked:
         page.SetCheck(IDC_CHECK_PRINTER, true);
         page.SetCheck(IDC_CHECK_DRIVER, true);
         page.SetCheck(IDC_CHECK_PORT_SERVICE, true);
-        dlg->DeletedFiles.clear();
-        dlg->NotDeletedFiles.clear();
+        dlg->Record.DeletedFiles.clear();
+        dlg->Record.NotDeletedFiles.clear();
+        p.PendingRequest = p.CaptureRequest(SequenceRequest::Kind::CheckedComponents);
         CRemoveDrvPrn::UninstallCheckedComponentsThread(&p);
         break;
       case Sequence::CleanSystem:
@@ -509,7 +488,7 @@ class World {
     out.log.assign(log.begin() + static_cast<long>(std::min(logMark, log.size())), log.end());
     out.steps = steps_;
     Filter(sim.Snapshot(), targets, out.after, out.afterAll);
-    out.notDeleted = dlg->NotDeletedFiles;
+    out.notDeleted = dlg->Record.NotDeletedFiles;
     out.removedForms = sim.RemovedForms();
     out.spoolerRunning = sim.IsRunning(kSpooler);
     out.sleptMs = sim.TotalSleptMs();
@@ -517,20 +496,7 @@ class World {
   }
 
   std::vector<std::string> LogTexts() const {
-    std::vector<std::string> lines;
-    const auto content = sim.ReadFile(dlg->Log.LogFilePath());
-    if (!content) return lines;
-    size_t begin = 0;
-    for (size_t end; (end = content->find(page_test::kLineEnd, begin)) != std::string::npos;
-         begin = end + 2) {
-      std::string line = content->substr(begin, end - begin);
-      const auto stamp = line.find(page_test::kTimeStampEnd);
-      if (stamp != std::string::npos) {
-        line.erase(0, stamp + std::string(page_test::kTimeStampEnd).size());
-      }
-      lines.push_back(line);
-    }
-    return lines;
+    return testlog::Lines(sim, dlg->Log.LogFilePath());
   }
 
   sim::SimWindows sim;

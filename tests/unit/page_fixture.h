@@ -16,13 +16,12 @@
 #include "resources/resource_ids.h"
 #include "tests/sim/sim_page.h"
 #include "tests/sim/sim_windows.h"
+#include "tests/unit/log_lines.h"
 
 namespace page_test {
 
 inline constexpr const char* kCaption = "purvex";
 inline constexpr const char* kMaker = "Korvex Imaging";
-inline constexpr const char* kTimeStampEnd = "<--  ";
-inline constexpr const char* kLineEnd = "\r\n";
 
 // One maker printer on its own composite USB device: interface 0 carries the
 // printer, interface 1 the port service.
@@ -53,6 +52,31 @@ struct UsbPrinter {
            "\\kx" + pid + ".inf";
   }
 };
+
+// The composite device of a maker printer and, unless told otherwise, its
+// two interfaces; no driver or printer.
+inline void AddUsbDevice(sim::SimWindows& sim, const UsbPrinter& p, bool interfaces = true) {
+  sim::DeviceSpec device;
+  device.instanceId = p.DeviceInstance();
+  device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
+  device.service = "usbccgp";
+  device.parentIdPrefix = p.DevicePrefix();
+  device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
+                        "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+  sim.AddDevice(device);
+  if (!interfaces) return;
+  sim::DeviceSpec printerInterface;
+  printerInterface.instanceId = p.Interface0();
+  printerInterface.hardwareIds = {p.HardwareId()};
+  printerInterface.service = "usbprint";
+  printerInterface.parentIdPrefix = p.PrinterPrefix();
+  sim.AddDevice(printerInterface);
+  sim::DeviceSpec portInterface;
+  portInterface.instanceId = p.Interface1();
+  portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
+  if (!p.portService.empty()) portInterface.service = p.portService;
+  sim.AddDevice(portInterface);
+}
 
 class PageFixture : public ::testing::Test {
  public:
@@ -96,27 +120,7 @@ class PageFixture : public ::testing::Test {
   }
 
   // The composite device with its two interfaces, no driver or printer.
-  void AddUsbDevice(const UsbPrinter& p) {
-    sim::DeviceSpec device;
-    device.instanceId = p.DeviceInstance();
-    device.hardwareIds = {"USB\\" + p.VidPid() + "&REV_0100", "USB\\" + p.VidPid()};
-    device.service = "usbccgp";
-    device.parentIdPrefix = p.DevicePrefix();
-    device.symbolicName = "\\??\\USB#" + p.VidPid() + "#SN" + p.unique +
-                          "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
-    sim.AddDevice(device);
-    sim::DeviceSpec printerInterface;
-    printerInterface.instanceId = p.Interface0();
-    printerInterface.hardwareIds = {p.HardwareId()};
-    printerInterface.service = "usbprint";
-    printerInterface.parentIdPrefix = p.PrinterPrefix();
-    sim.AddDevice(printerInterface);
-    sim::DeviceSpec portInterface;
-    portInterface.instanceId = p.Interface1();
-    portInterface.hardwareIds = {"USB\\" + p.VidPid() + "&MI_01"};
-    if (!p.portService.empty()) portInterface.service = p.portService;
-    sim.AddDevice(portInterface);
-  }
+  void AddUsbDevice(const UsbPrinter& p) { page_test::AddUsbDevice(sim, p); }
 
   void AddUsbPrinter(const UsbPrinter& p, bool addDriver = true) {
     if (addDriver) AddDriver(p.driver, p.HardwareId(), p.InfPath());
@@ -126,18 +130,7 @@ class PageFixture : public ::testing::Test {
 
   // Log texts without their time stamps, in order.
   std::vector<std::string> LogLines() const {
-    std::vector<std::string> lines;
-    const auto content = sim.ReadFile(dlg->Log.LogFilePath());
-    if (!content) return lines;
-    size_t begin = 0;
-    for (size_t end; (end = content->find(kLineEnd, begin)) != std::string::npos;
-         begin = end + 2) {
-      std::string line = content->substr(begin, end - begin);
-      const auto stamp = line.find(kTimeStampEnd);
-      if (stamp != std::string::npos) line.erase(0, stamp + std::string(kTimeStampEnd).size());
-      lines.push_back(line);
-    }
-    return lines;
+    return testlog::Lines(sim, dlg->Log.LogFilePath());
   }
   size_t LogMark() const { return LogLines().size(); }
   std::vector<std::string> LogSince(size_t mark) const {

@@ -95,8 +95,8 @@ class PageSequenceTest : public PageFixture {
     if (sequence == Sequence::Selected) {
       Page().UninstallSelectedPrinter();
     } else {
-      dlg->DeletedFiles.clear();
-      dlg->NotDeletedFiles.clear();
+      dlg->Record.DeletedFiles.clear();
+      dlg->Record.NotDeletedFiles.clear();
       Page().UninstallCheckedComponents();
     }
   }
@@ -108,6 +108,8 @@ class PageSequenceTest : public PageFixture {
     Run(Sequence::Checked);
   }
 
+  // The log from here on is what Ran and EndedWithSeparator look at.
+  void MarkLog() { mark_ = LogMark(); }
   bool Ran(const std::string& line) const {
     const auto lines = LogSince(mark_);
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -279,8 +281,8 @@ TEST_P(PackageInUseTest, OwnDeviceGoesFirstAndARefusedPackageKeepsItsInf) {
                     "] NOT deleted: the driver store refused to remove its package (error " +
                     std::to_string(static_cast<int>(c.refusal)) +
                     "); devices may still use it."));
-    EXPECT_NE(std::find(dlg->NotDeletedFiles.begin(), dlg->NotDeletedFiles.end(), Inf(kP1)),
-              dlg->NotDeletedFiles.end());
+    EXPECT_NE(std::find(dlg->Record.NotDeletedFiles.begin(), dlg->Record.NotDeletedFiles.end(), Inf(kP1)),
+              dlg->Record.NotDeletedFiles.end());
     EXPECT_EQ(BoxTexts().front(), Text(IDS_MSG_BACKUP));
     EXPECT_EQ(BoxTexts().back().rfind(Text(IDS_REPORT_HEADING), 0), 0u);
   } else {
@@ -330,6 +332,87 @@ TEST_F(PageSequenceTest, LastPrinterGoneLeavesNothingToUninstall) {
     EXPECT_FALSE(Enabled(id)) << id;
   }
   EXPECT_FALSE(Checked(IDC_CHECK_PORT_SERVICE));
+}
+
+// What a sequence shows, recorded instead of shown: a run without any window.
+class RecordingHost : public IRemovalHost {
+ public:
+  void SetStatusLine(const std::string& text) override { statusTexts.push_back(text); }
+  void ProgressStep() override { ++steps; }
+  void ShowProgress() override { ++progressShown; }
+  void EndProgress() override { ++progressEnded; }
+  void ShowInfFiles(const std::vector<std::string>& infFiles) override { shownInfs = infFiles; }
+  void ShowResultMessage(ResultCode code) override { results.push_back(code); }
+  void ShowDeletionReport(ResultCode code) override { reports.push_back(code); }
+  void SequenceEnded(bool ok, bool portServiceRemoved) override {
+    ended.push_back({ok, portServiceRemoved});
+  }
+
+  std::vector<std::string> statusTexts;
+  int steps = 0;
+  int progressShown = 0;
+  int progressEnded = 0;
+  std::vector<std::string> shownInfs;
+  std::vector<ResultCode> results;
+  std::vector<ResultCode> reports;
+  std::vector<std::pair<bool, bool>> ended;
+};
+
+TEST_F(PageSequenceTest, ARequestRunsWithoutThePageWindow) {
+  Install(kP1);
+  Start();
+  const SequenceRequest request = Page().CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
+  const size_t pageMessages = simPage.Messages().size();
+  const size_t pageTexts = simPage.TextHistory(IDC_STATUS_LINE).size();
+  MarkLog();
+
+  RecordingHost host;
+  CDeviceService engine(sim.platform());
+  ASSERT_TRUE(engine.SetOwner(dlg.get(), dlg.get()));
+  engine.SetSpoolPccDir(dlg->SpoolPccDir);
+  CSpoolerControl spooler(sim.platform());
+  spooler.Connect(dlg.get(), &host);
+  RunUninstallSequence(
+      RemovalServices{sim.platform(), engine, spooler, host, dlg.get(), dlg.get(), &dlg->Record},
+      request);
+
+  EXPECT_FALSE(sim.PrinterExists(kP1.name));
+  EXPECT_FALSE(sim.Exists(kDllPath));
+  EXPECT_FALSE(sim.DeviceExists(kP1.Interface1()));
+  EXPECT_TRUE(sim.IsRunning(kSpooler));
+  EXPECT_TRUE(Ran("\"VOMUUSB\" is not still used."));
+  EXPECT_TRUE(EndedWithSeparator());
+  EXPECT_EQ(host.progressShown, 1);
+  EXPECT_GT(host.steps, 0);
+  EXPECT_EQ(host.progressEnded, 0);
+  EXPECT_TRUE(host.results.empty());
+  EXPECT_EQ(host.reports, std::vector<ResultCode>{kResultOk});
+  EXPECT_EQ(host.ended, (std::vector<std::pair<bool, bool>>{{true, true}}));
+  ASSERT_FALSE(host.statusTexts.empty());
+  EXPECT_EQ(host.statusTexts.front(), Text(IDS_LOADING_PRINTERS));
+  // Nothing of the run reached the page.
+  EXPECT_EQ(simPage.Messages().size(), pageMessages);
+  EXPECT_EQ(simPage.TextHistory(IDC_STATUS_LINE).size(), pageTexts);
+}
+
+// The worker runs what was asked when the button was pressed, whatever the
+// boxes say by the time it reads its request.
+TEST_F(PageSequenceTest, TheWorkerFollowsTheRequestNotTheBoxes) {
+  Install(kP1);
+  Start();
+  simPage.SetCheck(IDC_CHECK_PRINTER, false);
+  simPage.SetCheck(IDC_CHECK_DRIVER, false);
+  simPage.SetCheck(IDC_CHECK_PORT_SERVICE, true);
+  Page().PendingRequest = Page().CaptureRequest(SequenceRequest::Kind::CheckedComponents);
+  simPage.SetCheck(IDC_CHECK_PRINTER, true);
+  simPage.SetCheck(IDC_CHECK_DRIVER, true);
+  MarkLog();
+
+  CRemoveDrvPrn::UninstallCheckedComponentsThread(&Page());
+
+  EXPECT_TRUE(sim.PrinterExists(kP1.name));
+  EXPECT_TRUE(sim.Exists(kDllPath));
+  EXPECT_FALSE(sim.DeviceExists(kP1.Interface1()));
 }
 
 TEST_F(PageSequenceTest, SharedDriverSkipsTheUseCheckAndTheForms) {
@@ -407,13 +490,13 @@ TEST_F(PageSequenceTest, FailuresAreShownInOrderAndTheLastOneDecides) {
 TEST_F(PageSequenceTest, OnlyTheSelectedSequenceEmptiesTheFileLists) {
   Install(kP1);
   Start();
-  dlg->NotDeletedFiles = {"C:\\stale"};
+  dlg->Record.NotDeletedFiles = {"C:\\stale"};
   Page().UninstallSelectedPrinter();
-  EXPECT_TRUE(dlg->NotDeletedFiles.empty());
-  dlg->NotDeletedFiles = {"C:\\stale"};
+  EXPECT_TRUE(dlg->Record.NotDeletedFiles.empty());
+  dlg->Record.NotDeletedFiles = {"C:\\stale"};
   simPage.SetCheck(IDC_CHECK_PORT_SERVICE, true);
   Page().UninstallCheckedComponents();
-  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\stale"});
+  EXPECT_EQ(dlg->Record.NotDeletedFiles, std::vector<std::string>{"C:\\stale"});
 }
 
 // The test thread as the user-interface thread: messages sent from another
@@ -556,7 +639,7 @@ TEST_P(PageCloseTest, ClosingDuringAnOperationStopsTheWorkerAndStartsTheSpoolerA
     case CloseBy::Shutdown: Page().ShutdownWorker(); break;
     case CloseBy::MainWindow:
       dlg->OnClose();
-      EXPECT_TRUE(dlg->DeletedFiles.empty());
+      EXPECT_TRUE(dlg->Record.DeletedFiles.empty());
       break;
     case CloseBy::PageWindow: Page().OnClose(); break;
   }
@@ -699,6 +782,7 @@ TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds
   Page().Worker.PumpWhileWaiting = [this] { ui.Pump(); };
   g_stuckWorkerDone = false;
   Page().Worker.Owner = &Page();
+  Page().PendingRequest = Page().CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
   Page().Worker.WorkFunction = [](void* owner) {
     CRemoveDrvPrn::UninstallSelectedPrinterThread(owner);
     g_stuckWorkerDone = true;
@@ -709,7 +793,7 @@ TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds
     std::lock_guard<std::mutex> lock(m);
     return stuck;
   }));
-  dlg->NotDeletedFiles.push_back("C:\\still in use");
+  dlg->Record.NotDeletedFiles.push_back("C:\\still in use");
 
   EXPECT_FALSE(dlg->OnClose());
 
@@ -717,7 +801,7 @@ TEST_F(PageWorkerTest, AWorkerThatMissesTheWaitIsLeftItsObjectsAndTheProcessEnds
   EXPECT_TRUE(Page().Worker.IsRunning());
   EXPECT_EQ(sim.ProcessEndedWith(), std::optional<uint32_t>(1));
   EXPECT_TRUE(sim.IsRunning(kSpooler));  // started by the closing thread
-  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\still in use"});
+  EXPECT_EQ(dlg->Record.NotDeletedFiles, std::vector<std::string>{"C:\\still in use"});
   EXPECT_TRUE(LogHas("The uninstall operation did not stop in time: the program ends "
                      "without waiting for it."));
   // Any later close neither waits nor shows a second notice.

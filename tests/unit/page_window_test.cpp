@@ -183,8 +183,8 @@ TEST_P(PageConfirmTest, AsksWithTheMatchingText) {
   StartWithOnePrinter();
   simPage.SetCheck(IDC_CHECK_PRINTER, c.printer);
   simPage.SetCheck(IDC_CHECK_PORT_SERVICE, c.port);
-  dlg->DeletedFiles = {"C:\\old"};
-  dlg->NotDeletedFiles = {"C:\\old2"};
+  dlg->Record.DeletedFiles = {"C:\\old"};
+  dlg->Record.NotDeletedFiles = {"C:\\old2"};
   sim.QueueAnswer(win::kIdCancel);
   if (c.button == IDC_UNINSTALL_SELECTED) Page().OnUninstallSelectedClicked();
   if (c.button == IDC_UNINSTALL_CHECKED) Page().OnUninstallCheckedClicked();
@@ -204,8 +204,8 @@ TEST_P(PageConfirmTest, AsksWithTheMatchingText) {
   // Cancelled: nothing locked, nothing started; only "Uninstall" empties the lists.
   EXPECT_TRUE(simPage.MessageParams(WM_PROGRESS_STEP).empty());
   EXPECT_FALSE(Page().Worker.IsRunning());
-  EXPECT_EQ(dlg->DeletedFiles.empty(), c.button == IDC_UNINSTALL_CHECKED);
-  EXPECT_EQ(dlg->NotDeletedFiles.empty(), c.button == IDC_UNINSTALL_CHECKED);
+  EXPECT_EQ(dlg->Record.DeletedFiles.empty(), c.button == IDC_UNINSTALL_CHECKED);
+  EXPECT_EQ(dlg->Record.NotDeletedFiles.empty(), c.button == IDC_UNINSTALL_CHECKED);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -314,9 +314,9 @@ TEST_F(PageWindowTest, DeleteResultsAreRecorded) {
   const size_t mark = LogMark();
   Page().ReportDeleteResult("C:\\Windows\\system32\\drivers\\VOMUUSB.sys", true);
   Page().ReportDeleteResult("C:\\Windows\\inf\\oem7.inf", false);
-  EXPECT_EQ(dlg->DeletedFiles,
+  EXPECT_EQ(dlg->Record.DeletedFiles,
             std::vector<std::string>{"C:\\Windows\\system32\\drivers\\VOMUUSB.sys"});
-  EXPECT_EQ(dlg->NotDeletedFiles, std::vector<std::string>{"C:\\Windows\\inf\\oem7.inf"});
+  EXPECT_EQ(dlg->Record.NotDeletedFiles, std::vector<std::string>{"C:\\Windows\\inf\\oem7.inf"});
   EXPECT_EQ(simPage.GetText(IDC_STATUS_LINE),
             "Deleting [C:\\Windows\\system32\\drivers\\VOMUUSB.sys] file...");
   EXPECT_EQ(LogSince(mark), std::vector<std::string>{

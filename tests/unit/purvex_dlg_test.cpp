@@ -156,7 +156,7 @@ class ResultMessageTest : public PurvexDlgTest,
                           public ::testing::WithParamInterface<ResultCase> {};
 
 TEST_P(ResultMessageTest, ShowsTheMessageOfTheCode) {
-  dialog.ShowResultMessage(GetParam().code);
+  dialog.ShowResultMessage(static_cast<ResultCode>(GetParam().code));
   if (GetParam().stringId == 0) {
     EXPECT_TRUE(sim.MessageBoxes().empty());
   } else {
@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A sequence that ends with code 0 may still have left files behind (a tree
 // deleted only in part counts as done): those are listed, never called a success.
 TEST_F(PurvexDlgTest, SuccessWithFilesLeftListsThemInsteadOfTheCompletedMessage) {
-  dialog.NotDeletedFiles = {"C:\\left.dll"};
+  dialog.Record.NotDeletedFiles = {"C:\\left.dll"};
   dialog.ShowDeletionReport(kResultOk);
   EXPECT_EQ(OnlyBox(win::kMbOk | win::kMbIconExclamation).text,
             "The following file(s) were not correctly deleted from your system:\r\nC:\\left.dll\r\n");
@@ -189,17 +189,17 @@ TEST_F(PurvexDlgTest, FailureWithNothingLeftBehindShowsOnlyTheFailureMessage) {
 }
 
 TEST_F(PurvexDlgTest, ReportListsEveryFileLeftBehindUntilTheWindowCloses) {
-  dialog.NotDeletedFiles = {"C:\\Windows\\a.dll", "C:\\Windows\\inf\\oem3.inf",
+  dialog.Record.NotDeletedFiles = {"C:\\Windows\\a.dll", "C:\\Windows\\inf\\oem3.inf",
                             "C:\\Windows\\b.cab"};
-  dialog.DeletedFiles = {"C:\\Windows\\c.dll"};
+  dialog.Record.DeletedFiles = {"C:\\Windows\\c.dll"};
   dialog.ShowDeletionReport(kResultInfFailed);
   EXPECT_EQ(OnlyBox().text,
             "The following file(s) were not correctly deleted from your system:\r\n"
             "C:\\Windows\\a.dll\r\nC:\\Windows\\inf\\oem3.inf\r\nC:\\Windows\\b.cab\r\n");
 
   dialog.OnClose();
-  EXPECT_TRUE(dialog.DeletedFiles.empty());
-  EXPECT_TRUE(dialog.NotDeletedFiles.empty());
+  EXPECT_TRUE(dialog.Record.DeletedFiles.empty());
+  EXPECT_TRUE(dialog.Record.NotDeletedFiles.empty());
 }
 
 class DriverPackageTest : public PurvexDlgTest {

@@ -61,7 +61,7 @@ TEST_F(BackupCleanupTest, DeletesBackupDirectoryAndOnlyTheMatchingDrvStoreCopy) 
   EXPECT_EQ(CountLog("[" + kDrvStore + "\\model80_0001] directory and all sub-directory deleted!"),
             1u);
   EXPECT_EQ(CountLog("No backup directory found in [" + kDrvStore + "]."), 0u);
-  EXPECT_TRUE(Has(dlg.DeletedFiles, kBackupDir + "\\sub\\model80.hlp"));
+  EXPECT_TRUE(Has(dlg.Record.DeletedFiles, kBackupDir + "\\sub\\model80.hlp"));
 }
 
 TEST_F(BackupCleanupTest, MissingBackupDirectoryIsAFailure) {
@@ -182,8 +182,8 @@ TEST_F(DriverStoreCopiesTest, NothingPresentLogsAndRecordsNothing) {
   EXPECT_EQ(NewLog(), Lines({"File [" + temp + "] do not exist or error opening it",
                              "File [" + cabinet + "] do not exist or error opening it",
                              "Impossible to delete [" + cabinet + "] file."}));
-  EXPECT_TRUE(dlg.DeletedFiles.empty());
-  EXPECT_TRUE(dlg.NotDeletedFiles.empty());
+  EXPECT_TRUE(dlg.Record.DeletedFiles.empty());
+  EXPECT_TRUE(dlg.Record.NotDeletedFiles.empty());
 }
 
 TEST_F(DriverStoreCopiesTest, FolderThatIsNotOneNameTouchesNothing) {

@@ -50,7 +50,7 @@ TEST_F(DllRemovalTest, FullPathEntriesCountOnlyForTheCurrentDriver) {
   EXPECT_FALSE(sim.Exists(DllPath("QdRk.dll")));
   EXPECT_FALSE(sim.Exists(DllPath("QdNetVu.dll")));
   EXPECT_TRUE(sim.Exists(DllPath("QdRkTx.dll")));
-  EXPECT_EQ(dlg.DeletedFiles, Lines({DllPath("QdRk.dll"), DllPath("QdNetVu.dll")}));
+  EXPECT_EQ(dlg.Record.DeletedFiles, Lines({DllPath("QdRk.dll"), DllPath("QdNetVu.dll")}));
   EXPECT_EQ(sim.SpoolerHistory(), Lines({"stop", "start", "stop", "start"}));
   EXPECT_EQ(CountLog("File [C:\\Windows\\system32\\QdRk.dll] deleted!"), 1u);
   EXPECT_TRUE(Has(StatusTexts(), "Removing [QdRk.dll] dll..."));
@@ -90,7 +90,7 @@ TEST_F(DllRemovalTest, DllFreedAtTheThirdAttemptIsDeleted) {
   EXPECT_EQ(NewLog(), Lines({"Stop Spooler Service...", "Stop Spooler Service OK",
                              "File [C:\\Windows\\system32\\QdRk.dll] deleted!",
                              "Start Spooler Service...", "Start Spooler Service OK"}));
-  EXPECT_EQ(dlg.DeletedFiles, Lines({DllPath("QdRk.dll")}));
+  EXPECT_EQ(dlg.Record.DeletedFiles, Lines({DllPath("QdRk.dll")}));
   // Before the stop, the stop, two failed attempts, the start.
   EXPECT_EQ(sim.Sleeps(), (std::vector<uint32_t>{1000, 3000, 1000, 1000, 1000}));
 }
@@ -118,7 +118,7 @@ TEST_P(DllUndeletableTest, FiveAttemptsThenReportedNotDeleted) {
                      std::to_string(GetParam().error) + "."),
             1u);
   EXPECT_EQ(sim.CallsOf("RemoveFile").size(), 5u);
-  EXPECT_EQ(dlg.NotDeletedFiles, Lines({DllPath("QdRk.dll")}));
+  EXPECT_EQ(dlg.Record.NotDeletedFiles, Lines({DllPath("QdRk.dll")}));
   EXPECT_EQ(sim.SpoolerHistory(), Lines({"stop", "start"}));
 }
 

@@ -15,6 +15,7 @@
 #include "resources/resource_ids.h"
 #include "tests/sim/sim_page.h"
 #include "tests/sim/sim_windows.h"
+#include "tests/unit/log_lines.h"
 
 namespace removal_test {
 
@@ -82,21 +83,7 @@ class RemovalTest : public ::testing::Test {
   CRemoveDrvPrn& prn = dlg.PrinterPage;
 
  private:
-  Lines LogLines() const {
-    Lines lines;
-    const std::string content = sim.ReadFile(dlg.Log.LogFilePath()).value_or("");
-    const std::string stampEnd = "<--  ";
-    size_t start = 0;
-    for (size_t end; (end = content.find("\r\n", start)) != std::string::npos; start = end + 2) {
-      std::string line = content.substr(start, end - start);
-      const size_t stamp = line.find(stampEnd);
-      if (line.rfind("--> ", 0) == 0 && stamp != std::string::npos) {
-        line.erase(0, stamp + stampEnd.size());
-      }
-      lines.push_back(line);
-    }
-    return lines;
-  }
+  Lines LogLines() const { return testlog::Lines(sim, dlg.Log.LogFilePath()); }
 
   size_t logMark_ = 0;
 };

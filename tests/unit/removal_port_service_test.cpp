@@ -74,11 +74,11 @@ class HardwareIdSearchTest : public PortServiceTest,
 TEST_P(HardwareIdSearchTest, IdThatNamesNoSingleProductEmptiesTheList) {
   AddPortInf();
   prn.SearchInfFiles(kMakerVendorId, kPortInterfaceTag);
-  ASSERT_EQ(prn.InfFiles, Lines({kPortInf}));
+  ASSERT_EQ(prn.Removal.InfFiles, Lines({kPortInf}));
 
   EXPECT_FALSE(prn.SearchHardwareIdInfFiles(GetParam().id));
 
-  EXPECT_TRUE(prn.InfFiles.empty());
+  EXPECT_TRUE(prn.Removal.InfFiles.empty());
   EXPECT_EQ(NewLog().back(), std::string("Cannot search .inf files for hardware id [") +
                                  GetParam().id + "]: " + GetParam().reason +
                                  ". No .inf file is removed for it.");
@@ -97,7 +97,7 @@ TEST_F(PortServiceTest, HardwareIdIsSearchedWhole) {
 
   EXPECT_TRUE(prn.SearchHardwareIdInfFiles("USBPRINT\\KorvexQL-800"));
 
-  EXPECT_EQ(prn.InfFiles, Lines({"C:\\Windows\\inf\\oem1.inf"}));
+  EXPECT_EQ(prn.Removal.InfFiles, Lines({"C:\\Windows\\inf\\oem1.inf"}));
 }
 
 TEST_F(PortServiceTest, EmptyServiceOfAMatchingDeviceStopsTheStep) {
@@ -118,7 +118,7 @@ TEST_F(PortServiceTest, WithoutDevicesServiceAndFileStillGo) {
   EXPECT_EQ(CountLog("Search for Device to remove..."), 1u);
   EXPECT_FALSE(sim.ServiceExists(kService));
   EXPECT_FALSE(sim.Exists(kDriverFile));
-  EXPECT_EQ(dlg.DeletedFiles, Lines({kDriverFile}));
+  EXPECT_EQ(dlg.Record.DeletedFiles, Lines({kDriverFile}));
   EXPECT_TRUE(Has(sim.ServiceOpenAccesses(), win::kDelete | win::kServiceStop));
 }
 
@@ -137,7 +137,7 @@ TEST_F(PortServiceTest, OlderSystemWithUndeletableInfStillRestartsTheSpooler) {
   sim.SetInUse(kPortInf);
 
   EXPECT_EQ(prn.UninstallPortService(), kResultInfFailed);
-  EXPECT_EQ(dlg.NotDeletedFiles, Lines({kPortInf}));
+  EXPECT_EQ(dlg.Record.NotDeletedFiles, Lines({kPortInf}));
   EXPECT_EQ(sim.SpoolerHistory(), Lines({"stop", "start"}));
   EXPECT_EQ(ProgressSteps(), 5u);
 }
@@ -145,7 +145,7 @@ TEST_F(PortServiceTest, OlderSystemWithUndeletableInfStillRestartsTheSpooler) {
 struct StoreFailureCase {
   const char* name;
   bool driverFileInUse;
-  int result;
+  ResultCode result;
 };
 
 class PortStoreFailureTest : public PortServiceTest,

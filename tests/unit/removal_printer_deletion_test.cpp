@@ -38,7 +38,7 @@ TEST_F(PrinterDeletionTest, NameMatchesWithoutRegardToCase) {
 
 struct OpenFailure {
   uint32_t error;
-  int result;
+  ResultCode result;
   const char* line;
 };
 

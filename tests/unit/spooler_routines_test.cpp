@@ -56,7 +56,7 @@ TEST_P(SpoolerRoutineCaseTest, LogsShowsAndWaitsAsExpected) {
   sim.AddService(kSpooler, c.spooler == Spooler::Running || c.spooler == Spooler::NoManager,
                  c.spooler == Spooler::Disabled);
   sim.DenyServiceManager(c.spooler == Spooler::NoManager);
-  page.SpoolerStoppedBySequence = true;
+  page.Spooler.SpoolerStoppedBySequence = true;
 
   c.routine(page);
 
@@ -66,7 +66,7 @@ TEST_P(SpoolerRoutineCaseTest, LogsShowsAndWaitsAsExpected) {
   EXPECT_EQ(controls.TextHistory(IDC_STATUS_LINE), statuses);
   EXPECT_EQ(sim.Sleeps(), c.waits);
   EXPECT_EQ(sim.IsRunning(kSpooler), c.runningAfter);
-  EXPECT_EQ(page.SpoolerStoppedBySequence, c.leftStoppedAfter);
+  EXPECT_EQ(page.Spooler.SpoolerStoppedBySequence, c.leftStoppedAfter);
   EXPECT_EQ(sim.OpenServiceHandles(), 0);
 }
 
@@ -159,7 +159,7 @@ TEST_P(SlowStopTest, WaitsForThePendingStopThenStartsAgain) {
   EXPECT_EQ(Logged(), c.logged);
   EXPECT_EQ(sim.Sleeps(), c.waits);
   EXPECT_EQ(sim.IsRunning(kSpooler), c.runningAfter);
-  EXPECT_EQ(page.SpoolerStoppedBySequence, !c.runningAfter);
+  EXPECT_EQ(page.Spooler.SpoolerStoppedBySequence, !c.runningAfter);
   EXPECT_EQ(sim.OpenServiceHandles(), 0);
 }
 
@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(SpoolerRoutinesTest, AStateThatCannotBeReadCountsAsRunningAsBefore) {
   sim.AddService(kSpooler, true);
-  page.SpoolerStoppedBySequence = true;
+  page.Spooler.SpoolerStoppedBySequence = true;
   sim.FailNext("QueryServiceStatus", win::kErrorAccessDenied);
 
   page.StartSpooler();
@@ -204,13 +204,13 @@ TEST_F(SpoolerRoutinesTest, AStateThatCannotBeReadCountsAsRunningAsBefore) {
   EXPECT_EQ(Logged(), (Lines{kStartLines[0],
                              "Spooler Service state could not be read after its start was "
                              "refused: error 5."}));
-  EXPECT_FALSE(page.SpoolerStoppedBySequence);
+  EXPECT_FALSE(page.Spooler.SpoolerStoppedBySequence);
 }
 
 TEST_F(SpoolerRoutinesTest, RecoveryWaitsForAPendingStopWithoutSafePoints) {
   sim.AddService(kSpooler, true);
   sim.SetStopDelay(kSpooler, 1200);
-  page.SpoolerStoppedBySequence = true;
+  page.Spooler.SpoolerStoppedBySequence = true;
   {
     // Stopped by a sequence that was stopped in turn before its start.
     ServiceManager manager;
@@ -223,7 +223,7 @@ TEST_F(SpoolerRoutinesTest, RecoveryWaitsForAPendingStopWithoutSafePoints) {
   page.EnsureSpoolerRunning();
 
   EXPECT_TRUE(sim.IsRunning(kSpooler));
-  EXPECT_FALSE(page.SpoolerStoppedBySequence);
+  EXPECT_FALSE(page.Spooler.SpoolerStoppedBySequence);
   EXPECT_EQ(sim.Sleeps(), (Waits{500, 500, 500}));
   EXPECT_EQ(Logged(), (Lines{"Spooler Service left stopped by an interrupted operation: "
                              "starting it again...",
@@ -233,7 +233,7 @@ TEST_F(SpoolerRoutinesTest, RecoveryWaitsForAPendingStopWithoutSafePoints) {
 // The final report tells the user of a spooler that could not be started.
 struct ReportCase {
   const char* label;
-  int code;
+  ResultCode code;
   bool spoolerLeftStopped;
   Lines notDeleted;
   uint32_t icon;
@@ -245,8 +245,8 @@ class DeletionReportTest : public SpoolerRoutinesTest,
 
 TEST_P(DeletionReportTest, NamesASpoolerLeftStopped) {
   const ReportCase& c = GetParam();
-  page.SpoolerStoppedBySequence = c.spoolerLeftStopped;
-  dialog.NotDeletedFiles = c.notDeleted;
+  page.Spooler.SpoolerStoppedBySequence = c.spoolerLeftStopped;
+  dialog.Record.NotDeletedFiles = c.notDeleted;
 
   dialog.ShowDeletionReport(c.code);
 

@@ -3,10 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/purvex_dlg.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "printer_page/remove_drv_prn.h"
+#include "removal/removal_steps.h"
 
 namespace {
 
@@ -18,7 +17,6 @@ constexpr const char* kPnPDataSubkey = "PnPData";
 // Interface 1 of a composite device is named like interface 0 with a final
 // "1" instead of "0", in the hardware-id key and in the instance key alike.
 constexpr char kPortInterfaceDigit = '1';
-constexpr uint32_t kNameCapacity = CQDRegistry::kSubkeyNameCapacity;
 constexpr uint32_t kStringCapacity = CQDRegistry::kStringBufferSize;
 
 constexpr const char* kKeptLine = "Impossible verify if printer [%s] uses %s: %s. %s is kept.";
@@ -88,8 +86,8 @@ struct Interface0Instance {
 // may hide one of them is written to `doubt` (the first one only).
 class Interface0Walk {
  public:
-  Interface0Walk(IRegistry& registry, CQDRegistry& reader, CRemoveDrvPrn& page)
-      : registry_(registry), reader_(reader), page_(page) {}
+  Interface0Walk(IRegistry& registry, CQDRegistry& reader, CRemovalSteps& steps)
+      : registry_(registry), reader_(reader), page_(steps) {}
 
   void Want(const std::string& instance) { found_.emplace(instance, Interface0Instance{}); }
 
@@ -102,21 +100,18 @@ class Interface0Walk {
       if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, kUsbEnumKey, static_cast<int>(opened)));
       return;
     }
-    for (uint32_t j = 0; pending_ > 0; ++j) {
-      std::string name;
-      const uint32_t status = usb->EnumKey(j, name, kNameCapacity);
-      if (status == win::kErrorNoMoreItems) break;
-      if (status != win::kErrorSuccess) {
-        page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
-                               kUsbEnumKey));
-        Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(status)));
-        return;
+    // Called with instances still wanted: the listing ends once none is.
+    const uint32_t status = CQDRegistry::ForEachSubkey(*usb, [this](const std::string& found) {
+      const std::string name = text::Upper(found);
+      if (text::Contains(name, kMakerVendorId) && text::Contains(name, kPrinterInterfaceTag)) {
+        SearchInterface(std::string(kUsbEnumKey) + name);
       }
-      name = text::Upper(name);
-      if (!text::Contains(name, kMakerVendorId) || !text::Contains(name, kPrinterInterfaceTag)) {
-        continue;
-      }
-      SearchInterface(std::string(kUsbEnumKey) + name);
+      return pending_ > 0;
+    });
+    if (status != win::kErrorSuccess) {
+      page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
+                             kUsbEnumKey));
+      Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(status)));
     }
   }
 
@@ -135,24 +130,21 @@ class Interface0Walk {
       if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, interfaceKey, static_cast<int>(opened)));
       return;
     }
-    for (uint32_t i = 0; pending_ > 0; ++i) {
-      std::string candidate;
-      const uint32_t status = key->EnumKey(i, candidate, kNameCapacity);
-      if (status == win::kErrorNoMoreItems) return;
-      if (status != win::kErrorSuccess) {
-        page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
-                               interfaceKey));
-        Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(status)));
-        return;
-      }
+    const uint32_t status = CQDRegistry::ForEachSubkey(*key, [&](const std::string& candidate) {
       const StringRead prefix =
           ReadString(reader_, interfaceKey + "\\" + candidate, kParentIdPrefixValue);
       if (prefix.result == ReadResult::Unreadable) Doubt(prefix.why);
-      if (prefix.result != ReadResult::Read) continue;
+      if (prefix.result != ReadResult::Read) return pending_ > 0;
       const auto it = found_.find(text::Upper(prefix.value));
-      if (it == found_.end() || !it->second.interfaceKey.empty()) continue;
+      if (it == found_.end() || !it->second.interfaceKey.empty()) return pending_ > 0;
       it->second = Interface0Instance{interfaceKey, candidate};
       --pending_;
+      return pending_ > 0;
+    });
+    if (status != win::kErrorSuccess) {
+      page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
+                             interfaceKey));
+      Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(status)));
     }
   }
 
@@ -162,7 +154,7 @@ class Interface0Walk {
 
   IRegistry& registry_;
   CQDRegistry& reader_;
-  CRemoveDrvPrn& page_;
+  CRemovalSteps& page_;
   std::map<std::string, Interface0Instance> found_;
   size_t pending_ = 0;
   std::string doubt_;
@@ -175,7 +167,7 @@ struct OtherPrinter {
 
 }  // namespace
 
-bool CRemoveDrvPrn::IsVomuStillUsed() {
+bool CRemovalSteps::IsVomuStillUsed() {
   const auto kept = [this](const std::string& printer, const std::string& why) {
     Log(text::Format(kKeptLine, printer, PortServiceName, why, PortServiceName));
     return true;
@@ -183,13 +175,13 @@ bool CRemoveDrvPrn::IsVomuStillUsed() {
 
   std::vector<OtherPrinter> others;
   Interface0Walk walk(platform.registry, Registry, *this);
-  for (const auto& record : Printers) {
-    if (record->PrinterName == CurrentPrinter.PrinterName) continue;
+  for (const std::string& printerName : PrinterNames) {
+    if (printerName == CurrentPrinter.PrinterName) continue;
 
     const std::string pnpKey = std::string(kPrintersSoftwareKey) + "\\" +
-                               record->PrinterName + "\\" + kPnPDataSubkey;
+                               printerName + "\\" + kPnPDataSubkey;
     const StringRead instanceId = ReadString(Registry, pnpKey, kDeviceInstanceIdValue);
-    if (instanceId.result == ReadResult::Unreadable) return kept(record->PrinterName, instanceId.why);
+    if (instanceId.result == ReadResult::Unreadable) return kept(printerName, instanceId.why);
     if (instanceId.result == ReadResult::Missing) {
       // Not connected through USB.
       Log(text::Format(
@@ -204,7 +196,7 @@ bool CRemoveDrvPrn::IsVomuStillUsed() {
           pnpKey, kDeviceInstanceIdValue, PortServiceName));
       continue;
     }
-    others.push_back({&record->PrinterName, ReduceInstanceId(instanceId.value)});
+    others.push_back({&printerName, ReduceInstanceId(instanceId.value)});
     walk.Want(others.back().instance);
   }
 

@@ -1,7 +1,9 @@
-#include "printer_page/remove_drv_prn.h"
+#include "removal/spooler_control.h"
+
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "resources/resource_ids.h"
+#include "support/generic_thread.h"
 #include "support/service_helper.h"
 
 namespace {
@@ -50,8 +52,8 @@ const char* StateName(uint32_t state) {
 // "Already running" (1056) is also the answer to a start while the service
 // is still stopping, which would leave it stopped for good once the stop
 // ends. Reads the state, waits for a pending stop to end and starts again.
-CRemoveDrvPrn::SpoolerStart CRemoveDrvPrn::StartAfterRefusal(CServiceHelper& helper,
-                                                             bool atSafePoints) {
+CSpoolerControl::SpoolerStart CSpoolerControl::StartAfterRefusal(CServiceHelper& helper,
+                                                                 bool atSafePoints) {
   uint32_t state = 0;
   if (!helper.QueryNamedServiceState(state)) {
     // Nothing tells it apart from a running spooler, as before.
@@ -79,7 +81,7 @@ CRemoveDrvPrn::SpoolerStart CRemoveDrvPrn::StartAfterRefusal(CServiceHelper& hel
   return helper.StartNamedService() ? SpoolerStart::Started : SpoolerStart::NotStarted;
 }
 
-void CRemoveDrvPrn::StopSpooler() {
+void CSpoolerControl::StopSpooler() {
   CServiceHelper helper(platform.services);
   Log(kStopLine);
   SetStatusLine(LoadText(IDS_STOP_SPOOLER));
@@ -92,7 +94,7 @@ void CRemoveDrvPrn::StopSpooler() {
   SetStatusLine(LoadText(IDS_STOP_SPOOLER_OK));
 }
 
-void CRemoveDrvPrn::StartSpooler() {
+void CSpoolerControl::StartSpooler() {
   CServiceHelper helper(platform.services);
   helper.SetServiceName(kSpoolerServiceName);
   bool started = helper.StartNamedService();
@@ -110,7 +112,7 @@ void CRemoveDrvPrn::StartSpooler() {
   SetStatusLine(LoadText(IDS_START_SPOOLER_OK));
 }
 
-void CRemoveDrvPrn::RestartSpooler() {
+void CSpoolerControl::RestartSpooler() {
   CServiceHelper helper(platform.services);
   Log(kStopLine);
   SetStatusLine(LoadText(IDS_STOP_SPOOLER));
@@ -135,7 +137,7 @@ void CRemoveDrvPrn::RestartSpooler() {
   }
 }
 
-void CRemoveDrvPrn::EnsureSpoolerRunning() {
+void CSpoolerControl::EnsureSpoolerRunning() {
   // No safe points here (its waits are bounded): this runs while a stopped
   // worker unwinds and while the window closes.
   if (!SpoolerStoppedBySequence) return;
@@ -151,4 +153,25 @@ void CRemoveDrvPrn::EnsureSpoolerRunning() {
   }
   if (running) SpoolerStoppedBySequence = false;
   if (started) Log(kStartOkLine);
+}
+
+void CSpoolerControl::Log(const std::string& line) {
+  if (log_ != nullptr) log_->WriteLine(line);
+}
+
+void CSpoolerControl::SetStatusLine(const std::string& text) {
+  if (host_ != nullptr) host_->SetStatusLine(text);
+}
+
+void CSpoolerControl::Wait(uint32_t ms) { WaitAtSafePoint(platform, ms); }
+
+void WaitAtSafePoint(Platform& platform, uint32_t ms) {
+  // On a worker the wait ends with a stop request, so that closing the
+  // window never waits for the rest of a fixed sleep.
+  if (const StopSignal* stop = CCGenericThread::CurrentStopSignal()) {
+    platform.clock.SleepUnlessStopped(ms, *stop);
+  } else {
+    platform.clock.Sleep(ms);
+  }
+  CCGenericThread::CheckStopPoint();
 }

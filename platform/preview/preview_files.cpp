@@ -156,6 +156,7 @@ class PreviewFiles : public IFileSystem {
 
   Outcome MakeDir(const std::string& path) override {
     auto lock = state_.Lock();
+    if (Own(path)) return state_.real.files.MakeDir(path);
     uint32_t attributes = 0;
     if (state_.ViewAttributes(path, attributes)) return Outcome::Failure(win::kErrorAlreadyExists);
     const Outcome parent = ParentDirectory(path);
@@ -195,7 +196,7 @@ class PreviewFiles : public IFileSystem {
                File& out) override {
     auto lock = state_.Lock();
     std::string real;
-    const Outcome readable = ReadOnlyPath(path, access, creation, real);
+    const Outcome readable = RealPath(path, access, creation, real);
     if (!readable) return readable;
     return state_.real.files.Open(real, access, creation, share, out);
   }
@@ -204,7 +205,7 @@ class PreviewFiles : public IFileSystem {
                        File& out) override {
     auto lock = state_.Lock();
     std::string real;
-    const Outcome readable = ReadOnlyPath(path, access, creation, real);
+    const Outcome readable = RealPath(path, access, creation, real);
     if (!readable) return readable;
     return state_.real.files.OpenNoFollow(real, access, creation, out);
   }
@@ -281,6 +282,12 @@ class PreviewFiles : public IFileSystem {
     return Outcome::Success();
   }
 
+  // The program's own file, in a directory nothing was removed from.
+  bool Own(const std::string& path) const {
+    const std::string key = NameKey(path);
+    return state_.IsOwn(key) && !state_.files.Hides(key) && state_.added.count(key) == 0;
+  }
+
   bool IsEmptyDirectory(const std::string& path) {
     FindData entry;
     FindHandle listing;
@@ -292,9 +299,14 @@ class PreviewFiles : public IFileSystem {
     return true;
   }
 
-  // The view writes no file contents; a moved name reads its source.
-  Outcome ReadOnlyPath(const std::string& path, FileAccess access, FileCreation creation,
+  // The view writes no file contents but the program's own; a moved name
+  // reads its source.
+  Outcome RealPath(const std::string& path, FileAccess access, FileCreation creation,
                        std::string& real) {
+    if (Own(path)) {
+      real = path;
+      return Outcome::Success();
+    }
     if (access != FileAccess::Read || creation != FileCreation::OpenExisting) {
       return Outcome::Failure(win::kErrorAccessDenied);
     }

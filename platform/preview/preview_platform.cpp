@@ -209,3 +209,8 @@ PreviewPlatform::PreviewPlatform(const Platform& real)
 PreviewPlatform::~PreviewPlatform() = default;
 
 Platform& PreviewPlatform::Get() { return facilities_->view; }
+
+void PreviewPlatform::WriteOwnFilesIn(const std::string& directory) {
+  auto lock = state_->Lock();
+  state_->ownDirectories.push_back(preview::NameKey(directory));
+}

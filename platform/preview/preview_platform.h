@@ -12,10 +12,13 @@
 // a device, or a service that refuses to start are found only by a real run.
 //
 // The view does not write file contents: opening a file for writing or
-// creating one is refused (5). The program's own log and report belong to
-// the run, not to the system it looks at; they are written through the real
-// platform.
+// creating one is refused (5), except in the program's own directories. The
+// program's log and report belong to the run, not to the system it looks
+// at: the report is written through the real platform, and the log's
+// directory is named with WriteOwnFilesIn, so that a log made over Get()
+// is really written.
 #include <memory>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -32,6 +35,11 @@ class PreviewPlatform {
   PreviewPlatform& operator=(const PreviewPlatform&) = delete;
 
   Platform& Get();
+
+  // Files in `directory` and below may be created and written for real, and
+  // the directory itself made: the program's own log. Deleting, moving and
+  // changing attributes stay in the view there as everywhere.
+  void WriteOwnFilesIn(const std::string& directory);
 
  private:
   std::unique_ptr<preview::State> state_;

@@ -48,6 +48,15 @@ bool NameOverlay::HidesAbove(const std::string& key) const {
   return false;
 }
 
+bool State::IsOwn(const std::string& key) const {
+  for (const std::string& own : ownDirectories) {
+    if (key.compare(0, own.size(), own) == 0 && (key.size() == own.size() || key[own.size()] == '\\')) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void State::RemoveFileName(const std::string& path) {
   const std::string key = NameKey(path);
   const std::string parent = ParentOf(key);

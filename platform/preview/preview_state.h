@@ -75,6 +75,8 @@ struct State {
   std::unordered_map<std::string, std::vector<std::string>> addedByParent;
   std::unordered_map<std::string, uint32_t> attributes;  // changed attributes
   std::unordered_set<std::string> changedDirectories;    // listings that differ
+  std::vector<std::string> ownDirectories;              // written for real
+  bool IsOwn(const std::string& key) const;
 
   std::unordered_set<std::string> printers;  // deleted, by NameKey
   std::unordered_set<std::string> forms;     // deleted, by NameKey

@@ -307,11 +307,12 @@ class PreviewFiles : public IFileSystem {
       real = path;
       return Outcome::Success();
     }
+    uint32_t attributes = 0;
+    const Outcome seen = state_.ViewAttributes(path, attributes);
+    if (!seen && state_.files.Hides(NameKey(path))) return seen;
     if (access != FileAccess::Read || creation != FileCreation::OpenExisting) {
       return Outcome::Failure(win::kErrorAccessDenied);
     }
-    uint32_t attributes = 0;
-    const Outcome seen = state_.ViewAttributes(path, attributes);
     if (!seen) return seen;
     const auto made = state_.added.find(NameKey(path));
     if (made == state_.added.end()) {

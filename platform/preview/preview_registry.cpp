@@ -29,12 +29,11 @@ class PreviewKey : public IRegistryKey {
     auto lock = state_.Lock();
     if (state_.keys.Hides(name_)) return kErrorKeyDeleted;
     if (!state_.keys.TouchesChildrenOf(name_)) return real_->EnumKey(index, name, capacity);
-    std::vector<std::string> names;
-    const uint32_t listed = VisibleSubkeys(names);
+    const uint32_t listed = VisibleSubkeys();
     if (listed != win::kErrorSuccess) return listed;
-    if (index >= names.size()) return win::kErrorNoMoreItems;
-    if (names[index].size() + 1 > capacity) return win::kErrorMoreData;
-    name = names[index];
+    if (index >= names_.size()) return win::kErrorNoMoreItems;
+    if (names_[index].size() + 1 > capacity) return win::kErrorMoreData;
+    name = names_[index];
     return win::kErrorSuccess;
   }
 
@@ -42,28 +41,37 @@ class PreviewKey : public IRegistryKey {
     auto lock = state_.Lock();
     if (state_.keys.Hides(name_)) return kErrorKeyDeleted;
     if (!state_.keys.TouchesChildrenOf(name_)) return real_->QuerySubkeyCount(count);
-    std::vector<std::string> names;
-    const uint32_t listed = VisibleSubkeys(names);
-    if (listed == win::kErrorSuccess) count = static_cast<uint32_t>(names.size());
+    const uint32_t listed = VisibleSubkeys();
+    if (listed == win::kErrorSuccess) count = static_cast<uint32_t>(names_.size());
     return listed;
   }
 
  private:
-  // Only for a key some of whose subkeys were deleted in the view: its real
-  // subkeys are few, and the indices of the rest must close up.
-  uint32_t VisibleSubkeys(std::vector<std::string>& names) {
+  // Only for a key some of whose subkeys were deleted in the view, where
+  // the indices of the rest must close up. Listed once per handle while no
+  // further key goes, so that a walk by index stays linear.
+  uint32_t VisibleSubkeys() {
+    if (listed_ && listedAt_ == state_.keysRemoved) return win::kErrorSuccess;
+    names_.clear();
+    listed_ = false;
     for (uint32_t index = 0;; ++index) {
       std::string name;
       const uint32_t status = real_->EnumKey(index, name, kKeyNameCapacity);
-      if (status == win::kErrorNoMoreItems) return win::kErrorSuccess;
+      if (status == win::kErrorNoMoreItems) break;
       if (status != win::kErrorSuccess) return status;
-      if (!state_.keys.RemovedExactly(name_ + "\\" + NameKey(name))) names.push_back(name);
+      if (!state_.keys.RemovedExactly(name_ + "\\" + NameKey(name))) names_.push_back(name);
     }
+    listed_ = true;
+    listedAt_ = state_.keysRemoved;
+    return win::kErrorSuccess;
   }
 
   State& state_;
   std::string name_;
   RegistryKey real_;
+  std::vector<std::string> names_;
+  bool listed_ = false;
+  uint64_t listedAt_ = 0;
 };
 
 class PreviewRegistry : public IRegistry {

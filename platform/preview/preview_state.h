@@ -69,6 +69,7 @@ struct State {
   Platform real;
 
   NameOverlay keys;  // registry, by RegistryName
+  uint64_t keysRemoved = 0;  // how many times a key went, for cached listings
 
   NameOverlay files;                                   // by NameKey of the path
   std::unordered_map<std::string, AddedEntry> added;   // by NameKey of the path
@@ -88,6 +89,7 @@ struct State {
   // Shared effects.
   void RemoveKey(RegRoot root, const std::string& subkey) {
     keys.Remove(RegistryName(root, subkey));
+    ++keysRemoved;
   }
   void RemoveFileName(const std::string& path);
   void AddEntry(const std::string& path, AddedEntry entry);

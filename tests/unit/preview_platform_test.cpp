@@ -198,6 +198,33 @@ TEST_F(PreviewTest, DeletedFilesAndDirectoriesVanishAndChangesShowInLaterReads) 
             win::kErrorAccessDenied);
 }
 
+TEST_F(PreviewTest, OnlyTheProgramsOwnDirectoryIsWrittenAndNothingIsDeletedThere) {
+  sim.AddFile("C:\\Work\\log\\old.log", "kept");
+  preview.WriteOwnFilesIn("c:\\work\\LOG\\");
+  EXPECT_EQ(view().files.MakeDir("C:\\Work\\log").error, win::kErrorAlreadyExists);
+  File log;
+  ASSERT_TRUE(view().files.OpenNoFollow("C:\\Work\\log\\purvex.log", FileAccess::ReadWrite,
+                                        FileCreation::CreateNew, log)
+                  .ok);
+  ASSERT_TRUE(log->Write("line", 4).ok);
+  log.reset();
+  EXPECT_EQ(sim.ReadFile("C:\\Work\\log\\purvex.log"), std::string("line"));
+  File elsewhere;
+  EXPECT_EQ(view().files.OpenNoFollow("C:\\Work\\logs.txt", FileAccess::ReadWrite,
+                                      FileCreation::CreateNew, elsewhere)
+                .error,
+            win::kErrorAccessDenied)
+      << "a name that only begins like the directory is not in it";
+  Seeded();
+  EXPECT_TRUE(view().files.RemoveFile("C:\\Work\\log\\old.log").ok);
+  EXPECT_EQ(AttributesInView("C:\\Work\\log\\old.log"), win::kErrorFileNotFound);
+  EXPECT_EQ(view().files.OpenNoFollow("C:\\Work\\log\\old.log", FileAccess::ReadWrite,
+                                      FileCreation::OpenExisting, log)
+                .error,
+            win::kErrorFileNotFound)
+      << "a file removed in the view is not reached again for real";
+}
+
 TEST_F(PreviewTest, DeletedPrintersAndFormsAreGoneForLaterEnumerationsAndOpens) {
   sim.AddDriver({"Korvex 80 Driver", "Korvex", std::nullopt, "", {}, 3});
   sim.AddPrinter({"Korvex 80", "Korvex 80 Driver", "USB001", 0, std::nullopt, std::nullopt});

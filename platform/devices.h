@@ -27,6 +27,9 @@ class IDeviceInfoSet {
                                 RegistryKey& out) = 0;
   // SetupDiCallClassInstaller(function, set, element).
   virtual Outcome CallClassInstaller(uint32_t function, uint32_t index) = 0;
+  // SetupDiGetDeviceInstanceIdA of element `index`: who the element is, so
+  // that one device can be told apart from the others across sets.
+  virtual Outcome GetInstanceId(uint32_t index, std::string& out) = 0;
 };
 
 using DeviceInfoSet = std::unique_ptr<IDeviceInfoSet>;

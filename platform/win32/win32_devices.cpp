@@ -1,5 +1,7 @@
 #include "platform/win32/win32_devices.h"
 
+#include <string>
+
 #include "platform/win32/last_error.h"
 #include "platform/win32/win32_registry.h"
 
@@ -71,6 +73,30 @@ Outcome Win32DeviceInfoSet::CallClassInstaller(uint32_t function,
   return CallWithLastError([&] {
     return SetupDiCallClassInstaller(function, set_.get(), element);
   });
+}
+
+Outcome Win32DeviceInfoSet::GetInstanceId(uint32_t index, std::string& out) {
+  out.clear();
+  SP_DEVINFO_DATA* element = nullptr;
+  const Outcome found = Element(index, element);
+  if (!found) return found;
+  // MAX_DEVICE_ID_LEN; a longer id is asked for again at the size it needs.
+  constexpr DWORD kUsualIdLength = 200;
+  std::string buffer(kUsualIdLength, '\0');
+  DWORD required = 0;
+  Outcome result = CallWithLastError([&] {
+    return SetupDiGetDeviceInstanceIdA(set_.get(), element, buffer.data(),
+                                       static_cast<DWORD>(buffer.size()), &required);
+  });
+  if (!result && result.error == ERROR_INSUFFICIENT_BUFFER && required > buffer.size()) {
+    buffer.assign(required, '\0');
+    result = CallWithLastError([&] {
+      return SetupDiGetDeviceInstanceIdA(set_.get(), element, buffer.data(),
+                                         static_cast<DWORD>(buffer.size()), &required);
+    });
+  }
+  if (result) out = buffer.c_str();
+  return result;
 }
 
 Outcome Win32Devices::GetClassDevs(uint32_t flags, DeviceInfoSet& out) {

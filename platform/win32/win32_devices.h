@@ -25,6 +25,7 @@ class Win32DeviceInfoSet : public IDeviceInfoSet {
   Outcome OpenDevRegKey(uint32_t index, uint32_t scope, uint32_t keyType,
                         uint32_t access, RegistryKey& out) override;
   Outcome CallClassInstaller(uint32_t function, uint32_t index) override;
+  Outcome GetInstanceId(uint32_t index, std::string& out) override;
 
  private:
   // The element record of `index`, enumerated on first use.

@@ -119,6 +119,22 @@ TEST_F(ContractDevices, HardwareKeyHoldsSymbolicName) {
   EXPECT_STREQ(buffer, kSymbolicName);
 }
 
+// One device is told from the others across sets by its instance id.
+TEST_F(ContractDevices, ElementsNameTheirInstance) {
+  Create("", std::nullopt);
+  auto upper = [](std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  };
+  std::string id;
+  ASSERT_TRUE(set_->GetInstanceId(index_, id).ok);
+  EXPECT_EQ(upper(id), upper(instanceId_));
+  DeviceInfoSet one;
+  ASSERT_TRUE(P().devices.OpenDevice(instanceId_, one).ok);
+  ASSERT_TRUE(one->GetInstanceId(0, id).ok);
+  EXPECT_EQ(upper(id), upper(instanceId_));
+}
+
 TEST_F(ContractDevices, RemoveDeletesTheEntryAndKeepsIndices) {
   Create("", std::nullopt);
   uint32_t count = 0;

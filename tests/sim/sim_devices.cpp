@@ -116,6 +116,15 @@ class SimDeviceInfoSet : public IDeviceInfoSet, Facility {
     return Outcome::Success();
   }
 
+  Outcome GetInstanceId(uint32_t index, std::string& out) override {
+    auto lock = impl_.Lock();
+    const std::string id = index < elements_.size() ? elements_[index].instanceId : "";
+    if (auto code = impl_.Enter("GetInstanceId", id)) return Fail(*code);
+    if (index >= elements_.size()) return Fail(win::kErrorNoMoreItems);
+    out = id;
+    return Outcome::Success();
+  }
+
   Outcome CallClassInstaller(uint32_t function, uint32_t index) override {
     auto lock = impl_.Lock();
     const std::string id = index < elements_.size() ? elements_[index].instanceId : "";

@@ -283,7 +283,7 @@ void FileStore::ListTree(const std::shared_ptr<FileNode>& dir, const std::string
   }
 }
 
-void FileStore::Dump(std::string& out) const {
+void FileStore::Dump(std::string& out, bool withSecurity) const {
   for (const auto& [letter, drive] : drives_) {
     std::vector<std::string> paths;
     ListTree(drive, drive->name, paths);
@@ -300,6 +300,15 @@ void FileStore::Dump(std::string& out) const {
         uint64_t hash = kFnvOffset;
         for (uint8_t byte : node.content) hash = (hash ^ byte) * kFnvPrime;
         out += " size=" + std::to_string(node.content.size()) + " hash=" + std::to_string(hash);
+      }
+      if (withSecurity) {
+        out += " owner=";
+        for (uint8_t byte : node.owner) {
+          char hex[3];
+          std::snprintf(hex, sizeof hex, "%02X", byte);
+          out += hex;
+        }
+        out += " grants=" + std::to_string(node.fullControl.size());
       }
       out += "\n";
     }

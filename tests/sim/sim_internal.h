@@ -168,7 +168,8 @@ class FileStore {
   std::string Absolute(const std::string& path) const;
   // The stored path of a node ("C:\\A\\B"), empty when it is not in the tree.
   std::string PathOf(const std::shared_ptr<FileNode>& node) const;
-  void Dump(std::string& out) const;
+  // withSecurity: owners and full-control grants too.
+  void Dump(std::string& out, bool withSecurity = false) const;
   void ListTree(const std::shared_ptr<FileNode>& dir, const std::string& prefix,
                 std::vector<std::string>& out) const;
 

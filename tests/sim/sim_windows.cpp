@@ -196,6 +196,25 @@ std::string SimWindows::Snapshot() const {
   return out;
 }
 
+std::string SimWindows::FullSnapshot() const {
+  auto lock = impl_->Lock();
+  std::string out = Snapshot();
+  impl_->files.Dump(out, true);
+  for (const FormRemoval& form : impl_->removedForms) {
+    out += "FORM-REMOVED " + form.printer + " " + form.form + "\n";
+  }
+  for (const std::string& device : impl_->removedDevices) out += "DEVICE-REMOVED " + device + "\n";
+  for (const std::string& package : impl_->uninstalled) out += "UNINSTALLED " + package + "\n";
+  for (const ServiceEvent& event : impl_->serviceHistory) {
+    out += "SERVICE-EVENT " + event.service + " " + event.event + "\n";
+  }
+  for (const ShellExecuteRecord& run : impl_->shellExecutes) {
+    out += "SHELL " + run.file + " " + run.parameters + "\n";
+  }
+  for (const ProcessRecord& process : impl_->processes) out += "PROCESS " + process.exe + "\n";
+  return out;
+}
+
 Bytes MultiSzBytes(const std::vector<std::string>& values) {
   Bytes out;
   for (const std::string& value : values) {

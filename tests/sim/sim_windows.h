@@ -380,6 +380,11 @@ class SimWindows {
   // Deterministic text of registry (both roots), files with attributes,
   // services, driver store packages and printer jobs.
   std::string Snapshot() const;
+  // Snapshot() with owners and access grants of files, and the record of
+  // what was done that leaves no state behind: forms and devices removed,
+  // packages uninstalled, service stops, starts and deletions, programs
+  // started. Equal before and after: nothing at all was changed.
+  std::string FullSnapshot() const;
 
   struct Impl;
 

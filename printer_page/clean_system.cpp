@@ -128,12 +128,12 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
       std::vector<uint8_t> buffer(kSymbolicNameBufferSize, 0);
       uint32_t type = 0;
       uint32_t size = kSymbolicNameBufferSize;
-      const uint32_t queried =
+      const Outcome queried =
           hardwareKey->QueryValue(kSymbolicNameValue, type, buffer.data(), size);
-      if (queried != win::kErrorSuccess) {
-        if (queried != win::kErrorFileNotFound) {
+      if (!queried) {
+        if (queried.error != win::kErrorFileNotFound) {
           Log(text::Format(kNotCleanedLine, hardwareId, kSymbolicNameValue,
-                           static_cast<int>(queried)));
+                           static_cast<int>(queried.error)));
         }
         return true;
       }

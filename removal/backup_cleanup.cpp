@@ -394,17 +394,17 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
   constexpr size_t kSystemParts = 1;  // "Software"
   for (const char* key : kConsoleKeysOnThePath) {
     bool isLink = false;
-    const uint32_t known = Registry.IsLink(RegRoot::CurrentUser, key, isLink);
-    if (known != win::kErrorSuccess && known != win::kErrorFileNotFound) {
+    const Outcome known = Registry.IsLink(RegRoot::CurrentUser, key, isLink);
+    if (!known && known.error != win::kErrorFileNotFound) {
       Log(text::Format(
           "Whether [HKEY_CURRENT_USER\\%s] is a registry link cannot be read. Error %d. "
           "The control-panel application's settings and directory are kept.",
-          std::string(key), static_cast<int>(known)));
+          std::string(key), static_cast<int>(known.error)));
       return false;
     }
     if (!isLink) continue;
     std::vector<std::string> links;
-    const uint32_t status = Registry.DeleteKeyTreeNoLinks(
+    const Outcome removed = Registry.DeleteKeyTreeNoLinks(
         RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
     for (const std::string& link : links) {
       Log(text::Format(
@@ -416,7 +416,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
         "The control-panel application's directory is not deleted: its path "
         "would be read through the registry link [HKEY_CURRENT_USER\\%s]. "
         "Error %d.",
-        std::string(key), static_cast<int>(status)));
+        std::string(key), static_cast<int>(removed.error)));
     return false;
   }
 
@@ -439,7 +439,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
   }
 
   std::vector<std::string> links;
-  const uint32_t keyStatus = Registry.DeleteKeyTreeNoLinks(
+  const Outcome keyRemoved = Registry.DeleteKeyTreeNoLinks(
       RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
   for (const std::string& link : links) {
     Log(text::Format(
@@ -447,11 +447,10 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
         "the key it points to stays.",
         link));
   }
-  const bool keyDeleted =
-      keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
+  const bool keyDeleted = keyRemoved || keyRemoved.error == win::kErrorFileNotFound;
   if (!keyDeleted) {
     Log(text::Format("Key [HKEY_CURRENT_USER\\%s] NOT deleted! Error %d", kConsoleKey,
-                     static_cast<int>(keyStatus)));
+                     static_cast<int>(keyRemoved.error)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
   if (DeleteDirectoryTree(directory, &checked)) {

@@ -147,8 +147,7 @@ int CRemovalSteps::GetPrinterForms(const std::string& printerName,
   const std::string key = std::string(kPrintersSoftwareKey) + "\\" +
                           printerName + "\\" + kDsDriverSubkey;
   std::vector<std::string> names;
-  if (Registry.ReadMultiStringList(RegRoot::LocalMachine, key, kMediaValue,
-                                   names) != win::kErrorSuccess) {
+  if (!Registry.ReadMultiStringList(RegRoot::LocalMachine, key, kMediaValue, names)) {
     return 0;
   }
   forms.insert(forms.end(), names.begin(), names.end());

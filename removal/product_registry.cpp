@@ -66,7 +66,7 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
     // link is removed as the link, never followed into what it names.
     constexpr size_t kSystemParts = 1;
     std::vector<std::string> links;
-    const uint32_t status =
+    const Outcome removed =
         Registry.DeleteKeyTreeNoLinks(root.root, key, kSystemParts, links);
     for (const std::string& link : links) {
       Log(text::Format(
@@ -74,11 +74,11 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
           "points to stays.",
           root.name, link));
     }
-    if (status == win::kErrorSuccess) {
+    if (removed) {
       Log(text::Format("Key [%s\\%s] deleted!", root.name, key));
     } else {
       Log(text::Format("Key [%s\\%s] NOT deleted! Error %d", root.name, key,
-                       static_cast<int>(status)));
+                       static_cast<int>(removed.error)));
       allDone = false;
     }
   }

@@ -6,6 +6,7 @@
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "printer_page/remove_drv_prn.h"
+#include "printer_page/symbolic_name.h"
 #include "removal/device_walk.h"
 #include "resources/resource_ids.h"
 
@@ -18,33 +19,11 @@ constexpr const char* kCleanRefusedLine =
 constexpr const char* kProductIdTag = "PID";
 constexpr size_t kProductIdLength = 8;  // "PID_" and four hexadecimal digits
 constexpr const char* kPrinterProductTag = "PID_01";
-constexpr const char* kVendorIdTag = "VID";
 constexpr const char* kSymbolicNameValue = "SymbolicName";
 constexpr uint32_t kSymbolicNameBufferSize = 260;
 constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
-constexpr char kSymbolicNameSeparator = '#';
 constexpr const char* kNotCleanedLine =
     "Device [%s] was not cleaned: %s could not be read. Error %d";
-
-// "\??\USB#VID_xxxx&PID_yyyy#instance#{class}" gives "VID_xxxx&PID_yyyy\instance";
-// empty when the name has no such parts.
-std::string InstancePathOfSymbolicName(const std::string& upperName) {
-  const auto first = upperName.find(kSymbolicNameSeparator);
-  if (first == std::string::npos) return "";
-  const auto second = upperName.find(kSymbolicNameSeparator, first + 1);
-  if (second == std::string::npos) return "";
-  const std::string hardwarePart = upperName.substr(first + 1, second - first - 1);
-  if (!text::Contains(hardwarePart, kVendorIdTag) ||
-      !text::Contains(hardwarePart, kProductIdTag)) {
-    return "";
-  }
-  const auto third = upperName.find(kSymbolicNameSeparator, second + 1);
-  const std::string instancePart =
-      third == std::string::npos ? upperName.substr(second + 1)
-                                 : upperName.substr(second + 1, third - second - 1);
-  if (instancePart.empty()) return "";
-  return hardwarePart + "\\" + instancePart;
-}
 
 }  // namespace
 
@@ -128,19 +107,18 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
       std::vector<uint8_t> buffer(kSymbolicNameBufferSize, 0);
       uint32_t type = 0;
       uint32_t size = kSymbolicNameBufferSize;
-      const uint32_t queried =
+      const Outcome queried =
           hardwareKey->QueryValue(kSymbolicNameValue, type, buffer.data(), size);
-      if (queried != win::kErrorSuccess) {
-        if (queried != win::kErrorFileNotFound) {
+      if (!queried) {
+        if (queried.error != win::kErrorFileNotFound) {
           Log(text::Format(kNotCleanedLine, hardwareId, kSymbolicNameValue,
-                           static_cast<int>(queried)));
+                           static_cast<int>(queried.error)));
         }
         return true;
       }
-      const std::string symbolicName = FirstString(
+      const std::string instancePath = InstancePathOfSymbolicName(
           std::string(reinterpret_cast<const char*>(buffer.data()),
                       std::min(size, kSymbolicNameBufferSize)));
-      const std::string instancePath = InstancePathOfSymbolicName(text::Upper(symbolicName));
       if (instancePath.empty()) return true;
       std::string prefix;
       if (!Registry.ReadStringToBuffer(kMachine, std::string(kUsbEnumKey) + instancePath,

@@ -34,30 +34,25 @@ using PrefixListing = std::vector<PrefixEntry>;
 
 PrefixListing ListPrefixes(CRemoveDrvPrn& page, const std::string& keyPath) {
   PrefixListing listing;
-  RegistryKey key;
-  if (page.platform.registry.OpenKey(kMachine, keyPath, win::kKeyRead, key) !=
-          win::kErrorSuccess ||
-      !key) {
-    return listing;
-  }
-  uint32_t count = 0;
-  if (key->QuerySubkeyCount(count) != win::kErrorSuccess) return listing;
-  for (uint32_t index = 0; index < count; ++index) {
-    std::string name;
-    if (key->EnumKey(index, name, CQDRegistry::kSubkeyNameCapacity) != win::kErrorSuccess) {
-      page.Log(text::Format(
-          "Impossible to find HKEY_LOCAL_MACHINE\\%s key in ReadParIdPref!", keyPath));
-      continue;
-    }
-    const std::string upperName = text::Upper(name);
-    std::string value;
-    if (!page.Registry.ReadStringToBuffer(kMachine, keyPath + "\\" + upperName,
-                                          kParentIdPrefixValue, value)) {
-      continue;
-    }
-    if (value.empty() || upperName.empty()) continue;
-    listing.push_back({upperName, text::Upper(value)});
-  }
+  // A key that cannot be opened or counted lists nothing; one instance that
+  // cannot be listed is skipped.
+  (void)page.Registry.ForEachCountedSubkey(
+      kMachine, keyPath, [&](uint32_t, const Outcome& listed, const std::string& name) {
+        if (!listed) {
+          page.Log(text::Format(
+              "Impossible to find HKEY_LOCAL_MACHINE\\%s key in ReadParIdPref!", keyPath));
+          return true;
+        }
+        const std::string upperName = text::Upper(name);
+        std::string value;
+        if (!page.Registry.ReadStringToBuffer(kMachine, keyPath + "\\" + upperName,
+                                              kParentIdPrefixValue, value)) {
+          return true;
+        }
+        if (value.empty() || upperName.empty()) return true;
+        listing.push_back({upperName, text::Upper(value)});
+        return true;
+      });
   return listing;
 }
 

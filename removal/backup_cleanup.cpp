@@ -420,19 +420,19 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
   constexpr size_t kSystemParts = 1;  // "Software"
   for (const char* key : kConsoleKeysOnThePath) {
     bool isLink = false;
-    const uint32_t known = Registry.IsLink(RegRoot::CurrentUser, key, isLink);
-    if (known != win::kErrorSuccess && known != win::kErrorFileNotFound) {
+    const Outcome known = Registry.IsLink(RegRoot::CurrentUser, key, isLink);
+    if (!known && known.error != win::kErrorFileNotFound) {
       Log(text::Format(
           "Whether [HKEY_CURRENT_USER\\%s] is a registry link cannot be read. Error %d. "
           "The control-panel application's settings and directory are kept.",
-          std::string(key), static_cast<int>(known)));
+          std::string(key), static_cast<int>(known.error)));
       ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
-                 "whether its settings key is a registry link cannot be read", known);
+                 "whether its settings key is a registry link cannot be read", known.error);
       return false;
     }
     if (!isLink) continue;
     std::vector<std::string> links;
-    const uint32_t status = Registry.DeleteKeyTreeNoLinks(
+    const Outcome removed = Registry.DeleteKeyTreeNoLinks(
         RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
     for (const std::string& link : links) {
       Log(text::Format(
@@ -450,7 +450,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
         "The control-panel application's directory is not deleted: its path "
         "would be read through the registry link [HKEY_CURRENT_USER\\%s]. "
         "Error %d.",
-        std::string(key), static_cast<int>(status)));
+        std::string(key), static_cast<int>(removed.error)));
     return false;
   }
 
@@ -474,7 +474,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
   }
 
   std::vector<std::string> links;
-  const uint32_t keyStatus = Registry.DeleteKeyTreeNoLinks(
+  const Outcome keyRemoved = Registry.DeleteKeyTreeNoLinks(
       RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
   for (const std::string& link : links) {
     Log(text::Format(
@@ -485,15 +485,14 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
                RunItemResult::Removed,
                "a registry link: only the link is deleted, the key it points to stays");
   }
-  const bool keyDeleted =
-      keyStatus == win::kErrorSuccess || keyStatus == win::kErrorFileNotFound;
-  if (keyStatus != win::kErrorFileNotFound) {
+  const bool keyDeleted = keyRemoved || keyRemoved.error == win::kErrorFileNotFound;
+  if (keyRemoved.error != win::kErrorFileNotFound) {
     ReportRemoval(RunItemKind::RegistryKey,
-                  std::string("HKEY_CURRENT_USER\\") + kConsoleKey, keyDeleted, keyStatus);
+                  std::string("HKEY_CURRENT_USER\\") + kConsoleKey, keyDeleted, keyRemoved.error);
   }
   if (!keyDeleted) {
     Log(text::Format("Key [HKEY_CURRENT_USER\\%s] NOT deleted! Error %d", kConsoleKey,
-                     static_cast<int>(keyStatus)));
+                     static_cast<int>(keyRemoved.error)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
   const bool removed = DeleteDirectoryTree(directory, &checked);

@@ -19,8 +19,8 @@ std::string FirstString(const std::string& property) {
 void LogPropertyError(CRemovalSteps& steps, uint32_t index, uint32_t property) {
   const uint32_t error = steps.platform.system.LastError();
   if (error == win::kErrorInvalidData) return;
-  (void)steps.LogLastError(text::Format(kPropertyStep, static_cast<int>(index),
-                                        static_cast<int>(property)));
+  (void)steps.LogLastError(
+      text::Format(kPropertyStep, static_cast<int>(index), static_cast<int>(property)), error);
 }
 
 DeviceWalkEnd WalkPresentDevices(

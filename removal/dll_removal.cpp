@@ -97,15 +97,15 @@ bool CRemovalSteps::DeleteDllIfNotUsed(const std::string& dllName) {
 
 bool CRemovalSteps::IsDllOfSelDriver(const std::string& dllName) {
   std::vector<std::string> entries;
-  uint32_t status = win::kErrorSuccess;
+  Outcome read = Outcome::Success();
   (void)CQDRegistry::FindDriverKey(
       EnvDriversKey, CurrentPrinter.DriverName, [&](const std::string& key) {
         entries.clear();
-        status = Registry.ReadMultiStringList(RegRoot::LocalMachine, key,
-                                              kDependentFilesValue, entries);
-        return status == win::kErrorSuccess || status == win::kErrorMoreData;
+        read = Registry.ReadMultiStringList(RegRoot::LocalMachine, key,
+                                            kDependentFilesValue, entries);
+        return read || read.error == win::kErrorMoreData;
       });
-  if (status != win::kErrorSuccess) return false;
+  if (!read) return false;
 
   const std::string wanted = text::Upper(dllName);
   for (const std::string& entry : entries) {
@@ -125,70 +125,70 @@ bool CRemovalSteps::IsDllStillUsed(const std::string& dllName) {
 // leaves it unknown whether the DLL is still needed, and it is kept.
 bool CRemovalSteps::IsDllStillUsedCheckReg(const std::string& dllName,
                                            const std::string& driversKey) {
-  RegistryKey drivers;
-  const uint32_t opened = platform.registry.OpenKey(
-      RegRoot::LocalMachine, driversKey, win::kKeyRead, drivers);
-  if (opened == win::kErrorFileNotFound) return false;
-  uint32_t count = 0;
-  const uint32_t counted =
-      opened == win::kErrorSuccess ? drivers->QuerySubkeyCount(count) : opened;
-  if (counted != win::kErrorSuccess) {
+  const std::string wanted = text::Upper(dllName);
+  bool used = false;
+  const Outcome walked = Registry.ForEachCountedSubkey(
+      RegRoot::LocalMachine, driversKey,
+      [&](uint32_t index, const Outcome& listed, const std::string& driver) {
+        if (!listed) {
+          Log(text::Format(
+              "Impossible to find HKEY_LOCAL_MACHINE\\%s key in "
+              "IsDllStillUsedCheckReg!",
+              driversKey));
+          Log(text::Format(
+              "The list of drivers under HKEY_LOCAL_MACHINE\\%s broke off at index %d "
+              "(error %d): a driver that lists it may be unread. Dll [%s] is kept.",
+              driversKey, static_cast<int>(index), static_cast<int>(listed.error), dllName));
+          used = true;
+          return false;
+        }
+        // Exact on purpose: a driver that differs only in letter case is
+        // another driver and may still need the file.
+        if (driver == CurrentPrinter.DriverName) return true;
+        const std::string driverKey = driversKey + "\\" + driver;
+        uint32_t size = 0;
+        uint32_t type = win::kRegNone;
+        Outcome read = Registry.QueryValue(RegRoot::LocalMachine, driverKey,
+                                           kDependentFilesValue, nullptr, nullptr, 0,
+                                           &size, type);
+        if (!read && read.error == win::kErrorFileNotFound) return true;
+        std::vector<std::string> entries;
+        if (read && type == win::kRegMultiSz) {
+          read = Registry.ReadMultiStringList(RegRoot::LocalMachine, driverKey,
+                                              kDependentFilesValue, entries);
+          if (!read && read.error == win::kErrorFileNotFound) return true;
+        }
+        if (!read) {
+          Log(text::Format(
+              "Impossible to read \"%s\" of HKEY_LOCAL_MACHINE\\%s! Error %d. Dll [%s] "
+              "is kept.",
+              kDependentFilesValue, driverKey, static_cast<int>(read.error), dllName));
+          used = true;
+          return false;
+        }
+        if (type != win::kRegMultiSz) {
+          Log(text::Format(
+              "\"%s\" of HKEY_LOCAL_MACHINE\\%s is not a multi-string (type %d). Dll "
+              "[%s] is kept.",
+              kDependentFilesValue, driverKey, static_cast<int>(type), dllName));
+          used = true;
+          return false;
+        }
+        for (const std::string& entry : entries) {
+          if (text::Upper(entry) == wanted) {
+            used = true;
+            return false;
+          }
+        }
+        return true;
+      });
+  if (!walked && walked.error == win::kErrorFileNotFound) return false;
+  if (!walked) {
     Log(text::Format(
         "Impossible to read HKEY_LOCAL_MACHINE\\%s key in IsDllStillUsedCheckReg! "
         "Error %d. Dll [%s] is kept.",
-        driversKey, static_cast<int>(counted), dllName));
+        driversKey, static_cast<int>(walked.error), dllName));
     return true;
   }
-  const std::string wanted = text::Upper(dllName);
-  for (uint32_t index = 0; index < count; ++index) {
-    std::string driver;
-    const uint32_t listed =
-        drivers->EnumKey(index, driver, CQDRegistry::kSubkeyNameCapacity);
-    if (listed != win::kErrorSuccess) {
-      Log(text::Format(
-          "Impossible to find HKEY_LOCAL_MACHINE\\%s key in "
-          "IsDllStillUsedCheckReg!",
-          driversKey));
-      Log(text::Format(
-          "The list of drivers under HKEY_LOCAL_MACHINE\\%s broke off at index %d "
-          "(error %d): a driver that lists it may be unread. Dll [%s] is kept.",
-          driversKey, static_cast<int>(index), static_cast<int>(listed), dllName));
-      return true;
-    }
-    // Exact on purpose: a driver that differs only in letter case is
-    // another driver and may still need the file.
-    if (driver == CurrentPrinter.DriverName) continue;
-
-    const std::string driverKey = driversKey + "\\" + driver;
-    uint32_t status = win::kErrorSuccess;
-    uint32_t size = 0;
-    const uint32_t type = Registry.QueryValue(RegRoot::LocalMachine, driverKey,
-                                              kDependentFilesValue, nullptr,
-                                              nullptr, 0, &size, status);
-    if (status == win::kErrorFileNotFound) continue;
-    std::vector<std::string> entries;
-    if (status == win::kErrorSuccess && type == win::kRegMultiSz) {
-      status = Registry.ReadMultiStringList(RegRoot::LocalMachine, driverKey,
-                                            kDependentFilesValue, entries);
-      if (status == win::kErrorFileNotFound) continue;
-    }
-    if (status != win::kErrorSuccess) {
-      Log(text::Format(
-          "Impossible to read \"%s\" of HKEY_LOCAL_MACHINE\\%s! Error %d. Dll [%s] "
-          "is kept.",
-          kDependentFilesValue, driverKey, static_cast<int>(status), dllName));
-      return true;
-    }
-    if (type != win::kRegMultiSz) {
-      Log(text::Format(
-          "\"%s\" of HKEY_LOCAL_MACHINE\\%s is not a multi-string (type %d). Dll "
-          "[%s] is kept.",
-          kDependentFilesValue, driverKey, static_cast<int>(type), dllName));
-      return true;
-    }
-    for (const std::string& entry : entries) {
-      if (text::Upper(entry) == wanted) return true;
-    }
-  }
-  return false;
+  return used;
 }

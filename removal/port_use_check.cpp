@@ -32,8 +32,9 @@ std::string WithLastChar(std::string s, char c) {
 
 // A missing key or value is an answer ("not on USB", "lists nothing"); any
 // other failure is not, and leaves the question open.
-bool IsMissing(uint32_t status) {
-  return status == win::kErrorFileNotFound || status == win::kErrorPathNotFound;
+bool IsMissing(const Outcome& outcome) {
+  return !outcome &&
+         (outcome.error == win::kErrorFileNotFound || outcome.error == win::kErrorPathNotFound);
 }
 
 enum class ReadResult { Read, Missing, Unreadable };
@@ -51,15 +52,16 @@ StringRead ReadString(CQDRegistry& registry, const std::string& key,
   StringRead read;
   uint8_t buffer[kStringCapacity] = {};
   uint32_t bytesRead = 0;
-  uint32_t status = win::kErrorSuccess;
-  const uint32_t type = registry.QueryValue(kMachine, key, valueName, nullptr, buffer,
-                                            kStringCapacity, &bytesRead, status);
+  uint32_t type = win::kRegNone;
+  const Outcome queried = registry.QueryValue(kMachine, key, valueName, nullptr, buffer,
+                                              kStringCapacity, &bytesRead, type);
   std::string why;
-  if (IsMissing(status)) return read;
-  if (status == win::kErrorMoreData || (status == win::kErrorSuccess && bytesRead >= kStringCapacity)) {
+  if (IsMissing(queried)) return read;
+  if ((!queried && queried.error == win::kErrorMoreData) ||
+      (queried && bytesRead >= kStringCapacity)) {
     why = text::Format("longer than %d bytes", static_cast<int>(kStringCapacity - 1));
-  } else if (status != win::kErrorSuccess) {
-    why = text::Format("error %d", static_cast<int>(status));
+  } else if (!queried) {
+    why = text::Format("error %d", static_cast<int>(queried.error));
   } else if (type != win::kRegSz) {
     why = text::Format("type %d instead of a string", static_cast<int>(type));
   } else {
@@ -94,24 +96,26 @@ class Interface0Walk {
   void Run() {
     pending_ = found_.size();
     RegistryKey usb;
-    const uint32_t opened = registry_.OpenKey(kMachine, kUsbEnumKey, win::kKeyRead, usb);
-    if (opened != win::kErrorSuccess || !usb) {
+    const Outcome opened = registry_.OpenKey(kMachine, kUsbEnumKey, win::kKeyRead, usb);
+    if (!opened || !usb) {
       // No USB key: no printer is on USB.
-      if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, kUsbEnumKey, static_cast<int>(opened)));
+      if (!IsMissing(opened)) {
+        Doubt(text::Format(kUnopenableKey, kUsbEnumKey, static_cast<int>(opened.error)));
+      }
       return;
     }
     // Called with instances still wanted: the listing ends once none is.
-    const uint32_t status = CQDRegistry::ForEachSubkey(*usb, [this](const std::string& found) {
+    const Outcome listed = CQDRegistry::ForEachSubkey(*usb, [this](const std::string& found) {
       const std::string name = text::Upper(found);
       if (text::Contains(name, kMakerVendorId) && text::Contains(name, kPrinterInterfaceTag)) {
         SearchInterface(std::string(kUsbEnumKey) + name);
       }
       return pending_ > 0;
     });
-    if (status != win::kErrorSuccess) {
+    if (!listed) {
       page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed!",
                              kUsbEnumKey));
-      Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(status)));
+      Doubt(text::Format(kBrokenEnumeration, kUsbEnumKey, static_cast<int>(listed.error)));
     }
   }
 
@@ -125,12 +129,14 @@ class Interface0Walk {
  private:
   void SearchInterface(const std::string& interfaceKey) {
     RegistryKey key;
-    const uint32_t opened = registry_.OpenKey(kMachine, interfaceKey, win::kKeyRead, key);
-    if (opened != win::kErrorSuccess || !key) {
-      if (!IsMissing(opened)) Doubt(text::Format(kUnopenableKey, interfaceKey, static_cast<int>(opened)));
+    const Outcome opened = registry_.OpenKey(kMachine, interfaceKey, win::kKeyRead, key);
+    if (!opened || !key) {
+      if (!IsMissing(opened)) {
+        Doubt(text::Format(kUnopenableKey, interfaceKey, static_cast<int>(opened.error)));
+      }
       return;
     }
-    const uint32_t status = CQDRegistry::ForEachSubkey(*key, [&](const std::string& candidate) {
+    const Outcome listed = CQDRegistry::ForEachSubkey(*key, [&](const std::string& candidate) {
       const StringRead prefix =
           ReadString(reader_, interfaceKey + "\\" + candidate, kParentIdPrefixValue);
       if (prefix.result == ReadResult::Unreadable) Doubt(prefix.why);
@@ -141,10 +147,10 @@ class Interface0Walk {
       --pending_;
       return pending_ > 0;
     });
-    if (status != win::kErrorSuccess) {
+    if (!listed) {
       page_.Log(text::Format("Impossible to find HKEY_LOCAL_MACHINE\\%s key in IsVomuStillUsed 2!",
                              interfaceKey));
-      Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(status)));
+      Doubt(text::Format(kBrokenEnumeration, interfaceKey, static_cast<int>(listed.error)));
     }
   }
 

@@ -48,12 +48,12 @@ ResultCode CRemovalSteps::DeleteSelPrinter() {
   const std::string printerName = *found;
   Log(text::Format("Found! [%s]", printerName));
 
-  platform.system.SetLastErrorCode(win::kErrorSuccess);
   PrinterHandle printer;
   const Outcome opened =
       platform.spooler.Open(printerName, win::kPrinterAllAccess, printer);
   if (!opened || !printer) {
-    const uint32_t error = opened ? platform.system.LastError() : opened.error;
+    // An open that succeeds without a printer has no error of its own.
+    const uint32_t error = opened ? win::kErrorSuccess : opened.error;
     if (error == win::kErrorFileNotFound ||
         error == win::kErrorInvalidPrinterName) {
       const std::string line = text::Format(
@@ -94,7 +94,6 @@ ResultCode CRemovalSteps::DeleteSelPrinter() {
     bool anyFormFailed = false;
     for (const std::string& form : forms) {
       if (!IsFormOfDriver(form)) continue;
-      platform.system.SetLastErrorCode(win::kErrorSuccess);
       const Outcome removed = printer->RemoveForm(form);
       if (removed) {
         Log(text::Format("Form [%s] Deleted!", form));
@@ -111,7 +110,6 @@ ResultCode CRemovalSteps::DeleteSelPrinter() {
     }
   }
 
-  platform.system.SetLastErrorCode(win::kErrorSuccess);
   const Outcome deleted = printer->RemovePrinter();
   (void)printer->Close();
   if (!deleted) {
@@ -136,7 +134,6 @@ bool CRemovalSteps::GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs) {
     Log("Handle to the printer not valid in CRemoveDrvPrn::GetNumberOfJobs");
     return false;
   }
-  platform.system.SetLastErrorCode(win::kErrorSuccess);
   uint32_t needed = 0;
   const Outcome sized = printer->GetPrinter2Size(needed);
   if (!sized && sized.error != win::kErrorInsufficientBuffer) return false;
@@ -153,8 +150,7 @@ int CRemovalSteps::GetPrinterForms(const std::string& printerName,
   const std::string key = std::string(kPrintersSoftwareKey) + "\\" +
                           printerName + "\\" + kDsDriverSubkey;
   std::vector<std::string> names;
-  if (Registry.ReadMultiStringList(RegRoot::LocalMachine, key, kMediaValue,
-                                   names) != win::kErrorSuccess) {
+  if (!Registry.ReadMultiStringList(RegRoot::LocalMachine, key, kMediaValue, names)) {
     return 0;
   }
   forms.insert(forms.end(), names.begin(), names.end());

@@ -68,7 +68,7 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
     // link is removed as the link, never followed into what it names.
     constexpr size_t kSystemParts = 1;
     std::vector<std::string> links;
-    const uint32_t status =
+    const Outcome removed =
         Registry.DeleteKeyTreeNoLinks(root.root, key, kSystemParts, links);
     for (const std::string& link : links) {
       Log(text::Format(
@@ -80,12 +80,12 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
                  "a registry link: only the link is deleted, the key it points to stays");
     }
     ReportRemoval(RunItemKind::RegistryKey, std::string(root.name) + "\\" + key,
-                  status == win::kErrorSuccess, status);
-    if (status == win::kErrorSuccess) {
+                  removed.ok, removed.error);
+    if (removed) {
       Log(text::Format("Key [%s\\%s] deleted!", root.name, key));
     } else {
       Log(text::Format("Key [%s\\%s] NOT deleted! Error %d", root.name, key,
-                       static_cast<int>(status)));
+                       static_cast<int>(removed.error)));
       allDone = false;
     }
   }

@@ -19,29 +19,29 @@ CQDRegistry::CQDRegistry(IRegistry& registry) : registry_(registry) {}
 
 CQDRegistry::~CQDRegistry() = default;
 
-uint32_t CQDRegistry::QueryValue(RegRoot root, const std::string& subkey,
-                                 const std::string& valueName,
-                                 const uint8_t* defaultData, uint8_t* out,
-                                 uint32_t size, uint32_t* bytesRead,
-                                 uint32_t& status) {
+Outcome CQDRegistry::QueryValue(RegRoot root, const std::string& subkey,
+                               const std::string& valueName,
+                               const uint8_t* defaultData, uint8_t* out,
+                               uint32_t size, uint32_t* bytesRead,
+                               uint32_t& type) {
+  type = win::kRegNone;
   RegistryKey key;
-  const uint32_t opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
-  if (opened != win::kErrorSuccess) {
+  const Outcome opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
+  if (!opened) {
     CopyDefault(defaultData, out, size);
-    status = opened;
-    return win::kRegNone;
+    return opened;
   }
-  uint32_t type = win::kRegNone;
+  uint32_t found = win::kRegNone;
   uint32_t length = size;
-  const uint32_t queried = key->QueryValue(valueName, type, out, length);
-  status = queried;
-  if (queried == win::kErrorSuccess || queried == win::kErrorMoreData) {
+  const Outcome queried = key->QueryValue(valueName, found, out, length);
+  if (queried || queried.error == win::kErrorMoreData) {
     // A value that does not fit still reports its type and the size needed.
     if (bytesRead != nullptr) *bytesRead = length;
-    return type;
+    type = found;
+    return queried;
   }
   CopyDefault(defaultData, out, size);
-  return win::kRegNone;
+  return queried;
 }
 
 bool CQDRegistry::ReadStringToBuffer(RegRoot root, const std::string& subkey,
@@ -50,13 +50,12 @@ bool CQDRegistry::ReadStringToBuffer(RegRoot root, const std::string& subkey,
   uint8_t buffer[kStringBufferSize] = {};
   const uint8_t emptyDefault[kStringBufferSize] = {};
   uint32_t bytesRead = 0;
-  uint32_t status = win::kErrorSuccess;
-  const uint32_t type = QueryValue(root, subkey, valueName, emptyDefault, buffer,
-                                   kStringBufferSize, &bytesRead, status);
+  uint32_t type = win::kRegNone;
+  const Outcome read = QueryValue(root, subkey, valueName, emptyDefault, buffer,
+                                  kStringBufferSize, &bytesRead, type);
   // A value that fills the whole buffer has no room left for a terminator
   // and is treated like one that did not fit.
-  if (type != win::kRegSz || status != win::kErrorSuccess ||
-      bytesRead >= kStringBufferSize) {
+  if (type != win::kRegSz || !read || bytesRead >= kStringBufferSize) {
     return false;
   }
   // Stored strings need not carry their terminator: never look past the data.
@@ -65,107 +64,122 @@ bool CQDRegistry::ReadStringToBuffer(RegRoot root, const std::string& subkey,
   return true;
 }
 
-uint32_t CQDRegistry::ReadMultiString(RegRoot root, const std::string& subkey,
-                                      const std::string& valueName,
-                                      uint8_t* out, uint32_t size,
-                                      uint32_t& bytesRead) {
+Outcome CQDRegistry::ReadMultiString(RegRoot root, const std::string& subkey,
+                                     const std::string& valueName,
+                                     uint8_t* out, uint32_t size,
+                                     uint32_t& bytesRead) {
   bytesRead = 0;
   // At least one byte, so that the query never turns into a size request.
   std::vector<uint8_t> working(std::max<uint32_t>(size, 1), 0);
   const std::vector<uint8_t> defaultData(working.size(), 0);
   uint32_t reported = 0;
-  uint32_t status = win::kErrorSuccess;
-  const uint32_t type = QueryValue(root, subkey, valueName, defaultData.data(),
-                                   working.data(), size, &reported, status);
-  if (status == win::kErrorMoreData) {
+  uint32_t type = win::kRegNone;
+  const Outcome read = QueryValue(root, subkey, valueName, defaultData.data(),
+                                  working.data(), size, &reported, type);
+  if (!read && read.error == win::kErrorMoreData) {
     bytesRead = reported;
-  } else if (type == win::kRegMultiSz && status == win::kErrorSuccess) {
+  } else if (type == win::kRegMultiSz && read) {
     bytesRead = std::min(reported, size);
     if (out != nullptr && bytesRead > 0) {
       std::memcpy(out, working.data(), bytesRead);
     }
   }
-  return status;
+  return read;
 }
 
-uint32_t CQDRegistry::ReadMultiStringList(RegRoot root,
-                                          const std::string& subkey,
-                                          const std::string& valueName,
-                                          std::vector<std::string>& out) {
+Outcome CQDRegistry::ReadMultiStringList(RegRoot root,
+                                         const std::string& subkey,
+                                         const std::string& valueName,
+                                         std::vector<std::string>& out) {
   out.clear();
   std::vector<uint8_t> buffer(kMultiStringFirstRead, 0);
   uint32_t bytesRead = 0;
-  uint32_t status = ReadMultiString(root, subkey, valueName, buffer.data(),
-                                    kMultiStringFirstRead, bytesRead);
-  if (status == win::kErrorMoreData) {
+  Outcome read = ReadMultiString(root, subkey, valueName, buffer.data(),
+                                 kMultiStringFirstRead, bytesRead);
+  if (!read && read.error == win::kErrorMoreData) {
     buffer.assign(bytesRead, 0);
-    status = ReadMultiString(root, subkey, valueName, buffer.data(),
-                             static_cast<uint32_t>(buffer.size()), bytesRead);
+    read = ReadMultiString(root, subkey, valueName, buffer.data(),
+                           static_cast<uint32_t>(buffer.size()), bytesRead);
   }
-  if (status == win::kErrorSuccess) out = SplitMultiString(buffer.data(), bytesRead);
-  return status;
+  if (read) out = SplitMultiString(buffer.data(), bytesRead);
+  return read;
 }
 
-uint32_t CQDRegistry::ForEachSubkey(IRegistryKey& key,
-                                    const std::function<bool(const std::string&)>& visit) {
+Outcome CQDRegistry::ForEachSubkey(IRegistryKey& key,
+                                   const std::function<bool(const std::string&)>& visit) {
   for (uint32_t index = 0;; ++index) {
     std::string name;
-    const uint32_t listed = key.EnumKey(index, name, kSubkeyNameCapacity);
-    if (listed == win::kErrorNoMoreItems) return win::kErrorSuccess;
-    if (listed != win::kErrorSuccess) return listed;
-    if (!visit(name)) return win::kErrorSuccess;
+    const Outcome listed = key.EnumKey(index, name, kSubkeyNameCapacity);
+    if (!listed) {
+      return listed.error == win::kErrorNoMoreItems ? Outcome::Success() : listed;
+    }
+    if (!visit(name)) return Outcome::Success();
   }
 }
 
 bool CQDRegistry::EnumSubkey(RegRoot root, const std::string& subkey,
                              uint32_t index, std::string& out) {
   RegistryKey key;
-  if (registry_.OpenKey(root, subkey, win::kKeyRead, key) != win::kErrorSuccess) {
-    return false;
-  }
+  if (!registry_.OpenKey(root, subkey, win::kKeyRead, key)) return false;
   std::string name;
-  if (key->EnumKey(index, name, kSubkeyNameCapacity) != win::kErrorSuccess) {
-    return false;
-  }
+  if (!key->EnumKey(index, name, kSubkeyNameCapacity)) return false;
   out = name;
   return true;
 }
 
-uint32_t CQDRegistry::CountSubkeys(RegRoot root, const std::string& subkey,
-                                   uint32_t& status) {
+Outcome CQDRegistry::ForEachCountedSubkey(
+    RegRoot root, const std::string& subkey,
+    const std::function<bool(uint32_t, const Outcome&, const std::string&)>& visit) {
   RegistryKey key;
-  status = registry_.OpenKey(root, subkey, win::kKeyQueryValue, key);
-  if (status != win::kErrorSuccess) return 0;
+  const Outcome opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
+  if (!opened) return opened;
+  // Opened yet no key is no answer to build on.
+  if (!key) return Outcome::Failure(win::kErrorSuccess);
   uint32_t count = 0;
-  status = key->QuerySubkeyCount(count);
-  return status == win::kErrorSuccess ? count : 0;
+  const Outcome counted = key->QuerySubkeyCount(count);
+  if (!counted) return counted;
+  for (uint32_t index = 0; index < count; ++index) {
+    std::string name;
+    const Outcome listed = key->EnumKey(index, name, kSubkeyNameCapacity);
+    if (!visit(index, listed, listed ? name : std::string())) break;
+  }
+  return Outcome::Success();
+}
+
+Outcome CQDRegistry::CountSubkeys(RegRoot root, const std::string& subkey,
+                                  uint32_t& count) {
+  count = 0;
+  RegistryKey key;
+  const Outcome opened = registry_.OpenKey(root, subkey, win::kKeyQueryValue, key);
+  if (!opened) return opened;
+  uint32_t found = 0;
+  const Outcome counted = key->QuerySubkeyCount(found);
+  if (counted) count = found;
+  return counted;
 }
 
 bool CQDRegistry::KeyExists(RegRoot root, const std::string& subkey) {
   RegistryKey key;
-  return registry_.OpenKey(root, subkey, win::kKeyQueryValue, key) ==
-         win::kErrorSuccess;
+  return static_cast<bool>(registry_.OpenKey(root, subkey, win::kKeyQueryValue, key));
 }
 
-uint32_t CQDRegistry::DeleteKeyTree(RegRoot root, const std::string& subkey) {
+Outcome CQDRegistry::DeleteKeyTree(RegRoot root, const std::string& subkey) {
   return registry_.DeleteTree(root, subkey);
 }
 
-uint32_t CQDRegistry::IsLink(RegRoot root, const std::string& subkey,
-                             bool& isLink) {
+Outcome CQDRegistry::IsLink(RegRoot root, const std::string& subkey, bool& isLink) {
   isLink = false;
   RegistryKey key;
-  const uint32_t opened =
-      registry_.OpenLink(root, subkey, win::kKeyQueryValue, key);
-  if (opened != win::kErrorSuccess) return opened;
+  const Outcome opened = registry_.OpenLink(root, subkey, win::kKeyQueryValue, key);
+  if (!opened) return opened;
   uint32_t type = win::kRegNone;
   uint32_t size = 0;
-  const uint32_t queried = key->QueryValue(kSymbolicLinkValue, type, nullptr, size);
-  if (queried == win::kErrorFileNotFound) return win::kErrorSuccess;
-  // A size query answers 0; anything else leaves the type unknown.
-  if (queried != win::kErrorSuccess) return queried;
+  const Outcome queried = key->QueryValue(kSymbolicLinkValue, type, nullptr, size);
+  if (!queried && queried.error == win::kErrorFileNotFound) return Outcome::Success();
+  // A size query succeeds; anything else leaves the type unknown.
+  if (!queried) return queried;
   isLink = type == kRegLinkType;
-  return win::kErrorSuccess;
+  return Outcome::Success();
 }
 
 namespace {
@@ -189,18 +203,18 @@ std::vector<std::string> KeyParts(const std::string& path) {
 
 }  // namespace
 
-uint32_t CQDRegistry::DeleteKeyTreeNoLinks(RegRoot root, const std::string& subkey,
-                                           size_t systemParts,
-                                           std::vector<std::string>& links) {
+Outcome CQDRegistry::DeleteKeyTreeNoLinks(RegRoot root, const std::string& subkey,
+                                          size_t systemParts,
+                                          std::vector<std::string>& links) {
   const std::vector<std::string> parts = KeyParts(subkey);
-  if (parts.size() <= systemParts) return win::kErrorInvalidParameter;
+  if (parts.size() <= systemParts) return Outcome::Failure(win::kErrorInvalidParameter);
   std::string prefix;
   for (size_t i = 0; i < parts.size(); ++i) {
     prefix += (i == 0 ? "" : "\\") + parts[i];
     if (i < systemParts) continue;
     bool isLink = false;
-    const uint32_t status = IsLink(root, prefix, isLink);
-    if (status != win::kErrorSuccess) return status;
+    const Outcome known = IsLink(root, prefix, isLink);
+    if (!known) return known;
     if (isLink) {
       links.push_back(prefix);
       return registry_.DeleteLink(root, prefix);
@@ -211,32 +225,32 @@ uint32_t CQDRegistry::DeleteKeyTreeNoLinks(RegRoot root, const std::string& subk
 
 // Each subkey is looked at before the tree deletion reaches it; the key is
 // deleted only once nothing below it is left that could be a link.
-uint32_t CQDRegistry::DeleteTreeWithoutLinks(RegRoot root, const std::string& subkey,
-                                             std::vector<std::string>& links) {
+Outcome CQDRegistry::DeleteTreeWithoutLinks(RegRoot root, const std::string& subkey,
+                                            std::vector<std::string>& links) {
   std::vector<std::string> children;
   {
     RegistryKey key;
-    const uint32_t opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
-    if (opened != win::kErrorSuccess) return opened;
-    const uint32_t listed = ForEachSubkey(*key, [&children](const std::string& name) {
+    const Outcome opened = registry_.OpenKey(root, subkey, win::kKeyRead, key);
+    if (!opened) return opened;
+    const Outcome listed = ForEachSubkey(*key, [&children](const std::string& name) {
       children.push_back(name);
       return true;
     });
-    if (listed != win::kErrorSuccess) return listed;
+    if (!listed) return listed;
   }
   for (const std::string& child : children) {
     const std::string path = subkey + kKeySeparator + child;
     bool isLink = false;
-    uint32_t status = IsLink(root, path, isLink);
-    if (status == win::kErrorSuccess) {
+    Outcome removed = IsLink(root, path, isLink);
+    if (removed) {
       if (isLink) {
         links.push_back(path);
-        status = registry_.DeleteLink(root, path);
+        removed = registry_.DeleteLink(root, path);
       } else {
-        status = DeleteTreeWithoutLinks(root, path, links);
+        removed = DeleteTreeWithoutLinks(root, path, links);
       }
     }
-    if (status != win::kErrorSuccess && status != win::kErrorFileNotFound) return status;
+    if (!removed && removed.error != win::kErrorFileNotFound) return removed;
   }
   return registry_.DeleteTree(root, subkey);
 }

@@ -41,48 +41,59 @@ class CQDRegistry {
   explicit CQDRegistry(IRegistry& registry);
   virtual ~CQDRegistry();
 
-  // Returns the value type, or 0. On open/query failure the default data
-  // (size bytes of it, when given) is copied into out.
-  uint32_t QueryValue(RegRoot root, const std::string& subkey,
-                      const std::string& valueName, const uint8_t* defaultData,
-                      uint8_t* out, uint32_t size, uint32_t* bytesRead,
-                      uint32_t& status);
+  // The value type goes to `type` (0 when unread). On open/query failure
+  // the default data (size bytes of it, when given) is copied into out; a
+  // value that does not fit (failure 234) still reports type and size.
+  Outcome QueryValue(RegRoot root, const std::string& subkey,
+                     const std::string& valueName, const uint8_t* defaultData,
+                     uint8_t* out, uint32_t size, uint32_t* bytesRead,
+                     uint32_t& type);
   // A REG_SZ value of less than 255 bytes; false (out unchanged) otherwise.
   bool ReadStringToBuffer(RegRoot root, const std::string& subkey,
                           const std::string& valueName, std::string& out);
-  // Status 0, 234 (bytesRead = size needed) or an error; out is filled only
-  // for a REG_MULTI_SZ read with status 0.
-  uint32_t ReadMultiString(RegRoot root, const std::string& subkey,
+  // Success, failure 234 (bytesRead = size needed) or another failure; out
+  // is filled only for a REG_MULTI_SZ read that succeeds.
+  Outcome ReadMultiString(RegRoot root, const std::string& subkey,
                            const std::string& valueName, uint8_t* out,
                            uint32_t size, uint32_t& bytesRead);
   // The 255-then-needed-size protocol of every multi-string reader, walked
-  // into strings. Returns the status of the last read.
-  uint32_t ReadMultiStringList(RegRoot root, const std::string& subkey,
+  // into strings. Returns the outcome of the last read.
+  Outcome ReadMultiStringList(RegRoot root, const std::string& subkey,
                                const std::string& valueName,
                                std::vector<std::string>& out);
   bool EnumSubkey(RegRoot root, const std::string& subkey, uint32_t index,
                   std::string& out);
   // The subkeys of an open key in order, to the end of the listing or until
-  // `visit(name)` answers false: 0, or the error that cut the listing short.
-  static uint32_t ForEachSubkey(IRegistryKey& key,
+  // `visit(name)` answers false: success, or the error that cut the listing
+  // short.
+  static Outcome ForEachSubkey(IRegistryKey& key,
                                 const std::function<bool(const std::string& name)>& visit);
-  uint32_t CountSubkeys(RegRoot root, const std::string& subkey,
-                        uint32_t& status);
+  // The subkeys by index, from 0 to the count the key reports when opened
+  // for reading: `visit(index, listed, name)` gets each index with the
+  // outcome of listing it (name is empty on failure) and answers whether to
+  // go on. Returns the failure to open or count the key, else success.
+  Outcome ForEachCountedSubkey(
+      RegRoot root, const std::string& subkey,
+      const std::function<bool(uint32_t index, const Outcome& listed, const std::string& name)>&
+          visit);
+  // count is 0 unless the key was opened and counted.
+  Outcome CountSubkeys(RegRoot root, const std::string& subkey, uint32_t& count);
   bool KeyExists(RegRoot root, const std::string& subkey);
-  uint32_t DeleteKeyTree(RegRoot root, const std::string& subkey);
-  // Whether the key itself (not what it points to) is a registry link. 0, or
-  // the error that left it unknown (kErrorFileNotFound: no such key).
-  uint32_t IsLink(RegRoot root, const std::string& subkey, bool& isLink);
+  Outcome DeleteKeyTree(RegRoot root, const std::string& subkey);
+  // Whether the key itself (not what it points to) is a registry link:
+  // success, or the error that left it unknown (kErrorFileNotFound: no such
+  // key).
+  Outcome IsLink(RegRoot root, const std::string& subkey, bool& isLink);
   // DeleteKeyTree that never follows a registry link: a link among the keys
   // on the path below its first `systemParts` components, or inside the
   // tree, is deleted as the link only, and its path added to `links`. What
   // it points to stays. Nothing more is deleted once a key cannot be listed.
-  uint32_t DeleteKeyTreeNoLinks(RegRoot root, const std::string& subkey,
+  Outcome DeleteKeyTreeNoLinks(RegRoot root, const std::string& subkey,
                                 size_t systemParts,
                                 std::vector<std::string>& links);
 
  private:
-  uint32_t DeleteTreeWithoutLinks(RegRoot root, const std::string& subkey,
+  Outcome DeleteTreeWithoutLinks(RegRoot root, const std::string& subkey,
                                   std::vector<std::string>& links);
 
   IRegistry& registry_;

@@ -13,22 +13,37 @@ constexpr uint32_t kErrorKeyDeleted = 1018;
 // A key name has at most 255 characters.
 constexpr uint32_t kKeyNameCapacity = 256;
 
+// The view works with the system's status values and answers the interface's
+// outcomes at its edge.
+uint32_t StatusOf(const Outcome& outcome) { return outcome.ok ? 0 : outcome.error; }
+
 class PreviewKey : public IRegistryKey {
  public:
   PreviewKey(State& state, std::string name, RegistryKey real)
       : state_(state), name_(std::move(name)), real_(std::move(real)) {}
 
-  uint32_t QueryValue(const std::string& valueName, uint32_t& type, uint8_t* data,
-                      uint32_t& size) override {
+  Outcome QueryValue(const std::string& valueName, uint32_t& type, uint8_t* data,
+                     uint32_t& size) override {
     auto lock = state_.Lock();
-    if (state_.keys.Hides(name_)) return kErrorKeyDeleted;
+    if (state_.keys.Hides(name_)) return Outcome::Failure(kErrorKeyDeleted);
     return real_->QueryValue(valueName, type, data, size);
   }
 
-  uint32_t EnumKey(uint32_t index, std::string& name, uint32_t capacity) override {
+  Outcome EnumKey(uint32_t index, std::string& name, uint32_t capacity) override {
+    return RegistryOutcome(EnumKeyStatus(index, name, capacity));
+  }
+
+  Outcome QuerySubkeyCount(uint32_t& count) override {
+    return RegistryOutcome(QuerySubkeyCountStatus(count));
+  }
+
+ private:
+  uint32_t EnumKeyStatus(uint32_t index, std::string& name, uint32_t capacity) {
     auto lock = state_.Lock();
     if (state_.keys.Hides(name_)) return kErrorKeyDeleted;
-    if (!state_.keys.TouchesChildrenOf(name_)) return real_->EnumKey(index, name, capacity);
+    if (!state_.keys.TouchesChildrenOf(name_)) {
+      return StatusOf(real_->EnumKey(index, name, capacity));
+    }
     const uint32_t listed = VisibleSubkeys();
     if (listed != win::kErrorSuccess) return listed;
     if (index >= names_.size()) return win::kErrorNoMoreItems;
@@ -37,16 +52,15 @@ class PreviewKey : public IRegistryKey {
     return win::kErrorSuccess;
   }
 
-  uint32_t QuerySubkeyCount(uint32_t& count) override {
+  uint32_t QuerySubkeyCountStatus(uint32_t& count) {
     auto lock = state_.Lock();
     if (state_.keys.Hides(name_)) return kErrorKeyDeleted;
-    if (!state_.keys.TouchesChildrenOf(name_)) return real_->QuerySubkeyCount(count);
+    if (!state_.keys.TouchesChildrenOf(name_)) return StatusOf(real_->QuerySubkeyCount(count));
     const uint32_t listed = VisibleSubkeys();
     if (listed == win::kErrorSuccess) count = static_cast<uint32_t>(names_.size());
     return listed;
   }
 
- private:
   // Only for a key some of whose subkeys were deleted in the view, where
   // the indices of the rest must close up. Listed once per handle while no
   // further key goes, so that a walk by index stays linear.
@@ -56,7 +70,7 @@ class PreviewKey : public IRegistryKey {
     listed_ = false;
     for (uint32_t index = 0;; ++index) {
       std::string name;
-      const uint32_t status = real_->EnumKey(index, name, kKeyNameCapacity);
+      const uint32_t status = StatusOf(real_->EnumKey(index, name, kKeyNameCapacity));
       if (status == win::kErrorNoMoreItems) break;
       if (status != win::kErrorSuccess) return status;
       if (!state_.keys.RemovedExactly(name_ + "\\" + NameKey(name))) names_.push_back(name);
@@ -78,38 +92,36 @@ class PreviewRegistry : public IRegistry {
  public:
   explicit PreviewRegistry(State& state) : state_(state) {}
 
-  uint32_t OpenKey(RegRoot root, const std::string& subkey, uint32_t access,
+  Outcome OpenKey(RegRoot root, const std::string& subkey, uint32_t access,
+                  RegistryKey& out) override {
+    return RegistryOutcome(Open(root, subkey, access, out, false));
+  }
+
+  Outcome OpenLink(RegRoot root, const std::string& subkey, uint32_t access,
                    RegistryKey& out) override {
-    return Open(root, subkey, access, out, false);
+    return RegistryOutcome(Open(root, subkey, access, out, true));
   }
 
-  uint32_t OpenLink(RegRoot root, const std::string& subkey, uint32_t access,
-                    RegistryKey& out) override {
-    return Open(root, subkey, access, out, true);
-  }
-
-  uint32_t DeleteTree(RegRoot root, const std::string& subkey) override {
+  Outcome DeleteTree(RegRoot root, const std::string& subkey) override {
     auto lock = state_.Lock();
     RegistryKey key;
-    const uint32_t opened = OpenKey(root, subkey, win::kKeyRead, key);
-    if (opened != win::kErrorSuccess) return opened;
+    const Outcome opened = OpenKey(root, subkey, win::kKeyRead, key);
+    if (!opened) return opened;
     state_.RemoveKey(root, subkey);
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
-  uint32_t DeleteLink(RegRoot root, const std::string& subkey) override {
+  Outcome DeleteLink(RegRoot root, const std::string& subkey) override {
     auto lock = state_.Lock();
     RegistryKey link;
-    const uint32_t opened = OpenLink(root, subkey, win::kKeyQueryValue, link);
-    if (opened != win::kErrorSuccess) return opened;
+    const Outcome opened = OpenLink(root, subkey, win::kKeyQueryValue, link);
+    if (!opened) return opened;
     uint32_t type = 0;
     uint32_t size = 0;
-    const uint32_t queried = link->QueryValue(kSymbolicLinkValue, type, nullptr, size);
-    if (queried != win::kErrorSuccess || type != kRegLinkType) {
-      return win::kErrorInvalidParameter;
-    }
+    const Outcome queried = link->QueryValue(kSymbolicLinkValue, type, nullptr, size);
+    if (!queried || type != kRegLinkType) return Outcome::Failure(win::kErrorInvalidParameter);
     state_.RemoveKey(root, subkey);
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
  private:
@@ -119,8 +131,9 @@ class PreviewRegistry : public IRegistry {
     const std::string name = RegistryName(root, subkey);
     if (state_.keys.Hides(name)) return win::kErrorFileNotFound;
     RegistryKey real;
-    const uint32_t status = link ? state_.real.registry.OpenLink(root, subkey, access, real)
-                                 : state_.real.registry.OpenKey(root, subkey, access, real);
+    const uint32_t status =
+        StatusOf(link ? state_.real.registry.OpenLink(root, subkey, access, real)
+                      : state_.real.registry.OpenKey(root, subkey, access, real));
     if (status != win::kErrorSuccess) return status;
     out = std::make_unique<PreviewKey>(state_, name, std::move(real));
     return win::kErrorSuccess;

@@ -14,11 +14,11 @@ class Win32RegistryKey : public IRegistryKey {
  public:
   explicit Win32RegistryKey(HKEY key) : key_(key) {}
 
-  uint32_t QueryValue(const std::string& name, uint32_t& type, uint8_t* data,
+  Outcome QueryValue(const std::string& name, uint32_t& type, uint8_t* data,
                       uint32_t& size) override;
-  uint32_t EnumKey(uint32_t index, std::string& name,
+  Outcome EnumKey(uint32_t index, std::string& name,
                    uint32_t capacity) override;
-  uint32_t QuerySubkeyCount(uint32_t& count) override;
+  Outcome QuerySubkeyCount(uint32_t& count) override;
 
  private:
   UniqueRegKey key_;
@@ -26,12 +26,12 @@ class Win32RegistryKey : public IRegistryKey {
 
 class Win32Registry : public IRegistry {
  public:
-  uint32_t OpenKey(RegRoot root, const std::string& subkey, uint32_t access,
+  Outcome OpenKey(RegRoot root, const std::string& subkey, uint32_t access,
                    RegistryKey& out) override;
-  uint32_t DeleteTree(RegRoot root, const std::string& subkey) override;
-  uint32_t OpenLink(RegRoot root, const std::string& subkey, uint32_t access,
+  Outcome DeleteTree(RegRoot root, const std::string& subkey) override;
+  Outcome OpenLink(RegRoot root, const std::string& subkey, uint32_t access,
                     RegistryKey& out) override;
-  uint32_t DeleteLink(RegRoot root, const std::string& subkey) override;
+  Outcome DeleteLink(RegRoot root, const std::string& subkey) override;
 };
 
 }  // namespace win32

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/win_constants.h"
+#include "tests/sim/outcome_code.h"
 #include "tests/contract/contract_fixture.h"
 
 namespace {
@@ -114,7 +115,7 @@ TEST_F(ContractDevices, HardwareKeyHoldsSymbolicName) {
   char buffer[260] = {};
   uint32_t type = 0;
   uint32_t size = sizeof buffer;
-  ASSERT_EQ(key->QueryValue("SymbolicName", type, reinterpret_cast<uint8_t*>(buffer), size),
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("SymbolicName", type, reinterpret_cast<uint8_t*>(buffer), size)),
             win::kErrorSuccess);
   EXPECT_STREQ(buffer, kSymbolicName);
 }

@@ -10,6 +10,7 @@
 #include "platform/preview/preview_platform.h"
 #include "platform/win_constants.h"
 #include "tests/contract/contract_fixture.h"
+#include "tests/sim/outcome_code.h"
 
 namespace {
 
@@ -77,19 +78,19 @@ TEST_F(ContractPreview, RemovedFilesLeaveTheListingsAndStayOnDisk) {
 TEST_F(ContractPreview, DeletedKeysLeaveTheEnumerationAndStayInTheRegistry) {
   for (const char* name : {"A", "B", "C"}) ASSERT_TRUE(Env().CreateKey(Key(name) + "\\Sub"));
   IRegistry& registry = View().registry;
-  EXPECT_EQ(registry.DeleteTree(kHkcu, Key("B")), 0u);
+  EXPECT_EQ(sim::CodeOf(registry.DeleteTree(kHkcu, Key("B"))), 0u);
 
   RegistryKey parent;
-  ASSERT_EQ(registry.OpenKey(kHkcu, Key(""), win::kKeyRead, parent), 0u);
+  ASSERT_EQ(sim::CodeOf(registry.OpenKey(kHkcu, Key(""), win::kKeyRead, parent)), 0u);
   Names names;
   std::string name;
-  for (uint32_t index = 0; parent->EnumKey(index, name, 256) == 0; ++index) names.push_back(name);
+  for (uint32_t index = 0; sim::CodeOf(parent->EnumKey(index, name, 256)) == 0; ++index) names.push_back(name);
   EXPECT_EQ(names, (Names{"A", "C"}));
   uint32_t count = 0;
-  ASSERT_EQ(parent->QuerySubkeyCount(count), 0u);
+  ASSERT_EQ(sim::CodeOf(parent->QuerySubkeyCount(count)), 0u);
   EXPECT_EQ(count, 2u);
   RegistryKey below;
-  EXPECT_EQ(registry.OpenKey(kHkcu, Key("B\\Sub"), win::kKeyRead, below), win::kErrorFileNotFound);
+  EXPECT_EQ(sim::CodeOf(registry.OpenKey(kHkcu, Key("B\\Sub"), win::kKeyRead, below)), win::kErrorFileNotFound);
   EXPECT_TRUE(Env().KeyExists(Key("B\\Sub")));
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/win_constants.h"
 #include "support/qd_registry.h"
+#include "tests/sim/outcome_code.h"
 #include "tests/contract/contract_fixture.h"
 
 namespace {
@@ -16,16 +17,16 @@ class ContractRegistry : public ContractTest {
  protected:
   RegistryKey Open(const std::string& path) {
     RegistryKey key;
-    const uint32_t status =
+    const Outcome opened =
         P().registry.OpenKey(RegRoot::CurrentUser, path, win::kKeyRead, key);
-    EXPECT_EQ(status, win::kErrorSuccess) << path;
+    EXPECT_EQ(sim::CodeOf(opened), win::kErrorSuccess) << path;
     return key;
   }
 };
 
 TEST_F(ContractRegistry, OpenMissingKeyIsFileNotFound) {
   RegistryKey key;
-  EXPECT_EQ(P().registry.OpenKey(RegRoot::CurrentUser, Key("Missing"), win::kKeyRead, key),
+  EXPECT_EQ(sim::CodeOf(P().registry.OpenKey(RegRoot::CurrentUser, Key("Missing"), win::kKeyRead, key)),
             win::kErrorFileNotFound);
   EXPECT_EQ(key, nullptr);
 }
@@ -33,7 +34,7 @@ TEST_F(ContractRegistry, OpenMissingKeyIsFileNotFound) {
 TEST_F(ContractRegistry, KeyNamesIgnoreCase) {
   ASSERT_TRUE(Env().CreateKey(Key("MixedCase")));
   RegistryKey key;
-  EXPECT_EQ(P().registry.OpenKey(RegRoot::CurrentUser, Key("mIXEDcASE"), win::kKeyRead, key),
+  EXPECT_EQ(sim::CodeOf(P().registry.OpenKey(RegRoot::CurrentUser, Key("mIXEDcASE"), win::kKeyRead, key)),
             win::kErrorSuccess);
 }
 
@@ -45,18 +46,18 @@ TEST_F(ContractRegistry, QueryValueSizeProtocol) {
 
   uint32_t type = 0;
   uint32_t size = 0;
-  EXPECT_EQ(key->QueryValue("Text", type, nullptr, size), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(key->QueryValue("Text", type, nullptr, size)), win::kErrorSuccess);
   EXPECT_EQ(type, win::kRegSz);
   EXPECT_EQ(size, withTerminator);
 
   uint8_t small[2] = {};
   size = sizeof small;
-  EXPECT_EQ(key->QueryValue("Text", type, small, size), win::kErrorMoreData);
+  EXPECT_EQ(sim::CodeOf(key->QueryValue("Text", type, small, size)), win::kErrorMoreData);
   EXPECT_EQ(size, withTerminator);
 
   uint8_t exact[sizeof("hello")] = {};
   size = sizeof exact;
-  EXPECT_EQ(key->QueryValue("text", type, exact, size), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(key->QueryValue("text", type, exact, size)), win::kErrorSuccess);
   EXPECT_EQ(size, withTerminator);
   EXPECT_STREQ(reinterpret_cast<const char*>(exact), "hello");
 }
@@ -66,7 +67,7 @@ TEST_F(ContractRegistry, QueryMissingValueIsFileNotFound) {
   ASSERT_NE(key, nullptr);
   uint32_t type = 0;
   uint32_t size = 0;
-  EXPECT_EQ(key->QueryValue("Nothing", type, nullptr, size), win::kErrorFileNotFound);
+  EXPECT_EQ(sim::CodeOf(key->QueryValue("Nothing", type, nullptr, size)), win::kErrorFileNotFound);
 }
 
 // A REG_SZ stored without terminator comes back as stored: the reported size
@@ -78,12 +79,12 @@ TEST_F(ContractRegistry, StringWithoutTerminatorKeepsItsSize) {
   ASSERT_NE(key, nullptr);
   uint32_t type = 0;
   uint32_t size = 0;
-  ASSERT_EQ(key->QueryValue("Bare", type, nullptr, size), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("Bare", type, nullptr, size)), win::kErrorSuccess);
   EXPECT_EQ(type, win::kRegSz);
   EXPECT_EQ(size, bare.size());
   uint8_t data[3] = {};
   size = sizeof data;
-  ASSERT_EQ(key->QueryValue("Bare", type, data, size), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("Bare", type, data, size)), win::kErrorSuccess);
   EXPECT_EQ(std::vector<uint8_t>(data, data + size), bare);
 }
 
@@ -103,11 +104,11 @@ TEST_P(ContractRegistryTypes, ValueComesBackWithItsTypeAndBytes) {
   ASSERT_NE(key, nullptr);
   uint32_t type = 0;
   uint32_t size = 0;
-  ASSERT_EQ(key->QueryValue("Value", type, nullptr, size), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("Value", type, nullptr, size)), win::kErrorSuccess);
   EXPECT_EQ(type, value.type);
   ASSERT_EQ(size, value.data.size());
   std::vector<uint8_t> data(size);
-  ASSERT_EQ(key->QueryValue("Value", type, data.data(), size), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("Value", type, data.data(), size)), win::kErrorSuccess);
   EXPECT_EQ(data, value.data);
 }
 
@@ -126,12 +127,12 @@ TEST_F(ContractRegistry, MultiStringSeedingWritesDoubleTerminatedList) {
   ASSERT_NE(key, nullptr);
   uint32_t type = 0;
   uint32_t size = 0;
-  ASSERT_EQ(key->QueryValue("List", type, nullptr, size), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("List", type, nullptr, size)), win::kErrorSuccess);
   EXPECT_EQ(type, win::kRegMultiSz);
   const char expected[] = "one\0two\0";  // plus the literal's own terminator
   ASSERT_EQ(size, sizeof expected);
   std::vector<uint8_t> data(size);
-  ASSERT_EQ(key->QueryValue("List", type, data.data(), size), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QueryValue("List", type, data.data(), size)), win::kErrorSuccess);
   EXPECT_EQ(std::memcmp(data.data(), expected, sizeof expected), 0);
 }
 
@@ -143,14 +144,14 @@ TEST_F(ContractRegistry, EnumKeyWalksSubkeysInNameOrderThenEnds) {
   std::string name;
   uint32_t index = 0;
   uint32_t status = 0;
-  while ((status = key->EnumKey(index, name, kNameCapacity)) == win::kErrorSuccess) {
+  while ((status = sim::CodeOf(key->EnumKey(index, name, kNameCapacity))) == win::kErrorSuccess) {
     names.push_back(name);
     ++index;
   }
   EXPECT_EQ(status, win::kErrorNoMoreItems);
   EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Gamma"}));
   uint32_t count = 0;
-  ASSERT_EQ(key->QuerySubkeyCount(count), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QuerySubkeyCount(count)), win::kErrorSuccess);
   EXPECT_EQ(count, 3u);
 }
 
@@ -160,8 +161,8 @@ TEST_F(ContractRegistry, EnumKeyNameMustFitWithItsTerminator) {
   ASSERT_NE(key, nullptr);
   const uint32_t length = sizeof("Twelve_Chars") - 1;
   std::string name;
-  EXPECT_EQ(key->EnumKey(0, name, length), win::kErrorMoreData);
-  EXPECT_EQ(key->EnumKey(0, name, length + 1), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(key->EnumKey(0, name, length)), win::kErrorMoreData);
+  EXPECT_EQ(sim::CodeOf(key->EnumKey(0, name, length + 1)), win::kErrorSuccess);
   EXPECT_EQ(name, "Twelve_Chars");
 }
 
@@ -169,23 +170,23 @@ TEST_F(ContractRegistry, EmptyKeyHasNoSubkeys) {
   RegistryKey key = Open(Key(""));
   ASSERT_NE(key, nullptr);
   uint32_t count = 1;
-  ASSERT_EQ(key->QuerySubkeyCount(count), win::kErrorSuccess);
+  ASSERT_EQ(sim::CodeOf(key->QuerySubkeyCount(count)), win::kErrorSuccess);
   EXPECT_EQ(count, 0u);
   std::string name;
-  EXPECT_EQ(key->EnumKey(0, name, kNameCapacity), win::kErrorNoMoreItems);
+  EXPECT_EQ(sim::CodeOf(key->EnumKey(0, name, kNameCapacity)), win::kErrorNoMoreItems);
 }
 
 TEST_F(ContractRegistry, DeleteTreeRemovesSubkeysAndValues) {
   ASSERT_TRUE(Env().SetString(Key("Tree\\Child\\Leaf"), "V", "x"));
   ASSERT_TRUE(Env().SetString(Key("Tree"), "Top", "y"));
   ASSERT_TRUE(Env().CreateKey(Key("Sibling")));
-  EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, Key("tree")), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(P().registry.DeleteTree(RegRoot::CurrentUser, Key("tree"))), win::kErrorSuccess);
   EXPECT_FALSE(Env().KeyExists(Key("Tree")));
   EXPECT_TRUE(Env().KeyExists(Key("Sibling")));
 }
 
 TEST_F(ContractRegistry, DeleteTreeOfMissingKeyIsFileNotFound) {
-  EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, Key("Missing")),
+  EXPECT_EQ(sim::CodeOf(P().registry.DeleteTree(RegRoot::CurrentUser, Key("Missing"))),
             win::kErrorFileNotFound);
 }
 
@@ -198,21 +199,21 @@ TEST_F(ContractRegistry, LinkIsToldAndDeletedAsTheLinkOnly) {
     GTEST_SKIP() << "cannot create registry links here";
   }
   RegistryKey followed;
-  ASSERT_EQ(P().registry.OpenKey(RegRoot::CurrentUser, Key("Link\\Child"), win::kKeyRead, followed),
+  ASSERT_EQ(sim::CodeOf(P().registry.OpenKey(RegRoot::CurrentUser, Key("Link\\Child"), win::kKeyRead, followed)),
             win::kErrorSuccess);
 
   CQDRegistry registry(P().registry);
   bool isLink = false;
-  EXPECT_EQ(registry.IsLink(RegRoot::CurrentUser, Key("Link"), isLink), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(registry.IsLink(RegRoot::CurrentUser, Key("Link"), isLink)), win::kErrorSuccess);
   EXPECT_TRUE(isLink);
-  EXPECT_EQ(registry.IsLink(RegRoot::CurrentUser, Key("Target"), isLink), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(registry.IsLink(RegRoot::CurrentUser, Key("Target"), isLink)), win::kErrorSuccess);
   EXPECT_FALSE(isLink);
-  EXPECT_EQ(P().registry.DeleteLink(RegRoot::CurrentUser, Key("Target")),
+  EXPECT_EQ(sim::CodeOf(P().registry.DeleteLink(RegRoot::CurrentUser, Key("Target"))),
             win::kErrorInvalidParameter);
 
-  EXPECT_EQ(P().registry.DeleteLink(RegRoot::CurrentUser, Key("Link")), win::kErrorSuccess);
+  EXPECT_EQ(sim::CodeOf(P().registry.DeleteLink(RegRoot::CurrentUser, Key("Link"))), win::kErrorSuccess);
   RegistryKey gone;
-  EXPECT_EQ(P().registry.OpenLink(RegRoot::CurrentUser, Key("Link"), win::kKeyRead, gone),
+  EXPECT_EQ(sim::CodeOf(P().registry.OpenLink(RegRoot::CurrentUser, Key("Link"), win::kKeyRead, gone)),
             win::kErrorFileNotFound);
   EXPECT_TRUE(Env().KeyExists(Key("Target\\Child")));
 }
@@ -225,7 +226,7 @@ TEST_F(ContractRegistry, TreeDeletionLeavesWhatALinkInsideNames) {
   }
   CQDRegistry registry(P().registry);
   std::vector<std::string> links;
-  EXPECT_EQ(registry.DeleteKeyTreeNoLinks(RegRoot::CurrentUser, Key("Tree"), 1, links),
+  EXPECT_EQ(sim::CodeOf(registry.DeleteKeyTreeNoLinks(RegRoot::CurrentUser, Key("Tree"), 1, links)),
             win::kErrorSuccess);
   EXPECT_EQ(links, std::vector<std::string>{Key("Tree\\Sub\\Link")});
   EXPECT_FALSE(Env().KeyExists(Key("Tree")));

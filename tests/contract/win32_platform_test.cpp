@@ -13,6 +13,7 @@
 #include "platform/win32/win32_shell.h"
 #include "platform/win_constants.h"
 
+#include "tests/sim/outcome_code.h"
 #include "tests/contract/contract_fixture.h"
 #include "tests/contract/contract_strings.h"
 
@@ -121,8 +122,8 @@ TEST_F(Win32Strings, LoadsShortLongAndMissingEntries) {
 class Win32Guards : public ContractTest {};
 
 TEST_F(Win32Guards, DeleteTreeRefusesToEmptyAHive) {
-  EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, ""), win::kErrorInvalidParameter);
-  EXPECT_EQ(P().registry.DeleteTree(RegRoot::CurrentUser, "\\"), win::kErrorInvalidParameter);
+  EXPECT_EQ(sim::CodeOf(P().registry.DeleteTree(RegRoot::CurrentUser, "")), win::kErrorInvalidParameter);
+  EXPECT_EQ(sim::CodeOf(P().registry.DeleteTree(RegRoot::CurrentUser, "\\")), win::kErrorInvalidParameter);
   EXPECT_TRUE(Env().KeyExists(Env().ScratchKey()));
 }
 

@@ -224,55 +224,58 @@ void RegistryStore::Dump(std::string& out) const {
 
 namespace {
 
+// An injected fault of code 0 lets the call pass, as an LSTATUS of 0 would.
+Outcome Injected(uint32_t code) { return code == 0 ? Outcome::Success() : Fail(code); }
+
 class SimRegistryKey : public IRegistryKey {
  public:
   SimRegistryKey(SimWindows::Impl& impl, std::shared_ptr<RegNode> node, std::string path)
       : impl_(impl), node_(std::move(node)), path_(std::move(path)) {}
 
-  uint32_t QueryValue(const std::string& name, uint32_t& type, uint8_t* data,
+  Outcome QueryValue(const std::string& name, uint32_t& type, uint8_t* data,
                       uint32_t& size) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("QueryValue", path_ + "\\" + name)) return Status(*code);
-    if (node_->deleted) return Status(kErrorKeyDeleted);
+    if (auto code = impl_.Enter("QueryValue", path_ + "\\" + name)) return Injected(*code);
+    if (node_->deleted) return Fail(kErrorKeyDeleted);
     auto it = node_->values.find(Upper(name));
-    if (it == node_->values.end()) return Status(win::kErrorFileNotFound);
+    if (it == node_->values.end()) return Fail(win::kErrorFileNotFound);
     const RegValue& value = it->second;
     type = value.type;
     const uint32_t needed = static_cast<uint32_t>(value.data.size());
     if (data == nullptr) {
       size = needed;
-      return win::kErrorSuccess;
+      return Outcome::Success();
     }
     if (size < needed) {
       size = needed;
-      return Status(win::kErrorMoreData);
+      return Fail(win::kErrorMoreData);
     }
     if (needed > 0) std::memcpy(data, value.data.data(), needed);
     size = needed;
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
-  uint32_t EnumKey(uint32_t index, std::string& name, uint32_t capacity) override {
+  Outcome EnumKey(uint32_t index, std::string& name, uint32_t capacity) override {
     auto lock = impl_.Lock();
     if (auto code = impl_.Enter("EnumKey", path_ + "#" + std::to_string(index))) {
-      return Status(*code);
+      return Injected(*code);
     }
-    if (node_->deleted) return Status(kErrorKeyDeleted);
-    if (index >= node_->subkeys.size()) return Status(win::kErrorNoMoreItems);
+    if (node_->deleted) return Fail(kErrorKeyDeleted);
+    if (index >= node_->subkeys.size()) return Fail(win::kErrorNoMoreItems);
     auto it = node_->subkeys.begin();
     std::advance(it, index);
     const std::string& found = it->second->name;
-    if (found.size() + 1 > capacity) return Status(win::kErrorMoreData);
+    if (found.size() + 1 > capacity) return Fail(win::kErrorMoreData);
     name = found;
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
-  uint32_t QuerySubkeyCount(uint32_t& count) override {
+  Outcome QuerySubkeyCount(uint32_t& count) override {
     auto lock = impl_.Lock();
-    if (auto code = impl_.Enter("QuerySubkeyCount", path_)) return Status(*code);
-    if (node_->deleted) return Status(kErrorKeyDeleted);
+    if (auto code = impl_.Enter("QuerySubkeyCount", path_)) return Injected(*code);
+    if (node_->deleted) return Fail(kErrorKeyDeleted);
     count = static_cast<uint32_t>(node_->subkeys.size());
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
  private:
@@ -285,52 +288,52 @@ class SimRegistry : public IRegistry {
  public:
   explicit SimRegistry(SimWindows::Impl& impl) : impl_(impl) {}
 
-  uint32_t OpenKey(RegRoot root, const std::string& subkey, uint32_t /*access*/,
+  Outcome OpenKey(RegRoot root, const std::string& subkey, uint32_t /*access*/,
                    RegistryKey& out) override {
     auto lock = impl_.Lock();
     const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("OpenKey", detail)) return Status(*code);
+    if (auto code = impl_.Enter("OpenKey", detail)) return Injected(*code);
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey);
-    if (!node) return Status(win::kErrorFileNotFound);
-    if (node->denyOpen) return Status(win::kErrorAccessDenied);
+    if (!node) return Fail(win::kErrorFileNotFound);
+    if (node->denyOpen) return Fail(win::kErrorAccessDenied);
     out = MakeKeyHandle(impl_, node, detail);
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
-  uint32_t DeleteTree(RegRoot root, const std::string& subkey) override {
+  Outcome DeleteTree(RegRoot root, const std::string& subkey) override {
     auto lock = impl_.Lock();
     const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("DeleteTree", detail)) return Status(*code);
-    if (SplitPath(subkey).empty()) return Status(win::kErrorAccessDenied);
+    if (auto code = impl_.Enter("DeleteTree", detail)) return Injected(*code);
+    if (SplitPath(subkey).empty()) return Fail(win::kErrorAccessDenied);
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey);
-    if (!node) return Status(win::kErrorFileNotFound);
-    if (impl_.registry.HasDenyDelete(*node)) return Status(win::kErrorAccessDenied);
+    if (!node) return Fail(win::kErrorFileNotFound);
+    if (impl_.registry.HasDenyDelete(*node)) return Fail(win::kErrorAccessDenied);
     impl_.registry.DeleteFollowingLinks(root, subkey);
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
-  uint32_t OpenLink(RegRoot root, const std::string& subkey, uint32_t /*access*/,
+  Outcome OpenLink(RegRoot root, const std::string& subkey, uint32_t /*access*/,
                     RegistryKey& out) override {
     auto lock = impl_.Lock();
     const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("OpenLink", detail)) return Status(*code);
+    if (auto code = impl_.Enter("OpenLink", detail)) return Injected(*code);
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, false);
-    if (!node) return Status(win::kErrorFileNotFound);
-    if (node->denyOpen) return Status(win::kErrorAccessDenied);
+    if (!node) return Fail(win::kErrorFileNotFound);
+    if (node->denyOpen) return Fail(win::kErrorAccessDenied);
     out = MakeKeyHandle(impl_, node, detail);
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
-  uint32_t DeleteLink(RegRoot root, const std::string& subkey) override {
+  Outcome DeleteLink(RegRoot root, const std::string& subkey) override {
     auto lock = impl_.Lock();
     const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("DeleteLink", detail)) return Status(*code);
+    if (auto code = impl_.Enter("DeleteLink", detail)) return Injected(*code);
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, false);
-    if (!node) return Status(win::kErrorFileNotFound);
-    if (!RegistryStore::LinkTarget(*node)) return Status(win::kErrorInvalidParameter);
-    if (node->denyDelete) return Status(win::kErrorAccessDenied);
+    if (!node) return Fail(win::kErrorFileNotFound);
+    if (!RegistryStore::LinkTarget(*node)) return Fail(win::kErrorInvalidParameter);
+    if (node->denyDelete) return Fail(win::kErrorAccessDenied);
     impl_.registry.Delete(root, subkey);
-    return win::kErrorSuccess;
+    return Outcome::Success();
   }
 
  private:

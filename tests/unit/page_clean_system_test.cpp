@@ -1,4 +1,5 @@
 #include "platform/win_constants.h"
+#include "printer_page/symbolic_name.h"
 #include "tests/unit/page_fixture.h"
 
 namespace page_test {
@@ -125,3 +126,30 @@ TEST_F(PageCleanSystemTest, LogLastErrorUsesTheSystemTextAndKeepsTheCode) {
 
 }  // namespace
 }  // namespace page_test
+
+struct SymbolicNameCase {
+  std::string value;
+  std::string path;
+};
+
+class SymbolicNameTest : public ::testing::TestWithParam<SymbolicNameCase> {};
+
+// Only a name with a hardware part carrying both ids and a non-empty
+// instance leads anywhere; the rest of the value after its first string and
+// the class part are never read.
+TEST_P(SymbolicNameTest, NamesTheInstanceKeyOrNothing) {
+  EXPECT_EQ(InstancePathOfSymbolicName(GetParam().value), GetParam().path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SymbolicNameTest,
+    ::testing::Values(
+        SymbolicNameCase{"\\??\\usb#vid_0e7b&pid_0103#sn1#{a5dcbf10}", "VID_0E7B&PID_0103\\SN1"},
+        SymbolicNameCase{"\\??\\USB#VID_0E7B&PID_0103#SN1", "VID_0E7B&PID_0103\\SN1"},
+        SymbolicNameCase{std::string("#VID&PID#A\0#B#", 14), "VID&PID\\A"},
+        SymbolicNameCase{std::string("#VID&PID#\0A#", 12), ""},
+        SymbolicNameCase{"#VID_0E7B#SN1#", ""},
+        SymbolicNameCase{"#PID_0103#SN1#", ""},
+        SymbolicNameCase{"#VID&PID##", ""},
+        SymbolicNameCase{"#VID&PID", ""},
+        SymbolicNameCase{"", ""}));

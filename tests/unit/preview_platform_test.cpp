@@ -9,6 +9,7 @@
 
 #include "platform/preview/preview_platform.h"
 #include "platform/win_constants.h"
+#include "tests/sim/outcome_code.h"
 #include "tests/sim/sim_windows.h"
 
 namespace {
@@ -29,12 +30,12 @@ class PreviewTest : public ::testing::Test {
 
   Strings SubkeysInView(const std::string& key) {
     RegistryKey opened;
-    EXPECT_EQ(view().registry.OpenKey(kHklm, key, win::kKeyRead, opened), 0u);
+    EXPECT_EQ(sim::CodeOf(view().registry.OpenKey(kHklm, key, win::kKeyRead, opened)), 0u);
     Strings names;
     if (!opened) return names;
     for (uint32_t index = 0;; ++index) {
       std::string name;
-      const uint32_t status = opened->EnumKey(index, name, 256);
+      const uint32_t status = sim::CodeOf(opened->EnumKey(index, name, 256));
       if (status != 0) {
         EXPECT_EQ(status, win::kErrorNoMoreItems);
         break;
@@ -42,14 +43,14 @@ class PreviewTest : public ::testing::Test {
       names.push_back(name);
     }
     uint32_t count = 0;
-    EXPECT_EQ(opened->QuerySubkeyCount(count), 0u);
+    EXPECT_EQ(sim::CodeOf(opened->QuerySubkeyCount(count)), 0u);
     EXPECT_EQ(count, names.size());
     return names;
   }
 
   uint32_t OpenInView(const std::string& key) {
     RegistryKey opened;
-    return view().registry.OpenKey(kHklm, key, win::kKeyRead, opened);
+    return sim::CodeOf(view().registry.OpenKey(kHklm, key, win::kKeyRead, opened));
   }
 
   Strings ListInView(const std::string& pattern) {
@@ -101,33 +102,33 @@ TEST_F(PreviewTest, DeletedRegistryTreesAndLinksAreGoneForLaterOpensEnumerations
   sim.AddRegistryLink(kHklm, "SOFTWARE\\QD\\QdRk\\Link", kHklm, "SOFTWARE\\Target");
   Seeded();
   RegistryKey heldBefore;
-  ASSERT_EQ(view().registry.OpenKey(kHklm, "SOFTWARE\\QD\\QdRk\\Model 80\\Sub", win::kKeyRead,
-                                    heldBefore),
+  ASSERT_EQ(sim::CodeOf(view().registry.OpenKey(kHklm, "SOFTWARE\\QD\\QdRk\\Model 80\\Sub", win::kKeyRead,
+                                    heldBefore)),
             0u);
 
-  EXPECT_EQ(view().registry.DeleteTree(kHklm, "software\\qd\\QDRK\\model 80"), 0u);
+  EXPECT_EQ(sim::CodeOf(view().registry.DeleteTree(kHklm, "software\\qd\\QDRK\\model 80")), 0u);
   EXPECT_EQ(OpenInView("SOFTWARE\\QD\\QdRk\\Model 80"), win::kErrorFileNotFound);
   EXPECT_EQ(OpenInView("SOFTWARE\\QD\\QdRk\\Model 80\\Sub"), win::kErrorFileNotFound);
-  EXPECT_EQ(view().registry.DeleteTree(kHklm, "SOFTWARE\\QD\\QdRk\\Model 80"),
+  EXPECT_EQ(sim::CodeOf(view().registry.DeleteTree(kHklm, "SOFTWARE\\QD\\QdRk\\Model 80")),
             win::kErrorFileNotFound);
   uint32_t type = 0;
   uint32_t size = 0;
-  EXPECT_NE(heldBefore->QueryValue("v", type, nullptr, size), 0u) << "a deleted key answers no more";
+  EXPECT_NE(sim::CodeOf(heldBefore->QueryValue("v", type, nullptr, size)), 0u) << "a deleted key answers no more";
 
-  EXPECT_EQ(view().registry.DeleteLink(kHklm, "SOFTWARE\\QD\\QdRk\\Model 90"),
+  EXPECT_EQ(sim::CodeOf(view().registry.DeleteLink(kHklm, "SOFTWARE\\QD\\QdRk\\Model 90")),
             win::kErrorInvalidParameter);
-  EXPECT_EQ(view().registry.DeleteLink(kHklm, "SOFTWARE\\QD\\QdRk\\Link"), 0u);
+  EXPECT_EQ(sim::CodeOf(view().registry.DeleteLink(kHklm, "SOFTWARE\\QD\\QdRk\\Link")), 0u);
   RegistryKey link;
-  EXPECT_EQ(view().registry.OpenLink(kHklm, "SOFTWARE\\QD\\QdRk\\Link", win::kKeyRead, link),
+  EXPECT_EQ(sim::CodeOf(view().registry.OpenLink(kHklm, "SOFTWARE\\QD\\QdRk\\Link", win::kKeyRead, link)),
             win::kErrorFileNotFound);
   EXPECT_EQ(OpenInView("SOFTWARE\\Target"), 0u) << "the link's target stays";
 
   EXPECT_EQ(SubkeysInView("SOFTWARE\\QD\\QdRk"), (Strings{"Model 90", "Model 95"}));
   EXPECT_EQ(SubkeysInView("SOFTWARE\\QD"), Strings{"QdRk"});
   RegistryKey parent;
-  ASSERT_EQ(view().registry.OpenKey(kHklm, "SOFTWARE\\QD\\QdRk", win::kKeyRead, parent), 0u);
+  ASSERT_EQ(sim::CodeOf(view().registry.OpenKey(kHklm, "SOFTWARE\\QD\\QdRk", win::kKeyRead, parent)), 0u);
   std::string name;
-  EXPECT_EQ(parent->EnumKey(1, name, 8), win::kErrorMoreData) << "\"Model 95\" needs 9 characters";
+  EXPECT_EQ(sim::CodeOf(parent->EnumKey(1, name, 8)), win::kErrorMoreData) << "\"Model 95\" needs 9 characters";
 }
 
 TEST_F(PreviewTest, DeletedFilesAndDirectoriesVanishAndChangesShowInLaterReads) {

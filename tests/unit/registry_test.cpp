@@ -7,6 +7,7 @@
 
 #include "platform/win_constants.h"
 #include "support/qd_registry.h"
+#include "tests/sim/outcome_code.h"
 #include "tests/sim/sim_windows.h"
 
 namespace {
@@ -64,20 +65,20 @@ TEST_F(RegistryTest, LargeMultiStringIsReadAgainWithTheReportedSize) {
 
   std::vector<uint8_t> small(CQDRegistry::kMultiStringFirstRead, 0xAA);
   uint32_t bytesRead = 0;
-  EXPECT_EQ(registry.ReadMultiString(kHklm, kKey, "printMediaSupported", small.data(),
-                                     CQDRegistry::kMultiStringFirstRead, bytesRead),
+  EXPECT_EQ(sim::CodeOf(registry.ReadMultiString(kHklm, kKey, "printMediaSupported", small.data(),
+                                     CQDRegistry::kMultiStringFirstRead, bytesRead)),
             win::kErrorMoreData);
   ASSERT_EQ(bytesRead, 600u);
   EXPECT_EQ(small, std::vector<uint8_t>(CQDRegistry::kMultiStringFirstRead, 0xAA));
 
   std::vector<uint8_t> large(bytesRead, 0);
-  EXPECT_EQ(registry.ReadMultiString(kHklm, kKey, "printMediaSupported", large.data(),
-                                     bytesRead, bytesRead),
+  EXPECT_EQ(sim::CodeOf(registry.ReadMultiString(kHklm, kKey, "printMediaSupported", large.data(),
+                                     bytesRead, bytesRead)),
             win::kErrorSuccess);
   EXPECT_EQ(large, sim::MultiSzBytes(values));
 
   Strings list;
-  EXPECT_EQ(registry.ReadMultiStringList(kHklm, kKey, "printMediaSupported", list),
+  EXPECT_EQ(sim::CodeOf(registry.ReadMultiStringList(kHklm, kKey, "printMediaSupported", list)),
             win::kErrorSuccess);
   EXPECT_EQ(list, values);
 }
@@ -86,17 +87,17 @@ TEST_F(RegistryTest, MultiStringOfAnotherTypeOrMissingGivesNoStrings) {
   sim.SetString(kHklm, kKey, "Dependent Files", "UNIDRV.DLL");
   std::vector<uint8_t> buffer(CQDRegistry::kMultiStringFirstRead, 0xAA);
   uint32_t bytesRead = 77;
-  EXPECT_EQ(registry.ReadMultiString(kHklm, kKey, "Dependent Files", buffer.data(),
-                                     static_cast<uint32_t>(buffer.size()), bytesRead),
+  EXPECT_EQ(sim::CodeOf(registry.ReadMultiString(kHklm, kKey, "Dependent Files", buffer.data(),
+                                     static_cast<uint32_t>(buffer.size()), bytesRead)),
             win::kErrorSuccess);
   EXPECT_EQ(bytesRead, 0u);
   EXPECT_EQ(buffer, std::vector<uint8_t>(CQDRegistry::kMultiStringFirstRead, 0xAA));
 
   Strings list{"stale"};
-  EXPECT_EQ(registry.ReadMultiStringList(kHklm, kKey, "Dependent Files", list), 0u);
+  EXPECT_EQ(sim::CodeOf(registry.ReadMultiStringList(kHklm, kKey, "Dependent Files", list)), 0u);
   EXPECT_TRUE(list.empty());
   list = {"stale"};
-  EXPECT_EQ(registry.ReadMultiStringList(kHklm, kKey, "Missing", list), win::kErrorFileNotFound);
+  EXPECT_EQ(sim::CodeOf(registry.ReadMultiStringList(kHklm, kKey, "Missing", list)), win::kErrorFileNotFound);
   EXPECT_TRUE(list.empty());
 }
 
@@ -118,10 +119,10 @@ TEST_F(RegistryTest, SubkeysAreCountedAndEnumeratedUpToTheCount) {
   for (const char* name : {"Alpha", "Beta", "Gamma"}) {
     sim.CreateKey(kHklm, std::string(kKey) + "\\" + name);
   }
-  uint32_t status = 99;
-  const uint32_t count = registry.CountSubkeys(kHklm, kKey, status);
+  uint32_t count = 99;
+  const Outcome counted = registry.CountSubkeys(kHklm, kKey, count);
   ASSERT_EQ(count, 3u);
-  EXPECT_EQ(status, 0u);
+  EXPECT_EQ(sim::CodeOf(counted), 0u);
   Strings names;
   for (uint32_t i = 0; i < count; ++i) {
     std::string name;
@@ -133,9 +134,54 @@ TEST_F(RegistryTest, SubkeysAreCountedAndEnumeratedUpToTheCount) {
   EXPECT_FALSE(registry.EnumSubkey(kHklm, kKey, count, past));
   EXPECT_EQ(past, "unchanged");
 
-  EXPECT_EQ(registry.CountSubkeys(kHklm, "SOFTWARE\\Nowhere", status), 0u);
-  EXPECT_EQ(status, win::kErrorFileNotFound);
+  uint32_t none = 99;
+  EXPECT_EQ(sim::CodeOf(registry.CountSubkeys(kHklm, "SOFTWARE\\Nowhere", none)),
+            win::kErrorFileNotFound);
+  EXPECT_EQ(none, 0u);
   EXPECT_FALSE(registry.EnumSubkey(kHklm, "SOFTWARE\\Nowhere", 0, past));
+}
+
+// The counted walk hands every index to the caller, also one that cannot be
+// listed, and reports only what kept the walk from starting.
+TEST_F(RegistryTest, CountedWalkVisitsEachIndexWithItsOutcomeAndStopsWhenAsked) {
+  for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+    sim.CreateKey(kHklm, std::string(kKey) + "\\" + name);
+  }
+  struct Visit {
+    uint32_t index;
+    uint32_t code;
+    std::string name;
+    bool operator==(const Visit& o) const {
+      return index == o.index && code == o.code && name == o.name;
+    }
+  };
+  const auto walk = [&](const std::string& key, size_t stopAfter, std::vector<Visit>& seen) {
+    return registry.ForEachCountedSubkey(
+        kHklm, key, [&](uint32_t index, const Outcome& listed, const std::string& name) {
+          seen.push_back({index, sim::CodeOf(listed), name});
+          return seen.size() < stopAfter;
+        });
+  };
+
+  std::vector<Visit> all;
+  EXPECT_EQ(sim::CodeOf(walk(kKey, 99, all)), 0u);
+  EXPECT_EQ(all, (std::vector<Visit>{{0, 0, "Alpha"}, {1, 0, "Beta"}, {2, 0, "Gamma"}}));
+
+  std::vector<Visit> first;
+  EXPECT_EQ(sim::CodeOf(walk(kKey, 1, first)), 0u);
+  EXPECT_EQ(first, (std::vector<Visit>{{0, 0, "Alpha"}}));
+
+  sim.FailWhere("EnumKey", "#1", win::kErrorAccessDenied, 1);
+  std::vector<Visit> broken;
+  EXPECT_EQ(sim::CodeOf(walk(kKey, 99, broken)), 0u);
+  EXPECT_EQ(broken, (std::vector<Visit>{
+                        {0, 0, "Alpha"}, {1, win::kErrorAccessDenied, ""}, {2, 0, "Gamma"}}));
+
+  std::vector<Visit> none;
+  EXPECT_EQ(sim::CodeOf(walk("SOFTWARE\\Nowhere", 99, none)), win::kErrorFileNotFound);
+  sim.FailWhere("QuerySubkeyCount", "Printer", win::kErrorAccessDenied, 1);
+  EXPECT_EQ(sim::CodeOf(walk(kKey, 99, none)), win::kErrorAccessDenied);
+  EXPECT_TRUE(none.empty());
 }
 
 TEST_F(RegistryTest, EmptyKeyExistsAndDeletingATreeTakesItsNestedKeysOnly) {
@@ -146,10 +192,10 @@ TEST_F(RegistryTest, EmptyKeyExistsAndDeletingATreeTakesItsNestedKeysOnly) {
   sim.SetString(kHklm, deep, "Leaf", "x");
   sim.CreateKey(kHklm, "SOFTWARE\\Maker\\Sibling");
 
-  EXPECT_EQ(registry.DeleteKeyTree(kHklm, kKey), 0u);
+  EXPECT_EQ(sim::CodeOf(registry.DeleteKeyTree(kHklm, kKey)), 0u);
   EXPECT_FALSE(registry.KeyExists(kHklm, kKey));
   EXPECT_TRUE(sim.KeyExists(kHklm, "SOFTWARE\\Maker\\Sibling"));
-  EXPECT_EQ(registry.DeleteKeyTree(kHklm, kKey), win::kErrorFileNotFound);
+  EXPECT_EQ(sim::CodeOf(registry.DeleteKeyTree(kHklm, kKey)), win::kErrorFileNotFound);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "app/exit_codes.h"
+#include "app/preview_list.h"
+#include "platform/preview/preview_platform.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 #include "resources/version.h"
@@ -19,6 +21,8 @@ constexpr const char* kProgramVersion =
 
 // MAX_PATH: the current directory is read into this many characters.
 constexpr uint32_t kCurrentDirCapacity = 260;
+// The log's folder below the current directory when /log names none.
+constexpr const char* kDefaultLogFolder = "\\log";
 // MessageBox's button set: the low four bits of the style.
 constexpr uint32_t kMbButtonMask = 0x0F;
 constexpr uint32_t kMbYesNoCancel = 0x03;
@@ -31,8 +35,6 @@ constexpr char kFieldSeparator = '\t';
 
 constexpr const char* kNoActionText =
     "No switch was given: give one of /list, /uninstall and /clean.";
-constexpr const char* kPreviewNotAvailable =
-    "/preview is not available in this version of Purvex.";
 constexpr const char* kNotElevatedText =
     "Purvex needs administrator rights: start it from an elevated command prompt "
     "or as the system account.";
@@ -124,7 +126,6 @@ class Run {
     // The parser leaves the window to a command line without switches; the
     // caller sends only a command line with switches here.
     if (command.action == CliAction::None) return UsageError(kNoActionText);
-    if (command.preview) return UsageError(kPreviewNotAvailable);
     if (!ResolvePath(command.reportPath, kReportSwitch, reportPath_)) return exitCode_;
     if (!ResolvePath(command.logDir, kLogSwitch, logDirectory_)) return exitCode_;
 
@@ -153,7 +154,15 @@ class Run {
     StopHandlerHold stopHold;
     (void)platform_.console.InstallStopHandler(stop_, stopHold);
 
-    work_ = makeWork(headless_);
+    if (command.preview) {
+      // The same steps over a view in which nothing is written; only the
+      // run's own log is, and the report through the real platform.
+      preview_ = std::make_unique<PreviewPlatform>(headless_);
+      preview_->WriteOwnFilesIn(OwnLogDirectory());
+      work_ = makeWork(preview_->Get());
+    } else {
+      work_ = makeWork(headless_);
+    }
     work_->Begin(logDirectory_);
     work_->Log(text::Format(kStartedLine, AnsiOf(start.commandLine)));
     FlushEarlyMessages();
@@ -319,6 +328,7 @@ class Run {
     RunEnd end;
     end.lastResultCode = lastResultCode;
     end.stopped = stopped_;
+    if (preview_) end.previewIncomplete = ShowPreview(lastResultCode);
     report_.stopped = stopped_;
     report_.exitCode = FinalExitCode(end);
     if (!WriteReport()) {
@@ -329,12 +339,39 @@ class Run {
     return report_.exitCode;
   }
 
+  // Where the run's own log goes: the /log folder, else "log" in the
+  // current directory, as the log itself decides.
+  std::string OwnLogDirectory() {
+    std::string directory =
+        logDirectory_ ? *logDirectory_ : platform_.system.CurrentDirectory(kCurrentDirCapacity);
+    while (!directory.empty() && directory.back() == '\\') directory.pop_back();
+    if (!logDirectory_) directory += kDefaultLogFolder;
+    return directory;
+  }
+
+  // Removed in the view is what the run would remove. One tabbed line per
+  // item on standard output. A step that failed in the view, or an item the
+  // view could not tell, leaves the preview incomplete.
+  bool ShowPreview(int32_t lastResultCode) {
+    report_.items = AsPreview(std::move(report_.items));
+    bool incomplete = lastResultCode != 0;
+    for (const RunItem& item : report_.items) {
+      if (item.result == RunItemResult::Failed) incomplete = true;
+      const std::string line = std::string(ReportResultName(item.result)) + kFieldSeparator +
+                               ReportKindName(item.kind) + kFieldSeparator + item.name +
+                               kFieldSeparator + item.reason;
+      (void)platform_.console.WriteLine(ConsoleStream::Out, Utf8Of(line));
+    }
+    return incomplete;
+  }
+
   Platform& platform_;
   RunMessageBoxes boxes_;
   Platform headless_;
   RunReport report_;
   std::optional<std::string> reportPath_;
   std::optional<std::string> logDirectory_;
+  std::unique_ptr<PreviewPlatform> preview_;
   std::unique_ptr<IUnattendedWork> work_;
   std::mutex messageMutex_;
   std::vector<std::string> earlyMessages_;

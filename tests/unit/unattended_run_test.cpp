@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
+#include <sstream>
 
 #include "app/exit_codes.h"
 #include "app/unattended_run.h"
@@ -151,8 +153,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         EarlyEndCase{"UnknownSwitch", u"/bogus", nullptr, ExitCode::kUsageError, "/bogus"},
         EarlyEndCase{"NoSwitch", u"", nullptr, ExitCode::kUsageError, "No switch"},
-        EarlyEndCase{"Preview", u"/clean /preview", nullptr, ExitCode::kUsageError,
-                     "not available"},
+        EarlyEndCase{"PreviewOfList", u"/list /preview", nullptr, ExitCode::kUsageError,
+                     "/preview applies to"},
         EarlyEndCase{"ReportPathNotInCodePage", u"/list /report C:\\\u4E00.json", nullptr,
                      ExitCode::kUsageError, "code page"},
         EarlyEndCase{"NotElevated", u"/list",
@@ -387,6 +389,56 @@ TEST_F(UnattendedPageWorkTest, ThePrinterComponentAloneKeepsTheDriver) {
   EXPECT_TRUE(sim.DriverExists(kB.driver));
   EXPECT_TRUE(sim.PrinterExists(kA.name));
   EXPECT_TRUE(sim.MessageBoxes().empty());
+}
+
+// The system apart from the run's own log and report.
+std::string SystemWithoutOwnFiles(const sim::SimWindows& sim) {
+  std::istringstream lines(sim.FullSnapshot());
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    std::string upper = line;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper.find("C:\\LOGS") != std::string::npos) continue;
+    if (upper.find("C:\\WORK\\P.JSON") != std::string::npos) continue;
+    kept += line + "\n";
+  }
+  return kept;
+}
+
+TEST_F(UnattendedPageWorkTest, APreviewChangesNothingAndNamesWhatTheRealRunThenRemoves) {
+  const std::string before = SystemWithoutOwnFiles(sim);
+  EXPECT_EQ(Run(u"/uninstall \"Korvex KP-103\" /preview /log C:\\Logs /report C:\\Work\\p.json"), 0);
+  EXPECT_EQ(SystemWithoutOwnFiles(sim), before) << "the preview changed the system";
+  EXPECT_TRUE(sim.MessageBoxes().empty());
+  const auto out = sim.ConsoleLines(ConsoleStream::Out);
+  ASSERT_FALSE(out.empty());
+  EXPECT_TRUE(AnyContains(out, "would-remove\tprinter\tKorvex KP-103"));
+  const std::string previewReport = sim.ReadFile("C:\\Work\\p.json").value_or("");
+  EXPECT_TRUE(Contains(previewReport, "\"would-remove\""));
+  EXPECT_FALSE(Contains(previewReport, "\"removed\""));
+
+  EXPECT_EQ(Run(u"/uninstall \"Korvex KP-103\" /log C:\\Logs /report C:\\Work\\r.json"), 0);
+  EXPECT_FALSE(sim.PrinterExists(kA.name));
+  const std::string realReport = sim.ReadFile("C:\\Work\\r.json").value_or("");
+  // Every target the preview named is one the real run names, with the same
+  // result once "would remove" has happened.
+  size_t previewed = 0;
+  for (const std::string& line : out) {
+    const size_t kindEnd = line.find('\t', line.find('\t') + 1);
+    const size_t nameEnd = line.find('\t', kindEnd + 1);
+    if (line.rfind("would-remove\t", 0) != 0 || nameEnd == std::string::npos) continue;
+    ++previewed;
+    std::string name = line.substr(kindEnd + 1, nameEnd - kindEnd - 1);
+    std::string escaped;
+    for (char c : name) escaped += (c == '\\') ? std::string("\\\\") : std::string(1, c);
+    EXPECT_TRUE(Contains(realReport, "\"name\": \"" + escaped + "\"")) << name;
+  }
+  size_t removed = 0;
+  for (size_t at = realReport.find("\"removed\""); at != std::string::npos;
+       at = realReport.find("\"removed\"", at + 1)) {
+    ++removed;
+  }
+  EXPECT_EQ(previewed, removed);
 }
 
 TEST_F(UnattendedPageWorkTest, CleanTellsItsDoneOnStandardErrorNotInABox) {

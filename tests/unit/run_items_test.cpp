@@ -259,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
              Seq::Selected, true, true, true,
              {"Printer|" + kP1.name + "|Removed", "Driver|" + kP1.driver + "|Removed",
               std::string("File|") + kDllPath + "|Removed",
-              "File|" + RunItemsTest::Inf(kP1) + "|Removed",
+              "File|" + Inf(kP1) + "|Removed",
               std::string("Service|VOMUUSB|Removed"),
               std::string("File|") + kPortDriverFile + "|Removed",
               std::string("Directory|") + kConsoleDir + "|Removed",
@@ -311,12 +311,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"PackageThatCannotBeLookedUpKeepsItsInf",
              [](RunItemsTest& t) {
                t.Install(kP1);
-               t.sim.AddPackage(RunItemsTest::Inf(kP1), kP1.InfPath());
-               t.sim.FailWhere("DriverPackageGetPath", RunItemsTest::Inf(kP1),
+               t.sim.AddPackage(Inf(kP1), kP1.InfPath());
+               t.sim.FailWhere("DriverPackageGetPath", Inf(kP1),
                                win::kErrorUnsupportedType, 2);
              },
              Seq::Selected, true, true, true,
-             {"File|" + RunItemsTest::Inf(kP1) + "|Kept"}},
+             {"File|" + Inf(kP1) + "|Kept"}},
         Case{"PortServiceAlone",
              [](RunItemsTest& t) { t.Install(kP1); },
              Seq::Checked, false, false, true,

@@ -10,84 +10,18 @@
 
 #include "platform/driver_store.h"
 #include "platform/win_constants.h"
-#include "tests/unit/page_fixture.h"
+#include "tests/unit/installed_page_fixture.h"
 
 namespace page_test {
 namespace {
 
 constexpr const char* kSpooler = "spooler";
-constexpr const char* kPortService = "VomuUsb";
-constexpr const char* kPortDriverFile = "C:\\Windows\\system32\\drivers\\VOMUUSB.sys";
-constexpr const char* kPortInf = "C:\\Windows\\inf\\oem90.inf";
-constexpr const char* kPortStoreInf =
-    "C:\\Windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_0a1b2c3d\\vomuusb.inf";
-constexpr const char* kDll = "QdRk.dll";
-constexpr const char* kDllPath = "C:\\Windows\\system32\\QdRk.dll";
-constexpr const char* kConsoleDir = "C:\\Program Files\\Korvex\\QdConsole";
-constexpr const char* kPccDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\PCC\\";
-constexpr const char* kSpoolDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\";
 constexpr const char* kNoHardwareIdLine = "Cannot search .inf files: HardwareId string is empty.";
-const char* const kProductKeys[] = {"SOFTWARE\\QD\\QdRk\\", "SOFTWARE\\QD\\QdRkTx\\",
-                                    "SOFTWARE\\QD\\QdRkDriverInfo\\"};
 
 enum class Sequence { Selected, Checked };
 
-class PageSequenceTest : public PageFixture {
+class PageSequenceTest : public InstalledPageFixture {
  public:
-  PageSequenceTest() {
-    sim.AddService(kSpooler, /*running=*/true);
-    sim.AddService(kPortService, /*running=*/true);
-    sim.AddFile(kPortDriverFile);
-    sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
-    sim.AddFile("C:\\Windows\\inf\\oem90.pnf");
-    sim.AddPackage(kPortInf, kPortStoreInf);
-    sim.AddFile(kDllPath);
-    sim.SetString(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole\\App. settings", "Path",
-                  kConsoleDir);
-    sim.AddFile(std::string(kConsoleDir) + "\\QdConsole.exe");
-    // The printer user interface removes the driver it is asked for.
-    sim.SetShellHook([this](const sim::ShellExecuteRecord& run) {
-      for (const std::string& driver : drivers_) {
-        if (run.parameters.find("\"" + driver + "\"") == std::string::npos) continue;
-        sim.DeleteKey(RegRoot::LocalMachine, sim.DriverKeyPath(driver, 3));
-      }
-    });
-  }
-
-  // A printer as its installation leaves it: driver with a support DLL, INF
-  // and PNF, cabinet, backup directory and product keys in both hives.
-  void Install(const UsbPrinter& p, bool ownDriver = true) {
-    if (ownDriver) {
-      sim::DriverSpec driver;
-      driver.name = p.driver;
-      driver.manufacturer = kMaker;
-      driver.hardwareId = p.HardwareId();
-      driver.infPath = p.InfPath();
-      driver.dependentFiles = {kDll};
-      sim.AddDriver(driver);
-      drivers_.push_back(p.driver);
-      sim.AddFile(Inf(p), "[Models]\r\n%Printer%=Install, " + p.HardwareId() + "\r\n");
-      sim.AddFile("C:\\Windows\\inf\\oem" + p.pid + ".pnf");
-      sim.AddFile(Cabinet(p));
-      sim.AddFile(BackupDir(p) + "\\x.dll");
-    }
-    AddPrinter(p.name, p.driver, p.PnpInstance());
-    AddUsbDevice(p);
-    for (const char* key : kProductKeys) {
-      sim.CreateKey(RegRoot::LocalMachine, key + p.name);
-      sim.CreateKey(RegRoot::CurrentUser, key + p.name);
-    }
-  }
-  void InstallSharingDriver(const UsbPrinter& owner, UsbPrinter other) {
-    other.driver = owner.driver;
-    Install(other, /*ownDriver=*/false);
-  }
-  static std::string Inf(const UsbPrinter& p) { return "C:\\Windows\\inf\\oem" + p.pid + ".inf"; }
-  static std::string Cabinet(const UsbPrinter& p) { return kPccDir + p.StoreFolder() + ".cab"; }
-  static std::string BackupDir(const UsbPrinter& p) {
-    return kSpoolDir + CRemoveDrvPrn::BackupDirectoryName(p.HardwareId());
-  }
-
   void Run(Sequence sequence) {
     mark_ = LogMark();
     if (sequence == Sequence::Selected) {
@@ -135,7 +69,6 @@ class PageSequenceTest : public PageFixture {
   }
 
  private:
-  std::vector<std::string> drivers_;
   size_t mark_ = 0;
 };
 

@@ -33,6 +33,15 @@ class PageWindowTest : public PageFixture {
     AddUsbPrinter(second, /*addDriver=*/false);
     Start();
   }
+  // 0, 1, or 2 printers sharing one driver.
+  void StartWithPrinters(int printers) {
+    switch (printers) {
+      case 0: Start(); break;
+      case 1: StartWithOnePrinter(); break;
+      case 2: StartWithSharedDriver(); break;
+      default: ADD_FAILURE() << "no such installation: " << printers;
+    }
+  }
 };
 
 struct StartupCase {
@@ -47,9 +56,7 @@ class PageStartupTest : public PageWindowTest,
 
 TEST_P(PageStartupTest, ControlsFollowTheListedPrinters) {
   const StartupCase& c = GetParam();
-  if (c.printers == 1) StartWithOnePrinter();
-  if (c.printers == 2) StartWithSharedDriver();
-  if (c.printers == 0) Start();
+  StartWithPrinters(c.printers);
 
   EXPECT_EQ(Checked(IDC_CHECK_PRINTER), c.printerChecked);
   EXPECT_EQ(Enabled(IDC_CHECK_PRINTER), c.printerEnabled);
@@ -131,9 +138,7 @@ class PagePortBoxTest : public PageWindowTest,
 // Checking 1020 pulls in the printer, and the driver only when removable.
 TEST_P(PagePortBoxTest, CheckingThePortServiceBox) {
   const PortBoxCase& c = GetParam();
-  if (c.printers == 0) Start();
-  if (c.printers == 1) StartWithOnePrinter();
-  if (c.printers == 2) StartWithSharedDriver();
+  StartWithPrinters(c.printers);
   if (c.printers > 0) Click(IDC_CHECK_PRINTER);  // clears both
   if (Checked(IDC_CHECK_PORT_SERVICE)) Click(IDC_CHECK_PORT_SERVICE);
   Click(IDC_CHECK_PORT_SERVICE);

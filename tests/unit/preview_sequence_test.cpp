@@ -13,25 +13,15 @@
 
 #include "platform/preview/preview_platform.h"
 #include "removal/uninstall_sequence.h"
-#include "tests/unit/page_fixture.h"
+#include "tests/unit/installed_page_fixture.h"
 
 namespace page_test {
 namespace {
 
-const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
-const UsbPrinter kP2{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
 // A model whose printer is gone: only its device entries are left.
 const UsbPrinter kStale{"Korvex KP-109", "Korvex KP-109 Driver", "0109", "0C1D2E3F"};
 constexpr const char* kLogDir = "C:\\Work\\log";
-constexpr const char* kDll = "QdRk.dll";
 constexpr const char* kPrinterDriverValue = "Printer Driver";
-constexpr const char* kPortInf = "C:\\Windows\\inf\\oem90.inf";
-constexpr const char* kPortStoreInf =
-    "C:\\Windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_0a1b2c3d\\vomuusb.inf";
-constexpr const char* kPccDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\PCC\\";
-constexpr const char* kSpoolDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\";
-const char* const kProductKeys[] = {"SOFTWARE\\QD\\QdRk\\", "SOFTWARE\\QD\\QdRkTx\\",
-                                    "SOFTWARE\\QD\\QdRkDriverInfo\\"};
 
 // What a sequence shows, recorded: the run has no window.
 class RecordingHost : public IRemovalHost {
@@ -120,40 +110,14 @@ class World {
   std::unique_ptr<PreviewPlatform> preview_;
 };
 
-std::string Inf(const UsbPrinter& p) { return "C:\\Windows\\inf\\oem" + p.pid + ".inf"; }
-
-// The maker's software as a setup leaves it, without any printer.
-void SeedBase(sim::SimWindows& sim) {
-  sim.AddService("spooler", /*running=*/true);
-  sim.AddService("VomuUsb", /*running=*/true);
-  sim.AddFile("C:\\Windows\\system32\\drivers\\VOMUUSB.sys");
-  sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
-  sim.AddFile("C:\\Windows\\inf\\oem90.pnf");
-  sim.AddPackage(kPortInf, kPortStoreInf);
-  sim.AddFile(std::string("C:\\Windows\\system32\\") + kDll);
-  sim.SetString(RegRoot::CurrentUser, "Software\\Korvex\\QdConsole\\App. settings", "Path",
-                "C:\\Program Files\\Korvex\\QdConsole");
-  sim.AddFile("C:\\Program Files\\Korvex\\QdConsole\\QdConsole.exe");
-}
-
 // A printer as its installation leaves it: driver with its support DLL, its
 // package in the store, INF and PNF, cabinet, backup directory, device
 // entries and product keys in both hives. `driverOf`: the printer whose
 // driver it uses.
 void Install(sim::SimWindows& sim, const UsbPrinter& p, const UsbPrinter& driverOf) {
   if (&p == &driverOf) {
-    sim::DriverSpec driver;
-    driver.name = p.driver;
-    driver.manufacturer = kMaker;
-    driver.hardwareId = p.HardwareId();
-    driver.infPath = p.InfPath();
-    driver.dependentFiles = {kDll};
-    sim.AddDriver(driver);
-    sim.AddFile(Inf(p), "[Models]\r\n%Printer%=Install, " + p.HardwareId() + "\r\n");
-    sim.AddFile("C:\\Windows\\inf\\oem" + p.pid + ".pnf");
+    AddOwnDriver(sim, p);
     sim.AddPackage(Inf(p), p.InfPath());
-    sim.AddFile(kPccDir + p.StoreFolder() + ".cab");
-    sim.AddFile(kSpoolDir + CRemovalSteps::BackupDirectoryName(p.HardwareId()) + "\\x.dll");
   }
   sim::PrinterSpec printer;
   printer.name = p.name;
@@ -161,10 +125,7 @@ void Install(sim::SimWindows& sim, const UsbPrinter& p, const UsbPrinter& driver
   printer.pnpDeviceInstanceId = p.PnpInstance();
   sim.AddPrinter(printer);
   AddUsbDevice(sim, p);
-  for (const char* key : kProductKeys) {
-    sim.CreateKey(RegRoot::LocalMachine, key + p.name);
-    sim.CreateKey(RegRoot::CurrentUser, key + p.name);
-  }
+  AddProductKeys(sim, p);
   // The printer user interface removes the driver it is asked for, unless a
   // printer still uses it.
   const std::string driverName = driverOf.driver;
@@ -243,7 +204,7 @@ TEST_P(PreviewSequenceTest, ChangesNothingAndTellsWhatTheRealRunDoes) {
   World real(false);
   World previewed(true);
   for (World* world : {&real, &previewed}) {
-    SeedBase(world->sim);
+    SeedMakerSoftware(world->sim);
     installation.seed(world->sim);
   }
   const std::string before = previewed.System();

@@ -8,27 +8,13 @@
 #include "engine/run_items.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
-#include "tests/unit/page_fixture.h"
+#include "tests/unit/installed_page_fixture.h"
 
 namespace page_test {
 namespace {
 
 const UsbPrinter kP1{"Korvex KP-103", "Korvex KP-103 Driver", "0103", "1A2B3C4D"};
 const UsbPrinter kP2{"Korvex KP-105", "Korvex KP-105 Driver", "0105", "5E6F7A8B"};
-constexpr const char* kPortService = "VomuUsb";
-constexpr const char* kPortDriverFile = "C:\\Windows\\system32\\drivers\\VOMUUSB.sys";
-constexpr const char* kPortInf = "C:\\Windows\\inf\\oem90.inf";
-constexpr const char* kPortStoreInf =
-    "C:\\Windows\\System32\\DriverStore\\FileRepository\\vomuusb.inf_amd64_0a1b2c3d\\vomuusb.inf";
-constexpr const char* kDll = "QdRk.dll";
-constexpr const char* kDllPath = "C:\\Windows\\system32\\QdRk.dll";
-constexpr const char* kConsoleSettings = "Software\\Korvex\\QdConsole\\App. settings";
-constexpr const char* kConsoleDir = "C:\\Program Files\\Korvex\\QdConsole";
-constexpr const char* kPccDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\PCC\\";
-constexpr const char* kSpoolDir = "C:\\Windows\\system32\\spool\\drivers\\x64\\";
-const char* const kProductKeys[] = {"SOFTWARE\\QD\\QdRk\\", "SOFTWARE\\QD\\QdRkTx\\",
-                                    "SOFTWARE\\QD\\QdRkDriverInfo\\"};
-
 struct CollectedItems : IRunItemSink {
   void Add(const RunItem& item) override { items.push_back(item); }
   std::vector<RunItem> items;
@@ -79,50 +65,8 @@ struct Case {
   std::vector<std::string> expected;
 };
 
-class RunItemsTest : public PageFixture, public ::testing::WithParamInterface<Case> {
+class RunItemsTest : public InstalledPageFixture, public ::testing::WithParamInterface<Case> {
  public:
-  RunItemsTest() {
-    sim.AddService("spooler", /*running=*/true);
-    sim.AddService(kPortService, /*running=*/true);
-    sim.AddFile(kPortDriverFile);
-    sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
-    sim.AddFile("C:\\Windows\\inf\\oem90.pnf");
-    sim.AddPackage(kPortInf, kPortStoreInf);
-    sim.AddFile(kDllPath);
-    sim.SetString(RegRoot::CurrentUser, kConsoleSettings, "Path", kConsoleDir);
-    sim.AddFile(std::string(kConsoleDir) + "\\QdConsole.exe");
-    sim.SetShellHook([this](const sim::ShellExecuteRecord& run) {
-      for (const std::string& driver : drivers_) {
-        if (run.parameters.find("\"" + driver + "\"") == std::string::npos) continue;
-        sim.DeleteKey(RegRoot::LocalMachine, sim.DriverKeyPath(driver, 3));
-      }
-    });
-  }
-
-  void Install(const UsbPrinter& p, bool ownDriver = true) {
-    if (ownDriver) {
-      sim::DriverSpec driver;
-      driver.name = p.driver;
-      driver.manufacturer = kMaker;
-      driver.hardwareId = p.HardwareId();
-      driver.infPath = p.InfPath();
-      driver.dependentFiles = {kDll};
-      sim.AddDriver(driver);
-      drivers_.push_back(p.driver);
-      sim.AddFile(Inf(p), "[Models]\r\n%Printer%=Install, " + p.HardwareId() + "\r\n");
-      sim.AddFile("C:\\Windows\\inf\\oem" + p.pid + ".pnf");
-      sim.AddFile(kPccDir + p.StoreFolder() + ".cab");
-      sim.AddFile(kSpoolDir + CRemoveDrvPrn::BackupDirectoryName(p.HardwareId()) + "\\x.dll");
-    }
-    AddPrinter(p.name, p.driver, p.PnpInstance());
-    AddUsbDevice(p);
-    for (const char* key : kProductKeys) {
-      sim.CreateKey(RegRoot::LocalMachine, key + p.name);
-      sim.CreateKey(RegRoot::CurrentUser, key + p.name);
-    }
-  }
-  static std::string Inf(const UsbPrinter& p) { return "C:\\Windows\\inf\\oem" + p.pid + ".inf"; }
-
   // Whether the thing an item names is on the system now.
   bool Present(const RunItem& item) const {
     switch (item.kind) {
@@ -224,8 +168,6 @@ class RunItemsTest : public PageFixture, public ::testing::WithParamInterface<Ca
     }
     return false;
   }
-
-  std::vector<std::string> drivers_;
 };
 
 const char* KindName(RunItemKind kind) {
@@ -317,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
              Seq::Selected, true, true, true,
              {"Printer|" + kP1.name + "|Removed", "Driver|" + kP1.driver + "|Removed",
               std::string("File|") + kDllPath + "|Removed",
-              "File|" + RunItemsTest::Inf(kP1) + "|Removed",
+              "File|" + Inf(kP1) + "|Removed",
               std::string("Service|VOMUUSB|Removed"),
               std::string("File|") + kPortDriverFile + "|Removed",
               std::string("Directory|") + kConsoleDir + "|Removed",
@@ -369,12 +311,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"PackageThatCannotBeLookedUpKeepsItsInf",
              [](RunItemsTest& t) {
                t.Install(kP1);
-               t.sim.AddPackage(RunItemsTest::Inf(kP1), kP1.InfPath());
-               t.sim.FailWhere("DriverPackageGetPath", RunItemsTest::Inf(kP1),
+               t.sim.AddPackage(Inf(kP1), kP1.InfPath());
+               t.sim.FailWhere("DriverPackageGetPath", Inf(kP1),
                                win::kErrorUnsupportedType, 2);
              },
              Seq::Selected, true, true, true,
-             {"File|" + RunItemsTest::Inf(kP1) + "|Kept"}},
+             {"File|" + Inf(kP1) + "|Kept"}},
         Case{"PortServiceAlone",
              [](RunItemsTest& t) { t.Install(kP1); },
              Seq::Checked, false, false, true,

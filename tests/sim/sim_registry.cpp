@@ -227,6 +227,11 @@ namespace {
 // An injected fault of code 0 lets the call pass, as an LSTATUS of 0 would.
 Outcome Injected(uint32_t code) { return code == 0 ? Outcome::Success() : Fail(code); }
 
+// How the fault-injection log and the key handles name a key: "HKLM\path".
+std::string KeyPath(RegRoot root, const std::string& subkey) {
+  return std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
+}
+
 class SimRegistryKey : public IRegistryKey {
  public:
   SimRegistryKey(SimWindows::Impl& impl, std::shared_ptr<RegNode> node, std::string path)
@@ -290,20 +295,12 @@ class SimRegistry : public IRegistry {
 
   Outcome OpenKey(RegRoot root, const std::string& subkey, uint32_t /*access*/,
                    RegistryKey& out) override {
-    auto lock = impl_.Lock();
-    const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("OpenKey", detail)) return Injected(*code);
-    std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey);
-    if (!node) return Fail(win::kErrorFileNotFound);
-    if (node->denyOpen) return Fail(win::kErrorAccessDenied);
-    out = MakeKeyHandle(impl_, node, detail);
-    return Outcome::Success();
+    return Open("OpenKey", root, subkey, true, out);
   }
 
   Outcome DeleteTree(RegRoot root, const std::string& subkey) override {
     auto lock = impl_.Lock();
-    const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("DeleteTree", detail)) return Injected(*code);
+    if (auto code = impl_.Enter("DeleteTree", KeyPath(root, subkey))) return Injected(*code);
     if (SplitPath(subkey).empty()) return Fail(win::kErrorAccessDenied);
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey);
     if (!node) return Fail(win::kErrorFileNotFound);
@@ -314,20 +311,12 @@ class SimRegistry : public IRegistry {
 
   Outcome OpenLink(RegRoot root, const std::string& subkey, uint32_t /*access*/,
                     RegistryKey& out) override {
-    auto lock = impl_.Lock();
-    const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("OpenLink", detail)) return Injected(*code);
-    std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, false);
-    if (!node) return Fail(win::kErrorFileNotFound);
-    if (node->denyOpen) return Fail(win::kErrorAccessDenied);
-    out = MakeKeyHandle(impl_, node, detail);
-    return Outcome::Success();
+    return Open("OpenLink", root, subkey, false, out);
   }
 
   Outcome DeleteLink(RegRoot root, const std::string& subkey) override {
     auto lock = impl_.Lock();
-    const std::string detail = std::string(kRootNames[RootIndex(root)]) + "\\" + subkey;
-    if (auto code = impl_.Enter("DeleteLink", detail)) return Injected(*code);
+    if (auto code = impl_.Enter("DeleteLink", KeyPath(root, subkey))) return Injected(*code);
     std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, false);
     if (!node) return Fail(win::kErrorFileNotFound);
     if (!RegistryStore::LinkTarget(*node)) return Fail(win::kErrorInvalidParameter);
@@ -337,6 +326,19 @@ class SimRegistry : public IRegistry {
   }
 
  private:
+  // OpenKey and OpenLink differ only in whether a link at the end is followed.
+  Outcome Open(const char* operation, RegRoot root, const std::string& subkey, bool followLast,
+               RegistryKey& out) {
+    auto lock = impl_.Lock();
+    const std::string detail = KeyPath(root, subkey);
+    if (auto code = impl_.Enter(operation, detail)) return Injected(*code);
+    std::shared_ptr<RegNode> node = impl_.registry.Find(root, subkey, followLast);
+    if (!node) return Fail(win::kErrorFileNotFound);
+    if (node->denyOpen) return Fail(win::kErrorAccessDenied);
+    out = MakeKeyHandle(impl_, node, detail);
+    return Outcome::Success();
+  }
+
   SimWindows::Impl& impl_;
 };
 

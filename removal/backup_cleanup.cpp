@@ -24,6 +24,7 @@ constexpr const char* kCabinetExtension = ".cab";
 constexpr const char* kConsoleKey = "Software\\Korvex\\QdConsole";
 constexpr const char* kConsoleSettingsKey = "Software\\Korvex\\QdConsole\\App. settings";
 constexpr const char* kConsolePathValue = "Path";
+constexpr const char* kCurrentUserName = "HKEY_CURRENT_USER";
 // Every key from the maker's own on, down to the one holding "Path".
 constexpr const char* kConsoleKeysOnThePath[] = {"Software\\Korvex", kConsoleKey,
                                                  kConsoleSettingsKey};
@@ -431,18 +432,8 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
       return false;
     }
     if (!isLink) continue;
-    std::vector<std::string> links;
-    const Outcome removed = Registry.DeleteKeyTreeNoLinks(
-        RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
-    for (const std::string& link : links) {
-      Log(text::Format(
-          "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is "
-          "deleted, the key it points to stays.",
-          link));
-      ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
-                 RunItemResult::Removed,
-                 "a registry link: only the link is deleted, the key it points to stays");
-    }
+    const Outcome removed = DeleteKeyTreeReportingLinks(RegRoot::CurrentUser, kCurrentUserName,
+                                                        kConsoleKey, kSystemParts);
     ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
                "the control-panel application's directory would be read through a "
                "registry link");
@@ -473,18 +464,8 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
     return false;
   }
 
-  std::vector<std::string> links;
-  const Outcome keyRemoved = Registry.DeleteKeyTreeNoLinks(
-      RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
-  for (const std::string& link : links) {
-    Log(text::Format(
-        "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is deleted, "
-        "the key it points to stays.",
-        link));
-    ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
-               RunItemResult::Removed,
-               "a registry link: only the link is deleted, the key it points to stays");
-  }
+  const Outcome keyRemoved = DeleteKeyTreeReportingLinks(RegRoot::CurrentUser, kCurrentUserName,
+                                                         kConsoleKey, kSystemParts);
   const bool keyDeleted = keyRemoved || keyRemoved.error == win::kErrorFileNotFound;
   if (keyRemoved.error != win::kErrorFileNotFound) {
     ReportRemoval(RunItemKind::RegistryKey,

@@ -128,6 +128,10 @@ class CRemovalSteps {
                   const std::string& reason = {}, uint32_t errorCode = 0);
   void ReportRemoval(RunItemKind kind, const std::string& name, bool removed,
                      uint32_t errorCode = 0);
+  // Deletes a key tree whose registry links go as links, never followed;
+  // every link met is logged and reported as removed.
+  Outcome DeleteKeyTreeReportingLinks(RegRoot root, const std::string& rootName,
+                                      const std::string& key, size_t systemParts);
   // The files the deletion record gained since the given list sizes.
   struct DeletionMark {
     size_t deleted = 0;

@@ -82,6 +82,9 @@ class CRemovalSteps {
   // found at `path` must still be.
   bool DeleteDirectoryTree(const std::string& path,
                            const DirectoryIdentity* expected = nullptr);
+  // The same, reported as an item and its outcome logged.
+  bool DeleteDirectoryTreeLogged(const std::string& path,
+                                 const DirectoryIdentity* expected = nullptr);
   bool DeleteDrvBckupDir();
   static std::string BackupDirectoryName(const std::string& hardwareId);
   // Why a backup directory name names a directory of the spooler itself,

@@ -322,6 +322,14 @@ bool CPurvexDlg::RemoveDriverPackage(std::vector<std::string>* infList,
   IDriverStore& store = platform.driverStore;
   int failures = 0;
   size_t index = 0;
+  // A call that failed for an INF: logged, kept when its package may still
+  // be in the store, and the INF stays in its slot.
+  auto failed = [&](int kind, uint32_t code, const std::string& inf, bool refused) {
+    LogDifxError(kind, code);
+    if (keptList != nullptr && !notInStore(code)) keptList->push_back({inf, code, refused});
+    ++failures;
+    ++index;
+  };
   while (index < infList->size()) {
     const std::string inf = (*infList)[index];
     uint32_t length = 0;
@@ -346,12 +354,7 @@ bool CPurvexDlg::RemoveDriverPackage(std::vector<std::string>* infList,
         inf);
     const uint32_t pathResult = store.GetPath(inf, buffer.data(), length);
     if (pathResult != win::kErrorSuccess) {
-      LogDifxError(kDifxGetPath, pathResult);
-      if (keptList != nullptr && !notInStore(pathResult)) {
-        keptList->push_back({inf, pathResult, false});
-      }
-      ++failures;
-      ++index;
+      failed(kDifxGetPath, pathResult, inf, false);
       continue;
     }
     const std::string storePath(buffer.data(), strnlen(buffer.data(), buffer.size()));
@@ -362,12 +365,7 @@ bool CPurvexDlg::RemoveDriverPackage(std::vector<std::string>* infList,
 
     const uint32_t uninstallResult = store.Uninstall(storePath, 0);
     if (uninstallResult != win::kErrorSuccess) {
-      LogDifxError(kDifxUninstall, uninstallResult);
-      if (keptList != nullptr && !notInStore(uninstallResult)) {
-        keptList->push_back({inf, uninstallResult, true});
-      }
-      ++failures;
-      ++index;
+      failed(kDifxUninstall, uninstallResult, inf, true);
       continue;
     }
     // The next INF moves up into this slot.

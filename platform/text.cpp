@@ -89,6 +89,21 @@ bool Contains(const std::string& haystack, const std::string& needle) {
   return haystack.find(needle) != std::string::npos;
 }
 
+std::vector<std::string> SplitNonEmpty(const std::string& s, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : s) {
+    if (c == separator) {
+      if (!part.empty()) parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  if (!part.empty()) parts.push_back(part);
+  return parts;
+}
+
 CodePageFacts CodePageFacts::Ascii() {
   CodePageFacts facts;
   for (size_t b = 0; b < facts.upper.size(); ++b) {

@@ -40,6 +40,8 @@ void UpperInPlace(std::string& s);
 // Case-insensitive comparison of the code page (upper-cased copies compared).
 int CompareNoCase(const std::string& a, const std::string& b);
 bool Contains(const std::string& haystack, const std::string& needle);
+// The runs of `s` between separators, empty runs left out (byte by byte).
+std::vector<std::string> SplitNonEmpty(const std::string& s, char separator);
 
 // What byte-level text matching needs of the ANSI code page, gathered once:
 // the upper case of every single-byte character (double-byte characters are

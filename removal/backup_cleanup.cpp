@@ -24,6 +24,7 @@ constexpr const char* kCabinetExtension = ".cab";
 constexpr const char* kConsoleKey = "Software\\Korvex\\QdConsole";
 constexpr const char* kConsoleSettingsKey = "Software\\Korvex\\QdConsole\\App. settings";
 constexpr const char* kConsolePathValue = "Path";
+constexpr const char* kCurrentUserName = "HKEY_CURRENT_USER";
 // Every key from the maker's own on, down to the one holding "Path".
 constexpr const char* kConsoleKeysOnThePath[] = {"Software\\Korvex", kConsoleKey,
                                                  kConsoleSettingsKey};
@@ -217,6 +218,18 @@ bool CRemovalSteps::DeleteDirectoryTree(const std::string& path,
   }
 }
 
+bool CRemovalSteps::DeleteDirectoryTreeLogged(const std::string& path,
+                                              const DirectoryIdentity* expected) {
+  const bool removed = DeleteDirectoryTree(path, expected);
+  ReportRemoval(RunItemKind::Directory, path, removed);
+  if (removed) {
+    Log(text::Format("[%s] directory and all sub-directory deleted!", path));
+  } else {
+    Log(text::Format("Impossible to delete [%s] directory or sub-directory.", path));
+  }
+  return removed;
+}
+
 std::string CRemovalSteps::BackupDirectoryName(const std::string& hardwareId) {
   // The first character is never taken as the separator.
   const size_t separator =
@@ -267,13 +280,7 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
     ReportItem(RunItemKind::Directory, backupDir, RunItemResult::Kept, reason);
   } else {
     Log(text::Format("Try to delete [%s] dir and all sub-dir", backupDir));
-    const bool removed = DeleteDirectoryTree(backupDir);
-    ReportRemoval(RunItemKind::Directory, backupDir, removed);
-    if (removed) {
-      Log(text::Format("[%s] directory and all sub-directory deleted!", backupDir));
-    } else {
-      Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
-                       backupDir));
+    if (!DeleteDirectoryTreeLogged(backupDir)) {
       ++errors;
     }
   }
@@ -305,13 +312,7 @@ bool CRemovalSteps::DeleteDrvBckupDir() {
                               InfTextKind::WholeId);
     if (infs.empty()) continue;
     ++found;
-    const bool removed = DeleteDirectoryTree(candidate);
-    ReportRemoval(RunItemKind::Directory, candidate, removed);
-    if (removed) {
-      Log(text::Format("[%s] directory and all sub-directory deleted!", candidate));
-    } else {
-      Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
-                       candidate));
+    if (!DeleteDirectoryTreeLogged(candidate)) {
       ++errors;
     }
   }
@@ -389,13 +390,7 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
   (void)Engine.SetRightToDelDir(tempCopy);
   if (Engine.FileExists(tempCopy)) {
     Log(text::Format("[%s] file exists!", tempCopy));
-    const bool removed = DeleteDirectoryTree(tempCopy);
-    ReportRemoval(RunItemKind::Directory, tempCopy, removed);
-    if (removed) {
-      Log(text::Format("[%s] directory and all sub-directory deleted!", tempCopy));
-    } else {
-      Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
-                       tempCopy));
+    if (!DeleteDirectoryTreeLogged(tempCopy)) {
       ReportDeleteResult(tempCopy, false);
     }
   }
@@ -431,18 +426,8 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
       return false;
     }
     if (!isLink) continue;
-    std::vector<std::string> links;
-    const Outcome removed = Registry.DeleteKeyTreeNoLinks(
-        RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
-    for (const std::string& link : links) {
-      Log(text::Format(
-          "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is "
-          "deleted, the key it points to stays.",
-          link));
-      ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
-                 RunItemResult::Removed,
-                 "a registry link: only the link is deleted, the key it points to stays");
-    }
+    const Outcome removed = DeleteKeyTreeReportingLinks(RegRoot::CurrentUser, kCurrentUserName,
+                                                        kConsoleKey, kSystemParts);
     ReportItem(RunItemKind::Directory, ConsolePathValueName(), RunItemResult::Kept,
                "the control-panel application's directory would be read through a "
                "registry link");
@@ -473,18 +458,8 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
     return false;
   }
 
-  std::vector<std::string> links;
-  const Outcome keyRemoved = Registry.DeleteKeyTreeNoLinks(
-      RegRoot::CurrentUser, kConsoleKey, kSystemParts, links);
-  for (const std::string& link : links) {
-    Log(text::Format(
-        "Key [HKEY_CURRENT_USER\\%s] is a registry link: only the link is deleted, "
-        "the key it points to stays.",
-        link));
-    ReportItem(RunItemKind::RegistryKey, "HKEY_CURRENT_USER\\" + link,
-               RunItemResult::Removed,
-               "a registry link: only the link is deleted, the key it points to stays");
-  }
+  const Outcome keyRemoved = DeleteKeyTreeReportingLinks(RegRoot::CurrentUser, kCurrentUserName,
+                                                         kConsoleKey, kSystemParts);
   const bool keyDeleted = keyRemoved || keyRemoved.error == win::kErrorFileNotFound;
   if (keyRemoved.error != win::kErrorFileNotFound) {
     ReportRemoval(RunItemKind::RegistryKey,
@@ -495,15 +470,7 @@ bool CRemovalSteps::DeleteConsoleAppDir() {
                      static_cast<int>(keyRemoved.error)));
   }
   Log(text::Format("Try to delete [%s] dir and all sub-dir", directory));
-  const bool removed = DeleteDirectoryTree(directory, &checked);
-  ReportRemoval(RunItemKind::Directory, directory, removed);
-  if (removed) {
-    Log(text::Format("[%s] directory and all sub-directory deleted!", directory));
-    return keyDeleted;
-  }
-  Log(text::Format("Impossible to delete [%s] directory or sub-directory.",
-                   directory));
-  return false;
+  return DeleteDirectoryTreeLogged(directory, &checked) && keyDeleted;
 }
 
 // The value comes from the user's own hive and is deleted with administrator

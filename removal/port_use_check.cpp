@@ -96,14 +96,8 @@ class Interface0Walk {
   void Run() {
     pending_ = found_.size();
     RegistryKey usb;
-    const Outcome opened = registry_.OpenKey(kMachine, kUsbEnumKey, win::kKeyRead, usb);
-    if (!opened || !usb) {
-      // No USB key: no printer is on USB.
-      if (!IsMissing(opened)) {
-        Doubt(text::Format(kUnopenableKey, kUsbEnumKey, static_cast<int>(opened.error)));
-      }
-      return;
-    }
+    // No USB key: no printer is on USB.
+    if (!OpenWalked(kUsbEnumKey, usb)) return;
     // Called with instances still wanted: the listing ends once none is.
     const Outcome listed = CQDRegistry::ForEachSubkey(*usb, [this](const std::string& found) {
       const std::string name = text::Upper(found);
@@ -127,15 +121,19 @@ class Interface0Walk {
   const std::string& doubt() const { return doubt_; }
 
  private:
+  // Opens a key of the walk; a failure other than a missing key is a doubt.
+  bool OpenWalked(const std::string& path, RegistryKey& key) {
+    const Outcome opened = registry_.OpenKey(kMachine, path, win::kKeyRead, key);
+    if (opened && key) return true;
+    if (!IsMissing(opened)) {
+      Doubt(text::Format(kUnopenableKey, path, static_cast<int>(opened.error)));
+    }
+    return false;
+  }
+
   void SearchInterface(const std::string& interfaceKey) {
     RegistryKey key;
-    const Outcome opened = registry_.OpenKey(kMachine, interfaceKey, win::kKeyRead, key);
-    if (!opened || !key) {
-      if (!IsMissing(opened)) {
-        Doubt(text::Format(kUnopenableKey, interfaceKey, static_cast<int>(opened.error)));
-      }
-      return;
-    }
+    if (!OpenWalked(interfaceKey, key)) return;
     const Outcome listed = CQDRegistry::ForEachSubkey(*key, [&](const std::string& candidate) {
       const StringRead prefix =
           ReadString(reader_, interfaceKey + "\\" + candidate, kParentIdPrefixValue);

@@ -13,21 +13,6 @@ constexpr const char* kDsDriverSubkey = "DsDriver";
 constexpr const char* kMediaValue = "printMediaSupported";
 constexpr char kWordSeparator = ' ';
 
-std::vector<std::string> SplitWords(const std::string& textValue) {
-  std::vector<std::string> words;
-  std::string word;
-  for (char c : textValue) {
-    if (c == kWordSeparator) {
-      if (!word.empty()) words.push_back(word);
-      word.clear();
-    } else {
-      word += c;
-    }
-  }
-  if (!word.empty()) words.push_back(word);
-  return words;
-}
-
 }  // namespace
 
 ResultCode CRemovalSteps::DeleteSelPrinter() {
@@ -159,7 +144,8 @@ int CRemovalSteps::GetPrinterForms(const std::string& printerName,
 
 bool CRemovalSteps::IsFormOfDriver(const std::string& formName) {
   const std::string form = text::Upper(formName);
-  for (const std::string& word : SplitWords(text::Upper(CurrentPrinter.DriverName))) {
+  for (const std::string& word :
+       text::SplitNonEmpty(text::Upper(CurrentPrinter.DriverName), kWordSeparator)) {
     if (text::Contains(form, word)) return true;
   }
   return false;

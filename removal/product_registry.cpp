@@ -67,18 +67,7 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
     // "SOFTWARE" is the system's own; from the maker's key on, a registry
     // link is removed as the link, never followed into what it names.
     constexpr size_t kSystemParts = 1;
-    std::vector<std::string> links;
-    const Outcome removed =
-        Registry.DeleteKeyTreeNoLinks(root.root, key, kSystemParts, links);
-    for (const std::string& link : links) {
-      Log(text::Format(
-          "Key [%s\\%s] is a registry link: only the link is deleted, the key it "
-          "points to stays.",
-          root.name, link));
-      ReportItem(RunItemKind::RegistryKey, std::string(root.name) + "\\" + link,
-                 RunItemResult::Removed,
-                 "a registry link: only the link is deleted, the key it points to stays");
-    }
+    const Outcome removed = DeleteKeyTreeReportingLinks(root.root, root.name, key, kSystemParts);
     ReportRemoval(RunItemKind::RegistryKey, std::string(root.name) + "\\" + key,
                   removed.ok, removed.error);
     if (removed) {
@@ -90,4 +79,19 @@ bool CRemovalSteps::DeleteQdRkRegKeys(const std::string& label) {
     }
   }
   return allDone;
+}
+
+Outcome CRemovalSteps::DeleteKeyTreeReportingLinks(RegRoot root, const std::string& rootName,
+                                                   const std::string& key, size_t systemParts) {
+  std::vector<std::string> links;
+  const Outcome removed = Registry.DeleteKeyTreeNoLinks(root, key, systemParts, links);
+  for (const std::string& link : links) {
+    Log(text::Format(
+        "Key [%s\\%s] is a registry link: only the link is deleted, the key it "
+        "points to stays.",
+        rootName, link));
+    ReportItem(RunItemKind::RegistryKey, rootName + "\\" + link, RunItemResult::Removed,
+               "a registry link: only the link is deleted, the key it points to stays");
+  }
+  return removed;
 }

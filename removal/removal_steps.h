@@ -82,6 +82,9 @@ class CRemovalSteps {
   // found at `path` must still be.
   bool DeleteDirectoryTree(const std::string& path,
                            const DirectoryIdentity* expected = nullptr);
+  // The same, reported as an item and its outcome logged.
+  bool DeleteDirectoryTreeLogged(const std::string& path,
+                                 const DirectoryIdentity* expected = nullptr);
   bool DeleteDrvBckupDir();
   static std::string BackupDirectoryName(const std::string& hardwareId);
   // Why a backup directory name names a directory of the spooler itself,
@@ -128,6 +131,10 @@ class CRemovalSteps {
                   const std::string& reason = {}, uint32_t errorCode = 0);
   void ReportRemoval(RunItemKind kind, const std::string& name, bool removed,
                      uint32_t errorCode = 0);
+  // Deletes a key tree whose registry links go as links, never followed;
+  // every link met is logged and reported as removed.
+  Outcome DeleteKeyTreeReportingLinks(RegRoot root, const std::string& rootName,
+                                      const std::string& key, size_t systemParts);
   // The files the deletion record gained since the given list sizes.
   struct DeletionMark {
     size_t deleted = 0;

@@ -81,25 +81,35 @@ CSpoolerControl::SpoolerStart CSpoolerControl::StartAfterRefusal(CServiceHelper&
   return helper.StartNamedService() ? SpoolerStart::Started : SpoolerStart::NotStarted;
 }
 
-void CSpoolerControl::StopSpooler() {
-  CServiceHelper helper(platform.services);
+bool CSpoolerControl::RequestStop(CServiceHelper& helper) {
   Log(kStopLine);
   SetStatusLine(LoadText(IDS_STOP_SPOOLER));
   helper.SetServiceName(kSpoolerServiceName);
-  if (helper.StopNamedService()) {
-    SpoolerStoppedBySequence = true;
-    Log(kStopOkLine);
-  }
+  if (!helper.StopNamedService()) return false;
+  SpoolerStoppedBySequence = true;
+  Log(kStopOkLine);
+  return true;
+}
+
+bool CSpoolerControl::RequestStart(CServiceHelper& helper, bool& refused) {
+  helper.SetServiceName(kSpoolerServiceName);
+  const bool started = helper.StartNamedService();
+  refused = !started && helper.LastErrorCode() == win::kErrorServiceAlreadyRunning;
+  if (started) SpoolerStoppedBySequence = false;
+  return started;
+}
+
+void CSpoolerControl::StopSpooler() {
+  CServiceHelper helper(platform.services);
+  RequestStop(helper);
   Wait(kStopSettleMs);
   SetStatusLine(LoadText(IDS_STOP_SPOOLER_OK));
 }
 
 void CSpoolerControl::StartSpooler() {
   CServiceHelper helper(platform.services);
-  helper.SetServiceName(kSpoolerServiceName);
-  bool started = helper.StartNamedService();
-  const bool refused = !started && helper.LastErrorCode() == win::kErrorServiceAlreadyRunning;
-  if (started) SpoolerStoppedBySequence = false;
+  bool refused = false;
+  bool started = RequestStart(helper, refused);
   Log(kStartLine);
   SetStatusLine(LoadText(IDS_START_SPOOLER));
   Wait(kStartSettleMs);
@@ -114,20 +124,11 @@ void CSpoolerControl::StartSpooler() {
 
 void CSpoolerControl::RestartSpooler() {
   CServiceHelper helper(platform.services);
-  Log(kStopLine);
-  SetStatusLine(LoadText(IDS_STOP_SPOOLER));
-  helper.SetServiceName(kSpoolerServiceName);
-  if (helper.StopNamedService()) {
-    SpoolerStoppedBySequence = true;
-    Log(kStopOkLine);
-    SetStatusLine(LoadText(IDS_STOP_SPOOLER_OK));
-  }
+  if (RequestStop(helper)) SetStatusLine(LoadText(IDS_STOP_SPOOLER_OK));
   SetStatusLine(LoadText(IDS_START_SPOOLER));
   Wait(kRestartPauseMs);
-  helper.SetServiceName(kSpoolerServiceName);
-  const bool started = helper.StartNamedService();
-  const bool refused = !started && helper.LastErrorCode() == win::kErrorServiceAlreadyRunning;
-  if (started) SpoolerStoppedBySequence = false;
+  bool refused = false;
+  RequestStart(helper, refused);
   Log(kStartLine);
   Wait(kRestartSettleMs);
   if (refused) {

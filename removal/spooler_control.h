@@ -34,6 +34,11 @@ class CSpoolerControl {
   std::atomic<bool> SpoolerStoppedBySequence{false};
 
  private:
+  // Asks the spooler to stop and logs it; whether it stopped.
+  bool RequestStop(CServiceHelper& helper);
+  // Asks the spooler to start; `refused`: the start was answered
+  // "already running".
+  bool RequestStart(CServiceHelper& helper, bool& refused);
   void Log(const std::string& line);
   void SetStatusLine(const std::string& text);
   void Wait(uint32_t ms);

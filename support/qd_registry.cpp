@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/text.h"
 #include "platform/win_constants.h"
 
 namespace {
@@ -187,18 +188,7 @@ namespace {
 constexpr char kKeySeparator = '\\';
 
 std::vector<std::string> KeyParts(const std::string& path) {
-  std::vector<std::string> parts;
-  std::string part;
-  for (char c : path) {
-    if (c == kKeySeparator) {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  if (!part.empty()) parts.push_back(part);
-  return parts;
+  return text::SplitNonEmpty(path, kKeySeparator);
 }
 
 }  // namespace

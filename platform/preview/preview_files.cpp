@@ -123,33 +123,41 @@ class PreviewFiles : public IFileSystem {
   }
 
   Outcome RemoveFile(const std::string& path) override {
-    auto lock = state_.Lock();
-    uint32_t attributes = 0;
-    const Outcome seen = state_.ViewAttributes(path, attributes);
-    if (!seen) return seen;
-    if ((attributes & win::kFileAttributeDirectory) != 0 ||
-        (attributes & win::kFileAttributeReadOnly) != 0) {
-      return Outcome::Failure(win::kErrorAccessDenied);
-    }
-    state_.RemoveFileName(path);
-    return Outcome::Success();
+    return RemoveName(path, [](uint32_t attributes) {
+      if ((attributes & win::kFileAttributeDirectory) != 0 ||
+          (attributes & win::kFileAttributeReadOnly) != 0) {
+        return Outcome::Failure(win::kErrorAccessDenied);
+      }
+      return Outcome::Success();
+    });
   }
 
   Outcome RemoveDir(const std::string& path) override {
+    return RemoveName(path, [&](uint32_t attributes) {
+      if ((attributes & win::kFileAttributeDirectory) == 0) {
+        return Outcome::Failure(win::kErrorDirectory);
+      }
+      if ((attributes & win::kFileAttributeReadOnly) != 0) {
+        return Outcome::Failure(win::kErrorAccessDenied);
+      }
+      // A link to a directory goes by itself, whatever its target holds.
+      if ((attributes & win::kFileAttributeReparsePoint) == 0 && !IsEmptyDirectory(path)) {
+        return Outcome::Failure(win::kErrorDirNotEmpty);
+      }
+      return Outcome::Success();
+    });
+  }
+
+  // Removes `path` from the view unless `refusal` answers a failure for the
+  // attributes it has there.
+  template <typename Refusal>
+  Outcome RemoveName(const std::string& path, Refusal refusal) {
     auto lock = state_.Lock();
     uint32_t attributes = 0;
     const Outcome seen = state_.ViewAttributes(path, attributes);
     if (!seen) return seen;
-    if ((attributes & win::kFileAttributeDirectory) == 0) {
-      return Outcome::Failure(win::kErrorDirectory);
-    }
-    if ((attributes & win::kFileAttributeReadOnly) != 0) {
-      return Outcome::Failure(win::kErrorAccessDenied);
-    }
-    // A link to a directory goes by itself, whatever its target holds.
-    if ((attributes & win::kFileAttributeReparsePoint) == 0 && !IsEmptyDirectory(path)) {
-      return Outcome::Failure(win::kErrorDirNotEmpty);
-    }
+    const Outcome allowed = refusal(attributes);
+    if (!allowed) return allowed;
     state_.RemoveFileName(path);
     return Outcome::Success();
   }

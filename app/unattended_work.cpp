@@ -179,14 +179,19 @@ class PageWork : public IUnattendedWork, public IRemovalHost {
   }
 
   std::vector<int32_t> Clean(IRunItemSink& items, const StopSignal& stop, bool& stopped) override {
-    // Clean system runs on the caller's thread and has no stop point of its
-    // own: a stop before it keeps it from starting.
+    // Clean system runs on the caller's thread; the scope gives it the
+    // worker's safe points, so a stop ends it between two devices.
     if (stop.Raised()) {
       stopped = true;
       return {};
     }
     page().ItemSink = &items;
-    page().OnCleanSystemClicked();
+    try {
+      CCGenericThread::StopPointScope stopPoints(stop);
+      page().OnCleanSystemClicked();
+    } catch (const WorkerStopped&) {
+      stopped = true;
+    }
     page().ItemSink = nullptr;
     return {};
   }

@@ -8,6 +8,7 @@
 #include "printer_page/remove_drv_prn.h"
 #include "printer_page/symbolic_name.h"
 #include "removal/device_walk.h"
+#include "support/generic_thread.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -79,6 +80,9 @@ bool CRemoveDrvPrn::RemoveBadlyInstalledDevices(const std::vector<std::string>& 
   // down: the user is told "Done!" whatever happens.
   const DeviceWalkEnd end = WalkPresentDevices(Steps(), [&](IDeviceInfoSet& devices, uint32_t index,
                                                             const std::string& hardwareId) {
+    // Between two devices: an unattended run asked to stop leaves no device
+    // half handled. The window's Clean system has no stop signal here.
+    CCGenericThread::CheckStopPoint();
     const std::string id = text::Upper(hardwareId);
     if (!text::Contains(id, kMakerVendorId)) return true;
     if (!text::Contains(id, kPrinterProductTag)) {

@@ -17,8 +17,9 @@ namespace {
 // How long one wait slice lasts before Stop() lets PumpWhileWaiting run.
 constexpr std::chrono::milliseconds kPumpInterval{10};
 
-// Set on each worker thread for its own lifetime; empty on every other thread.
-thread_local std::shared_ptr<StopSignal> t_stopSignal;
+// Set on each worker thread for its own lifetime (the thread's lambda keeps
+// the signal alive), and within a StopPointScope; null on every other thread.
+thread_local const StopSignal* t_stopSignal = nullptr;
 thread_local std::shared_ptr<CCGenericThread::WorkerLink> t_link;
 
 }  // namespace
@@ -49,11 +50,11 @@ bool CCGenericThread::Start() {
   isRunning_ = 1;
   try {
     thread_ = std::thread([this, stop, link] {
-      t_stopSignal = stop;
+      t_stopSignal = stop.get();
       t_link = link;
       ThreadProc(this);
       t_link.reset();
-      t_stopSignal.reset();
+      t_stopSignal = nullptr;
     });
   } catch (const std::system_error&) {
     isRunning_ = 0;
@@ -146,4 +147,11 @@ void CCGenericThread::CheckStopPoint() {
   if (t_stopSignal && t_stopSignal->Raised()) throw WorkerStopped{};
 }
 
-const StopSignal* CCGenericThread::CurrentStopSignal() { return t_stopSignal.get(); }
+const StopSignal* CCGenericThread::CurrentStopSignal() { return t_stopSignal; }
+
+CCGenericThread::StopPointScope::StopPointScope(const StopSignal& stop)
+    : previous_(t_stopSignal) {
+  t_stopSignal = &stop;
+}
+
+CCGenericThread::StopPointScope::~StopPointScope() { t_stopSignal = previous_; }

@@ -55,6 +55,19 @@ class CCGenericThread {
   // request; null on any other thread.
   static const StopSignal* CurrentStopSignal();
 
+  // Work that runs on its caller's thread rather than on a worker (an
+  // unattended Clean system) gets the same safe points for its lifetime.
+  class StopPointScope {
+   public:
+    explicit StopPointScope(const StopSignal& stop);
+    ~StopPointScope();
+    StopPointScope(const StopPointScope&) = delete;
+    StopPointScope& operator=(const StopPointScope&) = delete;
+
+   private:
+    const StopSignal* previous_;
+  };
+
   // Shared with the worker, so that a worker left behind by Stop() never
   // touches this object again.
   struct WorkerLink;

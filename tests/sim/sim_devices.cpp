@@ -145,6 +145,7 @@ class SimDeviceInfoSet : public IDeviceInfoSet, Facility {
     impl_.registry.Delete(RegRoot::LocalMachine, key);
     element.removed = true;
     impl_.removedDevices.push_back(element.instanceId);
+    if (impl_.deviceRemovedHook) impl_.deviceRemovedHook(element.instanceId);
     return Outcome::Success();
   }
 
@@ -238,6 +239,10 @@ void SimWindows::FailProperty(const std::string& instanceId, uint32_t property, 
                               int count) {
   auto lock = impl_->Lock();
   impl_->propertyFaults[{detail::Upper(instanceId), property}] = {code, count};
+}
+
+void SimWindows::SetDeviceRemovedHook(std::function<void(const std::string&)> hook) {
+  impl_->Store(&Impl::deviceRemovedHook, std::move(hook));
 }
 
 std::vector<std::string> SimWindows::RemovedDevices() const {

@@ -293,6 +293,7 @@ struct SimWindows::Impl {
   std::map<std::string, detail::CountedFault> removeFaults;  // by upper id
   std::map<std::pair<std::string, uint32_t>, detail::CountedFault> propertyFaults;
   std::vector<std::string> removedDevices;
+  std::function<void(const std::string&)> deviceRemovedHook;
 
   // driver store
   std::vector<PackageRecord> packages;

@@ -335,6 +335,8 @@ class SimWindows {
   void FailProperty(const std::string& instanceId, uint32_t property, uint32_t code,
                     int count = kUnlimited);
   std::vector<std::string> RemovedDevices() const;
+  // Called (under the lock) with each instance id a removal took away.
+  void SetDeviceRemovedHook(std::function<void(const std::string&)> hook);
 
   // ---- driver store ----
   // Creates the store INF (and the oem INF when missing).

@@ -146,6 +146,19 @@ TEST_F(GenericThreadTest, StopShowsTheNoticeAndEndsAWorkerAtItsNextSafePoint) {
   EXPECT_NO_THROW(CCGenericThread::CheckStopPoint());
 }
 
+TEST(StopPointScope, GivesTheCallersThreadSafePointsForItsLifetimeOnly) {
+  StopSignal stop;
+  {
+    CCGenericThread::StopPointScope scope(stop);
+    EXPECT_NO_THROW(CCGenericThread::CheckStopPoint());
+    stop.Raise();
+    EXPECT_THROW(CCGenericThread::CheckStopPoint(), WorkerStopped);
+    EXPECT_EQ(CCGenericThread::CurrentStopSignal(), &stop);
+  }
+  EXPECT_NO_THROW(CCGenericThread::CheckStopPoint());
+  EXPECT_EQ(CCGenericThread::CurrentStopSignal(), nullptr);
+}
+
 TEST_F(GenericThreadTest, StopLetsTheWaitingThreadHandleWhatTheWorkerWaitsFor) {
   // Stands in for a SendMessage that only the stopping thread can answer.
   worker.PumpWhileWaiting = [this] { scenario.pumped = true; };

@@ -448,5 +448,26 @@ TEST_F(UnattendedPageWorkTest, CleanTellsItsDoneOnStandardErrorNotInABox) {
   EXPECT_TRUE(sim.PrinterExists(kA.name));
 }
 
+TEST_F(UnattendedPageWorkTest, AStopDuringCleanEndsItBetweenTwoDevices) {
+  const std::vector<std::string> stale = {"USB\\VID_0E7B&PID_0107\\SN1",
+                                          "USB\\VID_0E7B&PID_0107\\SN2",
+                                          "USB\\VID_0E7B&PID_0107\\SN3"};
+  for (const std::string& id : stale) {
+    sim::DeviceSpec device;
+    device.instanceId = id;
+    device.hardwareIds = {"USB\\VID_0E7B&PID_0107"};
+    sim.AddDevice(device);
+  }
+  sim.SetDeviceRemovedHook([this](const std::string&) { (void)sim.SendConsoleStop(); });
+  EXPECT_EQ(Run(u"/clean /report C:\\Work\\c.json"), ExitCodeValue(ExitCode::kStopped));
+  // The device being removed when the stop came is finished; no other is begun.
+  EXPECT_EQ(sim.RemovedDevices(), std::vector<std::string>{stale[0]});
+  EXPECT_TRUE(sim.DeviceExists(stale[1]));
+  EXPECT_TRUE(sim.DeviceExists(stale[2]));
+  const std::string report = sim.ReadFile("C:\\Work\\c.json").value_or("");
+  EXPECT_TRUE(Contains(report, "\"stopped\": true"));
+  EXPECT_TRUE(Contains(report, "PID_0107"));
+}
+
 }  // namespace
 }  // namespace page_test

@@ -12,6 +12,7 @@
 #include "platform/win_constants.h"
 #include "resources/version.h"
 #include "support/json_writer.h"
+#include "support/log_file_manager.h"
 
 namespace {
 
@@ -21,8 +22,6 @@ constexpr const char* kProgramVersion =
 
 // MAX_PATH: the current directory is read into this many characters.
 constexpr uint32_t kCurrentDirCapacity = 260;
-// The log's folder below the current directory when /log names none.
-constexpr const char* kDefaultLogFolder = "\\log";
 // MessageBox's button set: the low four bits of the style.
 constexpr uint32_t kMbButtonMask = 0x0F;
 constexpr uint32_t kMbYesNoCancel = 0x03;
@@ -342,10 +341,12 @@ class Run {
   // Where the run's own log goes: the /log folder, else "log" in the
   // current directory, as the log itself decides.
   std::string OwnLogDirectory() {
-    std::string directory =
-        logDirectory_ ? *logDirectory_ : platform_.system.CurrentDirectory(kCurrentDirCapacity);
+    if (!logDirectory_) {
+      return CLogFileManager::DefaultLogDirectory(
+          platform_.system.CurrentDirectory(kCurrentDirCapacity));
+    }
+    std::string directory = *logDirectory_;
     while (!directory.empty() && directory.back() == '\\') directory.pop_back();
-    if (!logDirectory_) directory += kDefaultLogFolder;
     return directory;
   }
 

@@ -56,10 +56,6 @@ class CDeviceService {
 
  private:
   void Log(const std::string& line);
-  // A junction or symbolic link inside a tree is removed itself, never
-  // entered: what it points to is not part of the tree.
-  bool RemoveLink(const std::string& path, FileList* deletedList,
-                  FileList* notDeletedList);
   // Ownership and full control of every entry below a directory already
   // taken, links taken as themselves and never entered.
   void TakeTreeBelow(const std::string& directory, const Sid& user);

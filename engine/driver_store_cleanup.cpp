@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/device_service.h"
+#include "engine/tree_deletion.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
 
@@ -108,6 +109,27 @@ bool IsStorePackagePath(const std::string& path) {
          upper.find(name, named + 1) == std::string::npos;
 }
 
+// The Temp copies and cabinets go into no report list: their outcome is
+// only logged (and shown as status text for what was deleted).
+class EngineStoreSink final : public IStoreCopySink {
+ public:
+  EngineStoreSink(CDeviceService& engine, ILogSink* log) : engine_(engine), log_(log) {}
+
+  void Log(const std::string& line) override {
+    if (log_ != nullptr) log_->WriteLine(line);
+  }
+  bool DeleteTempTree(const std::string& directory) override {
+    return engine_.DeleteDirectory(directory, nullptr, nullptr);
+  }
+  void Record(const std::string& path, bool deleted) override {
+    engine_.RecordDeletion(path, deleted, win::kErrorSuccess, nullptr, nullptr);
+  }
+
+ private:
+  CDeviceService& engine_;
+  ILogSink* log_;
+};
+
 }  // namespace
 
 int CDeviceService::CountBackslashes(const std::string& path) {
@@ -151,22 +173,9 @@ bool CDeviceService::CleanDriverStore(FileList& infList) {
           storePath));
       continue;
     }
+    EngineStoreSink sink(*this, log_);
     if (CountBackslashes(tempDirectory) == kTempDirectoryDepth) {
-      // Its result does not matter: the deletion below reports what is left.
-      (void)SetRightToDelDir(tempDirectory);
-      if (FileExists(tempDirectory)) {
-        Log(text::Format("[%s] file exists!", tempDirectory));
-        if (DeleteDirectory(tempDirectory, nullptr, nullptr)) {
-          Log(text::Format("[%s] directory and all sub-directory deleted!",
-                           tempDirectory));
-        } else {
-          Log(text::Format(
-              "Impossible to delete [%s] directory or sub-directory.",
-              tempDirectory));
-          RecordDeletion(tempDirectory, false, win::kErrorSuccess, nullptr,
-                         nullptr);
-        }
-      }
+      RemoveTempCopy(*this, tempDirectory, sink);
     } else {
       Log(text::Format(
           "Cannot proceed to delete DriverStore\\TEMP\\packName directory: "
@@ -178,18 +187,7 @@ bool CDeviceService::CleanDriverStore(FileList& infList) {
         text::Format("%s\\%s\\%s.cab", WindowsPart(tempPath),
                      spoolPccDir_, packageName);
     if (CountBackslashes(cabinetPath) == kCabinetPathDepth) {
-      if (FileExists(cabinetPath)) {
-        Log(text::Format("[%s] file exists!", cabinetPath));
-        if (platform_.files.RemoveFile(cabinetPath)) {
-          Log(text::Format("[%s] file deleted!", cabinetPath));
-          RecordDeletion(cabinetPath, true, win::kErrorSuccess, nullptr,
-                         nullptr);
-        } else {
-          Log(text::Format("Impossible to delete [%s] file.", cabinetPath));
-          RecordDeletion(cabinetPath, false, win::kErrorSuccess, nullptr,
-                         nullptr);
-        }
-      }
+      RemoveCabinet(*this, platform_.files, cabinetPath, false, sink);
     } else {
       Log(text::Format(
           "Cannot proceed to delete .cab file: file name %s is supposed to be "

@@ -1,4 +1,5 @@
 #include "engine/device_service.h"
+#include "engine/tree_deletion.h"
 #include "support/dir_read.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
@@ -18,16 +19,6 @@ bool IsDirectoryLink(uint32_t attributes) {
   constexpr uint32_t kLinkBits =
       win::kFileAttributeDirectory | win::kFileAttributeReparsePoint;
   return (attributes & kLinkBits) == kLinkBits;
-}
-
-// The equivalent of _chmod(_S_IWRITE): only the read-only bit is cleared.
-void MakeWritable(IFileSystem& files, const std::string& path) {
-  uint32_t attributes = 0;
-  if (!files.GetAttributes(path, attributes)) return;
-  attributes &= ~win::kFileAttributeReadOnly;
-  if (attributes == 0) attributes = win::kFileAttributeNormal;
-  // A failure shows up as the error of the deletion that follows.
-  (void)files.SetAttributes(path, attributes);
 }
 
 }  // namespace
@@ -53,80 +44,48 @@ bool CDeviceService::DeleteInfFiles(FileList& infList, FileList* deletedList,
   return !failed;
 }
 
-bool CDeviceService::RemoveLink(const std::string& path, FileList* deletedList,
-                                FileList* notDeletedList) {
-  const Outcome removed = platform_.files.RemoveDir(path);
-  if (removed) return true;
-  RecordDeletion(path, false, removed.error, deletedList, notDeletedList);
-  return false;
-}
+namespace {
 
-bool CDeviceService::DeleteDirectory(const std::string& path,
-                                     FileList* deletedList,
+// The engine's tree deletion: every entry read is traced, and each file's
+// outcome goes to the caller's lists.
+class EngineTreeSink final : public ITreeDeletionSink {
+ public:
+  EngineTreeSink(CDeviceService& engine, ILogSink* log, FileList* deletedList,
+                 FileList* notDeletedList)
+      : engine_(engine), log_(log), deleted_(deletedList), notDeleted_(notDeletedList) {}
+
+  void Log(const std::string& line) override {
+    if (log_ != nullptr) log_->WriteLine(line);
+  }
+  // A link that went is not a file of the tree: only its failure is recorded.
+  void Removed(TreeEntryKind kind, const std::string& path, bool removed,
+               uint32_t error) override {
+    if (kind != TreeEntryKind::File && removed) return;
+    engine_.RecordDeletion(path, removed, removed ? win::kErrorSuccess : error, deleted_,
+                           notDeleted_);
+  }
+
+ private:
+  CDeviceService& engine_;
+  ILogSink* log_;
+  FileList* deleted_;
+  FileList* notDeleted_;
+};
+
+const TreeDeletionStyle kEngineTreeStyle{
+    {"Impossible to get Path [%s]. Probably it doesn't exist.", nullptr,
+     "Impossible to delete file or directory: error %d",
+     "** CDeviceService::DeleteDirectory(..): dopo FindNextFile si.",
+     "** CDeviceService::DeleteDirectory(..): dopo IsDot si.",
+     "** CDeviceService::DeleteDirectory(..): dopo costruz stringa si."},
+    false};
+
+}  // namespace
+
+bool CDeviceService::DeleteDirectory(const std::string& path, FileList* deletedList,
                                      FileList* notDeletedList) {
-  if (path.empty()) {
-    Log("File name or path not valid. Impossible to delete file");
-    return false;
-  }
-  uint32_t attributes = 0;
-  if (platform_.files.GetAttributes(path, attributes) &&
-      IsDirectoryLink(attributes)) {
-    return RemoveLink(path, deletedList, notDeletedList);
-  }
-
-  const std::string prefix = path + "\\";
-  FindData entry;
-  FindHandle search;
-  if (!platform_.files.FindFirst(prefix + kAllEntriesPattern, entry, search)) {
-    Log(text::Format("Impossible to get Path [%s]. Probably it doesn't exist.",
-                     prefix));
-    return false;
-  }
-
-  // The first entry is examined like every other one: a drive root or a
-  // file system without dot entries returns a real entry first. It has no
-  // FindNextFile line of its own, so a directory's log is the same whether
-  // or not its first entry is ".".
-  for (bool firstEntry = true;; firstEntry = false) {
-    if (!firstEntry) {
-      const Outcome next = search->Next(entry);
-      if (!next) {
-        search.reset();
-        if (next.error == win::kErrorNoMoreFiles) {
-          return platform_.files.RemoveDir(path).ok;
-        }
-        Log(text::Format("Impossible to delete file or directory: error %d",
-                         static_cast<int>(next.error)));
-        return false;
-      }
-      Log("** CDeviceService::DeleteDirectory(..): dopo FindNextFile si.");
-    }
-    if (IsDotOrDotDot(entry.name)) continue;
-    Log("** CDeviceService::DeleteDirectory(..): dopo IsDot si.");
-    const std::string fullPath = prefix + entry.name;
-    Log("** CDeviceService::DeleteDirectory(..): dopo costruz stringa si.");
-
-    if (IsDirectoryLink(entry.attributes)) {
-      if (!RemoveLink(fullPath, deletedList, notDeletedList)) return false;
-      continue;
-    }
-    if ((entry.attributes & win::kFileAttributeDirectory) != 0) {
-      if (!DeleteDirectory(fullPath, deletedList, notDeletedList)) return false;
-      continue;
-    }
-    if ((entry.attributes & win::kFileAttributeReadOnly) != 0) {
-      MakeWritable(platform_.files, fullPath);
-    }
-    const Outcome removed = platform_.files.RemoveFile(fullPath);
-    if (!removed) {
-      search.reset();
-      RecordDeletion(fullPath, false, removed.error, deletedList,
-                     notDeletedList);
-      return false;
-    }
-    RecordDeletion(fullPath, true, win::kErrorSuccess, deletedList,
-                   notDeletedList);
-  }
+  EngineTreeSink sink(*this, log_, deletedList, notDeletedList);
+  return DeleteTree(platform_.files, path, kEngineTreeStyle, sink);
 }
 
 bool CDeviceService::SetRightToDelDir(const std::string& directory) {

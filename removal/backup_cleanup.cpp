@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
+#include "engine/tree_deletion.h"
 #include "removal/removal_steps.h"
 #include "support/dir_read.h"
 
@@ -17,7 +18,6 @@ constexpr char kDriveSeparator = ':';
 constexpr char kReplacement = '_';
 constexpr size_t kDriveLength = 2;      // "C:"
 constexpr size_t kDriveRootLength = 3;  // "C:\"
-constexpr const char* kAllEntries = "\\*";
 constexpr const char* kDrvStoreSubdir = "system32\\DRVSTORE";
 constexpr const char* kStoreTempSubdir = "System32\\DriverStore\\Temp";
 constexpr const char* kCabinetExtension = ".cab";
@@ -130,103 +130,64 @@ bool IsBaseFolder(SystemFolder folder) {
 
 }  // namespace
 
+namespace {
+
+// The steps' tree deletion: every file and link inside goes to the deletion
+// record, and a link in place of the directory is logged as one.
+class StepsTreeSink final : public ITreeDeletionSink {
+ public:
+  explicit StepsTreeSink(CRemovalSteps& steps) : steps_(steps) {}
+
+  void Log(const std::string& line) override { steps_.Log(line); }
+  void Removed(TreeEntryKind kind, const std::string& path, bool removed,
+               uint32_t error) override {
+    (void)error;
+    if (kind != TreeEntryKind::LinkInPlace) steps_.ReportDeleteResult(path, removed);
+  }
+
+ private:
+  CRemovalSteps& steps_;
+};
+
+const TreeDeletionStyle kStepsTreeStyle{
+    {"Impossible to get Path [%s].", "[%s] is a link: only the link is removed.", nullptr,
+     nullptr, nullptr, nullptr},
+    true};
+
+// The driver-store leftovers of the steps: what stays or goes is reported
+// to the deletion record and as run items.
+class StepsStoreSink final : public IStoreCopySink {
+ public:
+  explicit StepsStoreSink(CRemovalSteps& steps) : steps_(steps) {}
+
+  void Log(const std::string& line) override { steps_.Log(line); }
+  bool DeleteTempTree(const std::string& directory) override {
+    return steps_.DeleteDirectoryTree(directory);
+  }
+  void TempTreeDone(const std::string& directory, bool deleted) override {
+    steps_.ReportRemoval(RunItemKind::Directory, directory, deleted);
+  }
+  void Record(const std::string& path, bool deleted) override {
+    steps_.ReportDeleteResult(path, deleted);
+  }
+
+ private:
+  CRemovalSteps& steps_;
+};
+
+}  // namespace
+
 bool CRemovalSteps::DeleteDirectoryTree(const std::string& path,
                                         const DirectoryIdentity* expected) {
-  if (path.empty()) {
-    Log("File name or path not valid. Impossible to delete file");
-    return false;
-  }
-
-  // A junction or symbolic link is removed as the link itself: what it
-  // points to belongs to somebody else.
-  uint32_t ownAttributes = 0;
-  if (platform.files.GetAttributes(path, ownAttributes) &&
-      (ownAttributes & win::kFileAttributeReparsePoint) != 0) {
-    Log(text::Format("[%s] is a link: only the link is removed.", path));
-    return static_cast<bool>(platform.files.RemoveDir(path));
-  }
-  // Opened without following a link and held (no delete sharing) while its
-  // entries go: a directory swapped for a link after the test above is seen
-  // here, and it cannot be swapped while it is listed.
-  DirectoryIdentity identity;
-  File hold;
-  const Outcome opened = platform.files.OpenDirectory(path, false, identity, &hold);
-  if (!opened) {
-    Log(text::Format("Impossible to get Path [%s].", path + kBackslash));
-    return false;
-  }
-  if ((identity.attributes & win::kFileAttributeReparsePoint) != 0) {
-    hold.reset();
-    Log(text::Format("[%s] is a link: only the link is removed.", path));
-    return static_cast<bool>(platform.files.RemoveDir(path));
-  }
-  if (expected != nullptr && !identity.SameAs(*expected)) {
-    Log(text::Format("[%s] is no longer the directory that was checked: NOT deleted.",
-                     path));
-    return false;
-  }
-
-  FindData entry;
-  FindHandle search;
-  if (!platform.files.FindFirst(path + kAllEntries, entry, search)) {
-    Log(text::Format("Impossible to get Path [%s].", path + kBackslash));
-    return false;
-  }
-
-  for (;;) {
-    const std::string& name = entry.name;
-    if (!name.empty() && !IsDotOrDotDot(name)) {
-      const std::string full = path + kBackslash + name;
-      const bool isDirectory =
-          (entry.attributes & win::kFileAttributeDirectory) != 0;
-      const bool isLink =
-          (entry.attributes & win::kFileAttributeReparsePoint) != 0;
-      if (isLink) {
-        const Outcome removed = isDirectory ? platform.files.RemoveDir(full)
-                                            : platform.files.RemoveFile(full);
-        if (!removed) {
-          search.reset();
-          ReportDeleteResult(full, false);
-          return false;
-        }
-        ReportDeleteResult(full, true);
-      } else if (isDirectory) {
-        if (!DeleteDirectoryTree(full)) return false;
-        (void)platform.files.RemoveDir(full);
-      } else {
-        if ((entry.attributes & win::kFileAttributeReadOnly) != 0) {
-          uint32_t writable = entry.attributes & ~win::kFileAttributeReadOnly;
-          if (writable == 0) writable = win::kFileAttributeNormal;
-          (void)platform.files.SetAttributes(full, writable);
-        }
-        if (!platform.files.RemoveFile(full)) {
-          search.reset();
-          ReportDeleteResult(full, false);
-          return false;
-        }
-        ReportDeleteResult(full, true);
-      }
-    }
-
-    const Outcome next = search->Next(entry);
-    if (!next) {
-      search.reset();
-      if (next.error != win::kErrorNoMoreFiles) return false;
-      hold.reset();
-      return static_cast<bool>(platform.files.RemoveDir(path));
-    }
-  }
+  StepsTreeSink sink(*this);
+  return DeleteTree(platform.files, path, kStepsTreeStyle, sink, expected);
 }
 
 bool CRemovalSteps::DeleteDirectoryTreeLogged(const std::string& path,
                                               const DirectoryIdentity* expected) {
   const bool removed = DeleteDirectoryTree(path, expected);
   ReportRemoval(RunItemKind::Directory, path, removed);
-  if (removed) {
-    Log(text::Format("[%s] directory and all sub-directory deleted!", path));
-  } else {
-    Log(text::Format("Impossible to delete [%s] directory or sub-directory.", path));
-  }
+  Log(TreeOutcomeLine(path, removed));
   return removed;
 }
 
@@ -387,25 +348,14 @@ bool CRemovalSteps::DeleteDriverStoreCopies() {
 
   const std::string tempCopy =
       windowsDir + kBackslash + kStoreTempSubdir + kBackslash + folder;
-  (void)Engine.SetRightToDelDir(tempCopy);
-  if (Engine.FileExists(tempCopy)) {
-    Log(text::Format("[%s] file exists!", tempCopy));
-    if (!DeleteDirectoryTreeLogged(tempCopy)) {
-      ReportDeleteResult(tempCopy, false);
-    }
-  }
+  StepsStoreSink sink(*this);
+  RemoveTempCopy(Engine, tempCopy, sink);
 
   const std::string cabinet = windowsDir + kBackslash + SpoolPccDir +
                               kBackslash + folder + kCabinetExtension;
-  const bool cabinetExists = Engine.FileExists(cabinet);
-  if (cabinetExists) Log(text::Format("[%s] file exists!", cabinet));
-  if (platform.files.RemoveFile(cabinet)) {
-    Log(text::Format("[%s] file deleted!", cabinet));
-    ReportDeleteResult(cabinet, true);
-  } else {
-    Log(text::Format("Impossible to delete [%s] file.", cabinet));
-    if (cabinetExists) ReportDeleteResult(cabinet, false);
-  }
+  // FileExists misses what it cannot name (a path of MAX_PATH or more):
+  // the deletion is tried all the same.
+  RemoveCabinet(Engine, platform.files, cabinet, true, sink);
   return allRemoved;
 }
 

@@ -52,13 +52,15 @@ std::string CLogFileManager::GetCurrentDir() {
   return system_.CurrentDirectory(kCurrentDirCapacity);
 }
 
-bool CLogFileManager::OpenLog(const std::string& fileName) {
-  std::string directory = GetCurrentDir();
-  currentDirectory_ = directory;
+std::string CLogFileManager::DefaultLogDirectory(std::string currentDirectory) {
   // A drive root ("C:\\") already ends in its separator.
-  TrimTrailingBackslashes(directory);
-  directory += "\\";
-  directory += kLogDirName;
+  TrimTrailingBackslashes(currentDirectory);
+  return currentDirectory + "\\" + kLogDirName;
+}
+
+bool CLogFileManager::OpenLog(const std::string& fileName) {
+  currentDirectory_ = GetCurrentDir();
+  const std::string directory = DefaultLogDirectory(currentDirectory_);
   // An existing directory is what every run after the first finds.
   (void)files_.MakeDir(directory);
   logDirectory_ = directory;

@@ -32,6 +32,8 @@ class CLogFileManager {
     return WriteLine(CutToFormatBuffer(text::Format(format, args...)));
   }
   std::string GetCurrentDir();
+  // Where OpenLog puts the log for a current directory.
+  static std::string DefaultLogDirectory(std::string currentDirectory);
   const std::string& LogFilePath() const { return logFilePath_; }
 
   static std::string CutToFormatBuffer(std::string text);

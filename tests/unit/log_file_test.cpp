@@ -178,3 +178,25 @@ TEST_F(LogFileTest, ALinkPutInTheLogsPlaceDuringTheRunDropsTheLines) {
   EXPECT_FALSE(log.WriteLine("after"));
   EXPECT_FALSE(sim.Exists(kLogPath));
 }
+
+namespace {
+
+struct LogDirectoryCase {
+  const char* current;
+  const char* expected;
+};
+
+class DefaultLogDirectoryTest : public ::testing::TestWithParam<LogDirectoryCase> {};
+
+// Others that look for the log (an unattended run's own report of it) ask
+// here, so they find it where OpenLog puts it.
+TEST_P(DefaultLogDirectoryTest, IsTheLogFolderOfTheCurrentDirectory) {
+  EXPECT_EQ(CLogFileManager::DefaultLogDirectory(GetParam().current), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directories, DefaultLogDirectoryTest,
+                         ::testing::Values(LogDirectoryCase{"C:\\Work", "C:\\Work\\log"},
+                                           LogDirectoryCase{"C:\\Work\\\\", "C:\\Work\\log"},
+                                           LogDirectoryCase{"C:\\", "C:\\log"}));
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/purvex_dlg.h"
+#include "engine/device_service.h"
 #include "platform/win_constants.h"
 #include "resources/resource_ids.h"
 #include "tests/sim/sim_windows.h"
@@ -292,6 +293,28 @@ TEST_F(DriverPackageTest, UnknownCodesHaveNoNameAndOtherKindsAGenericLine) {
   EXPECT_EQ(Logged(), (Lines{"Get driver store inf file for a driver package's inf file "
                              "FAILED. Error 1234: .",
                              "Error -2146885629: CRYPT_E_FILE_ERROR."}));
+}
+
+// The engine's driver store cleanup with the dialog as its log and package
+// removal: the Temp copy and cabinet it deletes are not the dialog's to report.
+TEST_F(DriverPackageTest, StoreCleanupThroughTheDialogLeavesItsReportListsAlone) {
+  const std::string temp = "C:\\Windows\\System32\\DriverStore\\Temp\\kx1.inf_amd64_1a2b";
+  const std::string cabinet =
+      "C:\\Windows\\" + dialog.SpoolPccDir + "\\kx1.inf_amd64_1a2b.cab";
+  sim.AddPackage(Inf(1), Store(1));
+  sim.AddFile(temp + "\\kx1.inf");
+  sim.AddFile(cabinet);
+  CDeviceService engine(sim.platform());
+  ASSERT_TRUE(engine.SetOwner(&dialog, &dialog));
+  engine.SetSpoolPccDir(dialog.SpoolPccDir);
+  std::vector<std::string> infs{Inf(1)};
+
+  EXPECT_TRUE(engine.CleanDriverStore(infs));
+
+  EXPECT_FALSE(sim.Exists(temp));
+  EXPECT_FALSE(sim.Exists(cabinet));
+  EXPECT_TRUE(dialog.Record.DeletedFiles.empty());
+  EXPECT_TRUE(dialog.Record.NotDeletedFiles.empty());
 }
 
 }  // namespace

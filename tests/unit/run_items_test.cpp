@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/preview_list.h"
 #include "engine/run_items.h"
 #include "platform/text.h"
 #include "platform/win_constants.h"
@@ -170,21 +171,6 @@ class RunItemsTest : public InstalledPageFixture, public ::testing::WithParamInt
   }
 };
 
-const char* KindName(RunItemKind kind) {
-  switch (kind) {
-    case RunItemKind::Printer: return "Printer";
-    case RunItemKind::Form: return "Form";
-    case RunItemKind::Driver: return "Driver";
-    case RunItemKind::File: return "File";
-    case RunItemKind::Directory: return "Directory";
-    case RunItemKind::RegistryKey: return "RegistryKey";
-    case RunItemKind::DriverPackage: return "DriverPackage";
-    case RunItemKind::Service: return "Service";
-    case RunItemKind::Device: return "Device";
-  }
-  return "?";
-}
-
 const char* ResultName(RunItemResult result) {
   switch (result) {
     case RunItemResult::Removed: return "Removed";
@@ -196,7 +182,7 @@ const char* ResultName(RunItemResult result) {
 }
 
 std::string Describe(const RunItem& item) {
-  return text::Upper(std::string(KindName(item.kind)) + "|" + item.name + "|" +
+  return text::Upper(std::string(RunItemKindText(item.kind)) + "|" + item.name + "|" +
                      ResultName(item.result));
 }
 
@@ -263,8 +249,8 @@ INSTANTIATE_TEST_SUITE_P(
               std::string("Service|VOMUUSB|Removed"),
               std::string("File|") + kPortDriverFile + "|Removed",
               std::string("Directory|") + kConsoleDir + "|Removed",
-              "RegistryKey|HKEY_CURRENT_USER\\SOFTWARE\\QD\\QdRk\\" + kP1.name + "|Removed",
-              "RegistryKey|HKEY_LOCAL_MACHINE\\SOFTWARE\\QD\\QdRkTx\\" + kP1.name + "|Removed"}},
+              "Registry key|HKEY_CURRENT_USER\\SOFTWARE\\QD\\QdRk\\" + kP1.name + "|Removed",
+              "Registry key|HKEY_LOCAL_MACHINE\\SOFTWARE\\QD\\QdRkTx\\" + kP1.name + "|Removed"}},
         Case{"SharedDriverAndPortServiceStay",
              [](RunItemsTest& t) {
                t.Install(kP1);
@@ -299,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      RegRoot::CurrentUser, "Software\\Other");
              },
              Seq::Selected, true, true, true,
-             {"RegistryKey|HKEY_CURRENT_USER\\Software\\Korvex\\QdConsole|Removed",
+             {"Registry key|HKEY_CURRENT_USER\\Software\\Korvex\\QdConsole|Removed",
               std::string("Directory|HKEY_CURRENT_USER\\") + kConsoleSettings + "\\Path|Kept"}},
         Case{"UndeletableDllFails",
              [](RunItemsTest& t) {
@@ -321,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
              [](RunItemsTest& t) { t.Install(kP1); },
              Seq::Checked, false, false, true,
              {std::string("Service|VOMUUSB|Removed"),
-              "Device|USB\\" + kP1.VidPid() + "&MI_01|Removed"}}),
+              "Device entry|USB\\" + kP1.VidPid() + "&MI_01|Removed"}}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 // Clean system tells of each leftover device entry it takes and of none it

@@ -4,6 +4,41 @@ OTHER_PRINTER="Korvex Model 58"
 PREVIEW_CAPTION=Preview
 # The dialog opens once the preview has run over the whole installation.
 PREVIEW_SECONDS=60
+# What the real run leaves of Model 80 beside Model 58 (as scenario 68 finds
+# it): the preview must not list any of it as removed.
+LEFT=(
+  'file.C:\windows\system32\QdRk.dll'
+  'file.C:\windows\system32\QdRkTx.dll'
+  "${E2E_MAKER_LEFT_BY_DESIGN[@]}"
+  "${E2E_MAKER_PORT_SERVICE[@]}"
+  "${E2E_MAKER_CONSOLE[@]}"
+)
+# What goes with the driver package that the list names, not as items of
+# their own: the package's PNF and its copy in the store.
+PACKAGE_INF='C:\windows\inf\oem12.inf'
+WITH_PACKAGE=(
+  'file.C:\windows\inf\oem12.pnf'
+  'file.C:\windows\System32\DriverStore\FileRepository\korvex80.inf_amd64_neutral_4f3e2d1c\korvex80.inf'
+  'file.C:\windows\System32\DriverStore\FileRepository\korvex80.inf_amd64_neutral_4f3e2d1c\korvexmodel80.gpd'
+)
+
+# The seeded facts of Model 80 the list gets wrong: each fact the real run
+# removes must be on a "Would remove" line, each it leaves on none. The
+# list names registry roots in full and may case a path otherwise.
+misplaced_facts() {
+  local lines=$1 line fact name kind left listed exception
+  e2e_seed_report maker
+  while IFS= read -r line; do
+    fact=${line%=*} kind=${fact%%.*} name=${fact#*.}
+    [[ $kind == key ]] && name=${name/#HKLM\\/HKEY_LOCAL_MACHINE\\} && name=${name/#HKCU\\/HKEY_CURRENT_USER\\}
+    left=0
+    for exception in "${LEFT[@]}"; do [[ $fact == "$exception" ]] && left=1; done
+    for exception in "${WITH_PACKAGE[@]}"; do [[ $fact == "$exception" ]] && continue 2; done
+    listed=0
+    grep -Fi -- "[$name]" <<<"$lines" | grep -q '^Would remove: ' && listed=1
+    ((listed != left)) || echo "$fact (listed $listed)"
+  done <<<"$SEED_OUT"
+}
 
 scenario_main() {
   e2e_hold_wineserver
@@ -31,6 +66,10 @@ scenario_main() {
   check_contains "the printer would be removed" "Would remove: Printer [$PRINTER]" "$lines"
   check "the other model is not named as removed" \
     test -z "$(grep -F "Would remove: Printer [$OTHER_PRINTER]" <<<"$lines")"
+  check_eq "the list names what the real run removes and nothing it leaves" "" "$(misplaced_facts "$lines")"
+  check_contains "the driver package would be removed" "Would remove: Driver package [$PACKAGE_INF]" "$lines"
+  check_contains "the port service is kept for the other model" \
+    "Kept: Service [VOMUUSB] - printer [$OTHER_PRINTER] still uses it" "$lines"
   check "every line is a preview line" \
     test -z "$(grep -Ev '^(Would remove|Kept|Not removed): ' <<<"$lines")"
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/about_window.h"
+#include "app/preview_window.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -59,6 +60,10 @@ INT_PTR CMainWindow::OnInitDialog() {
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 
   dlg_.InitializeState();
+  dlg_.PresentPreview = [this](CPreviewDialogModel& model) {
+    CPreviewWindow preview(Instance(), model, registerOwner_);
+    (void)preview.DoModal(Handle());
+  };
   dlg_.PrinterPage.Worker.PumpWhileWaiting = PumpPendingMessages;
   pageWindow_.SetOperationEndedHandler([this] { SetShutdownBlockReason(false); });
 
@@ -170,6 +175,7 @@ INT_PTR CMainWindow::OnSysColorChange() {
 }
 
 INT_PTR CMainWindow::OnDestroy() {
+  dlg_.PresentPreview = nullptr;
   if (registerOwner_) registerOwner_(BoxOwner::MainDialog, nullptr);
   return FALSE;
 }

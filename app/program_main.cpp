@@ -30,6 +30,9 @@ int RunWindow(HINSTANCE instance, Win32Platform& win) {
   InitCommonControlsEx(&controls);
 
   CPurvexDlg dlg(win.Get());
+  // The Preview button runs the page's work as /preview does, over a view
+  // of this system built for each preview.
+  dlg.PreviewRun = MakePagePreviewRunner(win.Get());
   CMainWindow window(dlg, instance,
                      [&win](BoxOwner owner, HWND hwnd) { win.SetBoxOwner(owner, hwnd); });
   (void)window.DoModal(nullptr);

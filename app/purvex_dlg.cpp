@@ -20,6 +20,14 @@ constexpr const char* kSessionEndsLine =
 // Nobody reads it; it tells a process that ended this way from a normal end.
 constexpr uint32_t kWorkerLeftExitCode = 1;
 constexpr const char* kExeExtension = ".exe";
+// A preview's lines must never read as a removal: they say "preview" and
+// what would happen.
+constexpr const char* kPreviewStartLine =
+    "Preview of \"%s\" for printer [%s]: nothing is removed.";
+constexpr const char* kPreviewEndLine =
+    "Preview ended: %d item(s) would be removed, %d kept, %d not removable in the preview.";
+constexpr const char* kSelectedButtonName = "Uninstall selected printer";
+constexpr const char* kCheckedButtonName = "Uninstall";
 constexpr const char* kOpenVerb = "open";
 
 // Version resource: sub-block names and the limits of the texts read.
@@ -124,12 +132,36 @@ void CPurvexDlg::InitializeState() {
   }
   (void)Log.WriteRaw("", false);
   PrinterPage.SetOwner(this);
+  PrinterPage.PreviewHandler = [this](const SequenceRequest& request) { ShowPreview(request); };
   (void)DetectEnvironment(&SystemInfo);
   EnvDriversKey = SystemInfo.envDriversKey;
   SpoolPccDir = SystemInfo.spoolPccDir;
   SpoolDriversDir = SystemInfo.spoolDriversDir;
   PrinterPage.SetEnvironmentPaths(EnvDriversKey, SpoolPccDir, SpoolDriversDir);
   PrinterPage.ProcessorArchitecture = SystemInfo.processorArchitecture;
+}
+
+void CPurvexDlg::ShowPreview(const SequenceRequest& request) {
+  if (!PreviewRun || !PresentPreview) return;
+  const bool checked = request.kind == SequenceRequest::Kind::CheckedComponents;
+  (void)Log.WriteLineFormat(kPreviewStartLine, checked ? kCheckedButtonName : kSelectedButtonName,
+                            request.printer.PrinterName);
+  const std::vector<RunItem> items = BuildPreview(PreviewRun, request);
+  int wouldRemove = 0;
+  int kept = 0;
+  int failed = 0;
+  for (const RunItem& item : items) {
+    if (item.result == RunItemResult::WouldRemove) ++wouldRemove;
+    if (item.result == RunItemResult::Kept) ++kept;
+    if (item.result == RunItemResult::Failed) ++failed;
+  }
+  (void)Log.WriteLineFormat(kPreviewEndLine, wouldRemove, kept, failed);
+  CPreviewDialogModel model(
+      platform, *this,
+      FormatText(checked ? IDS_PREVIEW_CHECKED_HEADING : IDS_PREVIEW_SELECTED_HEADING,
+                 request.printer.PrinterName),
+      PreviewText(items));
+  PresentPreview(model);
 }
 
 std::string CPurvexDlg::ApplicationName() {

@@ -2,10 +2,13 @@
 // The main dialog's state and logic. The Win32 window (app/main_window.cpp)
 // owns the HWND, the system menu and the property sheet, and calls into this.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/preview_dialog.h"
+#include "app/preview_list.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "printer_page/remove_drv_prn.h"
@@ -71,6 +74,14 @@ class CPurvexDlg : public IPageOwner {
                            std::vector<std::string>* storeList,
                            std::vector<KeptInf>* keptList = nullptr) override;
   void LogDifxError(int kind, uint32_t code);
+
+  // The Preview button: what `request` would do, found by PreviewRun (the
+  // page's work over a view in which nothing is written), logged as a
+  // preview and handed to PresentPreview, the window that shows it. Without
+  // either, nothing is previewed.
+  void ShowPreview(const SequenceRequest& request);
+  PreviewRunner PreviewRun;
+  std::function<void(CPreviewDialogModel&)> PresentPreview;
   static const char* DifxErrorName(uint32_t code);
 
   Platform& platform;

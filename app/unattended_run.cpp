@@ -60,52 +60,12 @@ constexpr const char* kMessageLine = "Message: %s";
 constexpr const char* kStoppedLine = "Unattended run stopped before its end.";
 constexpr const char* kEndedLine = "Unattended run ended with exit code %d.";
 
-// Every box the work shows: a question is answered as the command line
-// answered it already, anything else becomes a message of the run.
-class RunMessageBoxes : public IMessageBoxes {
- public:
-  using Receiver = std::function<void(const std::string&)>;
-  explicit RunMessageBoxes(Receiver receiver) : receiver_(std::move(receiver)) {}
-
-  int Show(BoxOwner, const std::string& textValue, const std::string&,
-           uint32_t style) override {
-    const uint32_t buttons = style & kMbButtonMask;
-    if (buttons == win::kMbOkCancel) return win::kIdOk;
-    if (buttons == kMbYesNo || buttons == kMbYesNoCancel) return kIdYes;
-    receiver_(textValue);
-    return win::kIdOk;
-  }
-
- private:
-  Receiver receiver_;
-};
-
-class ItemCollector : public IRunItemSink {
- public:
-  void Add(const RunItem& item) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    items_.push_back(item);
-  }
-  std::vector<RunItem> Take() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return std::move(items_);
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<RunItem> items_;
-};
-
 class Run {
  public:
   Run(Platform& platform, const UnattendedStart& start)
       : platform_(platform),
         boxes_([this](const std::string& textValue) { Message(textValue); }),
-        headless_{platform.registry,   platform.spooler,      platform.services,
-                  platform.devices,    platform.driverStore,  platform.files,
-                  platform.shell,      platform.system,       platform.clock,
-                  boxes_,              platform.strings,      platform.security,
-                  platform.textConversion, platform.runLock,  platform.console} {
+        headless_(WithMessageBoxes(platform, boxes_)) {
     report_.commandLine = start.commandLine;
     report_.programVersion = kProgramVersion;
     OsVersion version;
@@ -267,7 +227,7 @@ class Run {
       case CliAction::List: return List();
       case CliAction::Uninstall: return Uninstall(command);
       case CliAction::Clean: {
-        ItemCollector items;
+        RunItemCollector items;
         const std::vector<int32_t> codes = work_->Clean(items, stop_, stopped_);
         report_.items = items.Take();
         return LastNonZeroResult(codes);
@@ -307,7 +267,7 @@ class Run {
         return EndStarted(ExitCode::kUsageError);
       }
     }
-    ItemCollector items;
+    RunItemCollector items;
     const std::vector<int32_t> codes =
         work_->Uninstall(*found, command.components, items, stop_, stopped_);
     report_.items = items.Take();
@@ -384,6 +344,25 @@ class Run {
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
+
+int RunMessageBoxes::Show(BoxOwner, const std::string& textValue, const std::string&,
+                          uint32_t style) {
+  const uint32_t buttons = style & kMbButtonMask;
+  if (buttons == win::kMbOkCancel) return win::kIdOk;
+  if (buttons == kMbYesNo || buttons == kMbYesNoCancel) return kIdYes;
+  if (receiver_) receiver_(textValue);
+  return win::kIdOk;
+}
+
+void RunItemCollector::Add(const RunItem& item) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  items_.push_back(item);
+}
+
+std::vector<RunItem> RunItemCollector::Take() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::move(items_);
+}
 
 int32_t RunUnattended(Platform& platform, const UnattendedStart& start,
                       const UnattendedWorkFactory& makeWork) {

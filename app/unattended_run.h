@@ -8,13 +8,40 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/run_report.h"
 #include "platform/platform.h"
+
+// Every box that a run without a window would show: a question is answered
+// as the command line answered it already, anything else goes to the
+// receiver (none: nowhere).
+class RunMessageBoxes : public IMessageBoxes {
+ public:
+  using Receiver = std::function<void(const std::string&)>;
+  explicit RunMessageBoxes(Receiver receiver = {}) : receiver_(std::move(receiver)) {}
+  int Show(BoxOwner owner, const std::string& textValue, const std::string& caption,
+           uint32_t style) override;
+
+ private:
+  Receiver receiver_;
+};
+
+// The items a run's steps report, from whichever thread runs them.
+class RunItemCollector : public IRunItemSink {
+ public:
+  void Add(const RunItem& item) override;
+  std::vector<RunItem> Take();
+
+ private:
+  std::mutex mutex_;
+  std::vector<RunItem> items_;
+};
 
 // The printers and the removals an unattended run drives. The program's
 // own drives the page's logic; tests give their own.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/purvex_dlg.h"
+#include "platform/preview/preview_platform.h"
 #include "printer_page/remove_drv_prn.h"
 #include "removal/uninstall_sequence.h"
 #include "support/generic_thread.h"
@@ -164,7 +165,13 @@ class PageWork : public IUnattendedWork, public IRemovalHost {
       controls_.SetCheck(IDC_CHECK_PORT_SERVICE, components->port);
       kind = SequenceRequest::Kind::CheckedComponents;
     }
-    request_ = p.CaptureRequest(kind);
+    return RunRequest(p.CaptureRequest(kind), items, stop, stopped);
+  }
+
+  // The sequence of a request made already, on this run's worker.
+  std::vector<int32_t> RunRequest(const SequenceRequest& request, IRunItemSink& items,
+                                  const StopSignal& stop, bool& stopped) {
+    request_ = request;
     dialog_.Deletions().Clear();
     codes_.clear();
     items_ = &items;
@@ -247,4 +254,23 @@ class PageWork : public IUnattendedWork, public IRemovalHost {
 
 std::unique_ptr<IUnattendedWork> MakePageWork(Platform& platform) {
   return std::make_unique<PageWork>(platform);
+}
+
+PreviewRunner MakePagePreviewRunner(Platform& real) {
+  return [&real](const SequenceRequest& request) {
+    // No box may open, not even one the sequence would show at its end:
+    // questions get the answer that lets the run go on, as in /preview.
+    RunMessageBoxes silent;
+    const Platform quiet = WithMessageBoxes(real, silent);
+    PreviewPlatform view(quiet);
+    PageWork work(view.Get());
+    // No folder of the view is the run's own: the log cannot be opened in
+    // it, so the steps' lines, which would read as removals, are dropped.
+    work.Begin(std::nullopt);
+    RunItemCollector items;
+    const StopSignal never;
+    bool stopped = false;
+    (void)work.RunRequest(request, items, never, stopped);
+    return items.Take();
+  };
 }

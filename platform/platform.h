@@ -1,6 +1,7 @@
 #pragma once
 // Everything the logic reaches the operating system through. One composition
 // root builds it (Win32 in app/, the simulation in the tests).
+#include "platform/clipboard.h"
 #include "platform/console.h"
 #include "platform/devices.h"
 #include "platform/driver_store.h"
@@ -31,4 +32,14 @@ struct Platform {
   ITextConversion& textConversion;
   IRunLock& runLock;
   IConsole& console;
+  IClipboard& clipboard;
 };
+
+// The same platform with other message boxes: a run that must show nothing
+// answers its own.
+inline Platform WithMessageBoxes(const Platform& p, IMessageBoxes& boxes) {
+  return Platform{p.registry, p.spooler,  p.services,       p.devices, p.driverStore,
+                  p.files,    p.shell,    p.system,         p.clock,   boxes,
+                  p.strings,  p.security, p.textConversion, p.runLock, p.console,
+                  p.clipboard};
+}

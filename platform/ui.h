@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-enum class BoxOwner { None, MainDialog, Page };
+enum class BoxOwner { None, MainDialog, Page, PreviewDialog };
 
 class IMessageBoxes {
  public:

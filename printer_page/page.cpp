@@ -24,7 +24,7 @@ constexpr std::initializer_list<int> kLockedControls = {
     IDC_CHECK_PRINTER,      IDC_CHECK_DRIVER,  IDC_CHECK_PORT_SERVICE,
     IDC_UNINSTALL_CHECKED,  IDC_ADVANCED_PROMPT, IDC_PRINTER_COMBO,
     IDC_UNINSTALL_SELECTED, IDC_ADVANCED_TOGGLE, IDC_CLEAN_SYSTEM,
-    IDC_CLEAN_GROUP,        IDC_RELOAD_LIST};
+    IDC_CLEAN_GROUP,        IDC_RELOAD_LIST,     IDC_PREVIEW};
 
 constexpr const char* kWorkerStartFailedLine =
     "Impossible to start the uninstall operation: the worker thread could not "
@@ -56,6 +56,7 @@ void CRemoveDrvPrn::InitControls() {
   c.SetTooltip(IDC_ADVANCED_TOGGLE, IDS_TIP_SHOW_ADVANCED);
   c.SetTooltip(IDC_UNINSTALL_CHECKED, IDS_TIP_UNINSTALL_CHECKED);
   c.SetTooltip(IDC_RELOAD_LIST, IDS_TIP_RELOAD);
+  c.SetTooltip(IDC_PREVIEW, IDS_TIP_PREVIEW);
 
   c.Show(IDC_PROGRESS, win::kSwHide);
   c.Show(IDC_STATUS_LINE, win::kSwHide);
@@ -135,6 +136,9 @@ void CRemoveDrvPrn::OnPrinterSelChange() {
   }
   if (Controls == nullptr) return;
   IWindowControls& c = *Controls;
+  // A preview needs a printer to preview; during an operation the lock
+  // keeps it disabled with the uninstall buttons.
+  c.Enable(IDC_PREVIEW, !Printers.empty());
   if (Printers.empty()) {
     SetCheckAndEnable(c, IDC_CHECK_PRINTER, false, false);
     SetCheckAndEnable(c, IDC_CHECK_DRIVER, false, false);
@@ -315,6 +319,30 @@ void CRemoveDrvPrn::StopNotice(void* owner) {
 }
 
 void CRemoveDrvPrn::OnReloadClicked() { ReloadPrinters(false, false); }
+
+SequenceRequest::Kind CRemoveDrvPrn::PreviewKind() {
+  if (Controls == nullptr || AdvancedShown == 0) return SequenceRequest::Kind::SelectedPrinter;
+  const bool anyChecked = Controls->IsChecked(IDC_CHECK_PRINTER) ||
+                          Controls->IsChecked(IDC_CHECK_DRIVER) ||
+                          Controls->IsChecked(IDC_CHECK_PORT_SERVICE);
+  return anyChecked ? SequenceRequest::Kind::CheckedComponents
+                    : SequenceRequest::Kind::SelectedPrinter;
+}
+
+void CRemoveDrvPrn::OnPreviewClicked() {
+  if (Controls == nullptr || Printers.empty() || !PreviewHandler) return;
+  // The preview reads what a running sequence is changing.
+  if (Worker.IsRunning()) {
+    Log(kOperationRunningLine);
+    return;
+  }
+  // Capturing a request records whether the driver goes; a preview must
+  // leave the page as a later click of either button finds it.
+  const uint16_t flags = PageFlags;
+  const SequenceRequest request = CaptureRequest(PreviewKind());
+  PageFlags = flags;
+  PreviewHandler(request);
+}
 
 void CRemoveDrvPrn::OnInfListSelChange() {
   if (Controls != nullptr) Controls->RefreshFromMembers();

@@ -32,6 +32,7 @@ constexpr CommandRoute kCommandRoutes[] = {
     {IDC_CHECK_DRIVER, BN_CLICKED, &CRemoveDrvPrn::OnCheckDriverClicked},
     {IDC_CHECK_PORT_SERVICE, BN_CLICKED, &CRemoveDrvPrn::OnCheckPortServiceClicked},
     {IDC_RELOAD_LIST, BN_CLICKED, &CRemoveDrvPrn::OnReloadClicked},
+    {IDC_PREVIEW, BN_CLICKED, &CRemoveDrvPrn::OnPreviewClicked},
     {IDC_PRINTER_COMBO, CBN_SELCHANGE, &CRemoveDrvPrn::OnPrinterSelChange},
     {IDC_INF_LIST, LBN_SELCHANGE, &CRemoveDrvPrn::OnInfListSelChange},
 };
@@ -56,7 +57,8 @@ CPageWindow::CPageWindow(CRemoveDrvPrn& page, HINSTANCE instance,
                 {IDC_UNINSTALL_SELECTED, {}},
                 {IDC_CLEAN_SYSTEM, {}},
                 {IDC_PAGE_CLOSE, {}},
-                {IDC_RELOAD_LIST, {}}}} {}
+                {IDC_RELOAD_LIST, {}},
+                {IDC_PREVIEW, {}}}} {}
 
 CPageWindow::~CPageWindow() = default;
 

@@ -65,5 +65,5 @@ class CPageWindow : public ui::PropertyPageWindow, public IWindowControls {
   std::function<void()> onOperationEnded_;
   DWORD windowThread_ = 0;
   CThemeHelper theme_;
-  std::array<ThemedButton, 6> buttons_;
+  std::array<ThemedButton, 7> buttons_;
 };

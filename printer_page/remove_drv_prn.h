@@ -7,6 +7,7 @@
 // on the user-interface thread and shows what they report (IRemovalHost).
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,7 @@ class CRemoveDrvPrn : public IRemovalHost {
   void OnCheckDriverClicked();         // 1019
   void OnCheckPortServiceClicked();    // 1020
   void OnReloadClicked();              // 1037
+  void OnPreviewClicked();             // 1038
   void OnInfListSelChange();           // 1005
   void OnPrinterSelChange();           // 1013 selection change
   void OnProgressStep(intptr_t lParam);  // WM_PROGRESS_STEP
@@ -85,6 +87,13 @@ class CRemoveDrvPrn : public IRemovalHost {
   void ReportDeleteResult(const std::string& path, bool deleted);
   // The request of a sequence, from the selection and the check boxes.
   SequenceRequest CaptureRequest(SequenceRequest::Kind kind);
+  // The button whose run the preview shows: "Uninstall" when the checked
+  // boxes are in sight and any is checked, "Uninstall selected printer"
+  // otherwise (its boxes hidden, the user sees only that button).
+  SequenceRequest::Kind PreviewKind();
+  // Shows what the request of the Preview button would do; nothing is
+  // previewed when unset.
+  std::function<void(const SequenceRequest&)> PreviewHandler;
   // What the steps and sequences work with: the page's services, its
   // owner's log, record and packages.
   RemovalServices Services();

@@ -6,6 +6,7 @@
 #define IDD_ABOUTBOX 100
 #define IDD_PURVEX_DIALOG 102
 #define IDD_REMOVE_DRV_PRN 104
+#define IDD_PREVIEW 106
 
 // Icons and bitmaps
 #define IDR_MAINFRAME 128
@@ -48,6 +49,12 @@
 #define IDC_STATUS_LINE 1032
 #define IDC_BITMAP_SIDE 1035
 #define IDC_RELOAD_LIST 1037
+#define IDC_PREVIEW 1038
+
+// Controls of the preview dialog (106); Close is IDCANCEL
+#define IDC_PREVIEW_HEADING 1039
+#define IDC_PREVIEW_LIST 1040
+#define IDC_PREVIEW_COPY 1041
 
 // String table
 #define IDS_ABOUTBOX 101
@@ -97,5 +104,8 @@
 #define IDS_WOW64_REFUSED 164
 #define IDS_SPOOLER_NOT_STARTED 166
 #define IDS_RUN_IN_PROGRESS 167
+#define IDS_TIP_PREVIEW 168
+#define IDS_PREVIEW_SELECTED_HEADING 169
+#define IDS_PREVIEW_CHECKED_HEADING 170
 #define IDS_FIRST 101
-#define IDS_LAST 167
+#define IDS_LAST 170

@@ -1,4 +1,4 @@
-// The program's whole string table, ids 101-166. The single source of the
+// The program's whole string table, ids 101-170. The single source of the
 // texts: the resource script's STRINGTABLE is generated from it and the host
 // build compiles it into the simulated string table.
 // Each entry: PURVEX_STRING(id, "text").
@@ -71,3 +71,6 @@ PURVEX_STRING(164, "This is the 32-bit edition of Purvex. It does not run on 64-
 PURVEX_STRING(165, "Printer removal tool")
 PURVEX_STRING(166, "The print spooler service could not be started again.\r\nPrinting does not work until it runs: start the \"Print Spooler\" service or restart Windows.")
 PURVEX_STRING(167, "Another Purvex run is in progress on this computer, in a window or from a command line.\r\nStart Purvex again when it has ended.")
+PURVEX_STRING(168, "Show what the uninstall would remove, without removing anything")
+PURVEX_STRING(169, "What \"Uninstall selected printer\" would do for printer %s. Nothing has been removed.")
+PURVEX_STRING(170, "What \"Uninstall\" would do with the checked components for printer %s. Nothing has been removed.")

@@ -186,7 +186,7 @@ struct Facilities {
         view(Platform{*registry, *spooler, *services, *devices, *driverStore, *files, *shell,
                       state.real.system, *clock, state.real.messageBoxes, state.real.strings,
                       *security, state.real.textConversion, state.real.runLock,
-                      state.real.console}) {}
+                      state.real.console, state.real.clipboard}) {}
 
   std::unique_ptr<IRegistry> registry;
   std::unique_ptr<ISpooler> spooler;

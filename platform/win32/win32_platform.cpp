@@ -59,10 +59,11 @@ Win32Platform::Win32Platform()
     : platform_{registry_, spooler_, services_, devices_,
                 driverStore_, files_, shell_, system_,
                 clock_, messageBoxes_, strings_, security_,
-                textConversion_, runLock_, console_} {}
+                textConversion_, runLock_, console_, clipboard_} {}
 
 void Win32Platform::SetBoxOwner(BoxOwner owner, HWND hwnd) {
   messageBoxes_.SetOwner(owner, hwnd);
+  clipboard_.SetOwner(owner, hwnd);
 }
 
 void InstallAnsiCaseMappers() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_clipboard.h"
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_devices.h"
 #include "platform/win32/win32_driver_store.h"
@@ -26,9 +27,9 @@ class Win32Platform {
 
   Platform& Get() { return platform_; }
 
-  // The window that owns the message boxes shown for `owner`; the window
-  // classes set it once their window exists and clear it (nullptr) when it
-  // goes away.
+  // The window that owns the message boxes shown for `owner`, and the
+  // clipboard its copies go to; the window classes set it once their window
+  // exists and clear it (nullptr) when it goes away.
   void SetBoxOwner(BoxOwner owner, HWND hwnd);
 
  private:
@@ -47,6 +48,7 @@ class Win32Platform {
   win32::Win32TextConversion textConversion_;
   win32::Win32RunLock runLock_;
   win32::Win32Console console_;
+  win32::Win32Clipboard clipboard_;
   Platform platform_;
 };
 

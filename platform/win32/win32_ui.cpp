@@ -20,6 +20,9 @@ void Win32MessageBoxes::SetOwner(BoxOwner owner, HWND window) {
     case BoxOwner::Page:
       page_.store(window);
       break;
+    case BoxOwner::PreviewDialog:
+      preview_.store(window);
+      break;
     case BoxOwner::None:
       break;
   }
@@ -30,6 +33,7 @@ int Win32MessageBoxes::Show(BoxOwner owner, const std::string& text,
   HWND window = nullptr;
   if (owner == BoxOwner::MainDialog) window = mainDialog_.load();
   if (owner == BoxOwner::Page) window = page_.load();
+  if (owner == BoxOwner::PreviewDialog) window = preview_.load();
   return MessageBoxA(window, text.c_str(), caption.c_str(), style);
 }
 

@@ -19,6 +19,7 @@ class Win32MessageBoxes : public IMessageBoxes {
  private:
   std::atomic<HWND> mainDialog_{nullptr};
   std::atomic<HWND> page_{nullptr};
+  std::atomic<HWND> preview_{nullptr};
 };
 
 // The string table of the program's own module.

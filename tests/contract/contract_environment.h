@@ -105,6 +105,11 @@ class ContractEnvironment {
   // Adds a driver package built from an INF named infName; nullopt when
   // unsupported. EndTest removes what is left.
   virtual std::optional<ContractPackage> AddDriverPackage(const std::string& infName) = 0;
+
+  // ---- clipboard ----
+  // The clipboard's Unicode text (CF_UNICODETEXT) as UTF-8; none when it
+  // holds no text or cannot be read.
+  virtual std::optional<std::string> ClipboardText() = 0;
 };
 
 ContractEnvironment& Env();

@@ -156,6 +156,8 @@ class HostEnvironment : public ContractEnvironment {
     return ContractPackage{oemInf, storeInf};
   }
 
+  std::optional<std::string> ClipboardText() override { return sim_->ClipboardText(); }
+
  private:
   std::unique_ptr<sim::SimWindows> sim_ = std::make_unique<sim::SimWindows>();
   std::string scratchKey_;

@@ -510,6 +510,26 @@ class Win32ContractEnvironment : public ContractEnvironment {
     return ContractPackage{oemInf, std::string(path.data())};
   }
 
+  // ---- clipboard ----
+  std::optional<std::string> ClipboardText() override {
+    if (!OpenClipboard(nullptr)) return std::nullopt;
+    std::optional<std::string> text;
+    HANDLE data = GetClipboardData(CF_UNICODETEXT);
+    const auto* wide = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+    if (wide != nullptr) {
+      const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+      if (size > 0) {
+        std::string utf8(static_cast<size_t>(size), '\0');
+        (void)WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+        utf8.resize(static_cast<size_t>(size - 1));
+        text = std::move(utf8);
+      }
+      GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+  }
+
  private:
   static std::vector<char> Mutable(const std::string& s) {
     std::vector<char> copy(s.begin(), s.end());

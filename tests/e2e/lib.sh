@@ -338,7 +338,7 @@ ui_reads_only() {
   for word in "$@"; do
     case $word in --*) continue ;; esac
     case $word in
-      state|combo|text|page-text|page-caption|progress|rect|tabs|controls|windows|handles|dialog-text|box-text|box-none|box-gone|wait-window|wait-gone|sysmenu) return 0 ;;
+      state|combo|text|page-text|page-caption|progress|rect|tabs|controls|windows|handles|clipboard|dialog-text|box-text|box-none|box-gone|wait-window|wait-gone|sysmenu) return 0 ;;
       *) return 1 ;;
     esac
   done
@@ -815,6 +815,35 @@ check_completed_only() {
 }
 
 check_canary() { check_seeded "the canary is untouched" canary 1; }
+
+# Keys where a removal would show; files anywhere on drive C.
+E2E_STATE_KEYS=(
+  'HKLM\SYSTEM\CurrentControlSet\Control\Print'
+  'HKLM\SYSTEM\CurrentControlSet\Services'
+  'HKLM\SYSTEM\CurrentControlSet\Enum\USB'
+  'HKLM\SOFTWARE\QD'
+  'HKCU\Software\QD'
+  'HKCU\Software\Korvex'
+)
+
+# What the system holds, apart from a run's own log folder (C:\logs) and
+# reports and what Wine itself writes while a program runs, and the
+# program's own folder: equal before and after, nothing was changed.
+e2e_system_state() {
+  (cd "$WINEPREFIX/drive_c" && find . \( -path ./logs -o -path './Program Files/Purvex' -o -path ./windows/temp -o -path './users/*/Temp' \
+      -o -path './users/*/AppData/Local/Temp' -o -name '*.json' \) -prune -o -printf '%p %s\n' | sort)
+  local key n=0
+  for key in "${E2E_STATE_KEYS[@]}"; do
+    n=$((n + 1))
+    rm -f "$E2E_CWD/state$n.reg"
+    if e2e_wine 60 reg export "$key" "C:\\state$n.reg" >/dev/null 2>&1; then
+      echo "$key $(md5sum <"$WINEPREFIX/drive_c/state$n.reg" | cut -d' ' -f1)"
+      rm -f "$WINEPREFIX/drive_c/state$n.reg"
+    else
+      echo "$key absent"
+    fi
+  done
+}
 
 check_spooler_running() { check_service_state "${1:-the spooler is running afterwards}" spooler running; }
 

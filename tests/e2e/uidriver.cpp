@@ -88,7 +88,9 @@ LRESULT SendBoundedW(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 std::string WindowText(HWND hwnd) {
-  std::vector<char> buffer(kTextBufferChars, '\0');
+  // A list in an edit control can be longer than any caption.
+  const LRESULT length = SendBounded(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::vector<char> buffer(std::max<size_t>(kTextBufferChars, static_cast<size_t>(length) + 1), '\0');
   SendBounded(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
   return std::string(buffer.data());
 }
@@ -668,6 +670,28 @@ int CmdDialogClick(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
+// The clipboard's Unicode text in the ANSI code page, as the program's
+// controls give theirs.
+int CmdClipboard() {
+  if (!OpenClipboard(nullptr)) {
+    Print("error", "OpenClipboard failed " + std::to_string(GetLastError()));
+    return kExitNotFound;
+  }
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const auto* wide = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (wide == nullptr) {
+    CloseClipboard();
+    Print("clipboard", "none");
+    return kExitNotFound;
+  }
+  const std::string text = FromWide(wide);
+  GlobalUnlock(data);
+  CloseClipboard();
+  Print("clipboard", "1");
+  Print("clipboard.text", text);
+  return kExitOk;
+}
+
 int CmdRect(const std::vector<std::string>& args) {
   HWND window = args.empty() ? MainWindow() : FindTopLevel(args[0]);
   if (!window) {
@@ -779,7 +803,7 @@ void Usage() {
                "  controls | page-text ID | state ID | click ID [--post] | combo ID | combo-select ID INDEX\n"
                "  progress ID | page-caption | tabs | sysmenu | syscommand ID | key NAME [--shift] [--method post]\n"
                "  box-text [SECONDS] | box-answer ID [SECONDS] | box-none [SECONDS] | box-gone [SECONDS]\n"
-               "  dialog-text CAPTION ID | dialog-click CAPTION ID | handles | close | end-session\n");
+               "  dialog-text CAPTION ID | dialog-click CAPTION ID | handles | clipboard | close | end-session\n");
 }
 
 }  // namespace
@@ -839,6 +863,7 @@ int main(int argc, char** argv) {
   else if (verb == "dialog-text") status = CmdDialogText(args);
   else if (verb == "dialog-click") status = CmdDialogClick(args);
   else if (verb == "handles") status = CmdHandles();
+  else if (verb == "clipboard") status = CmdClipboard();
   if (status == kExitUsage) Usage();
   return status;
 }

@@ -329,6 +329,10 @@ struct SimWindows::Impl {
   std::vector<std::string> consoleError;
   StopSignal* consoleStop = nullptr;
 
+  // the clipboard: its Unicode text as UTF-8, and the window it was set for
+  std::optional<std::string> clipboardText;
+  BoxOwner clipboardOwner = BoxOwner::None;
+
   // The facility objects (defined in their own files).
   std::unique_ptr<IRegistry> registryFacility;
   std::unique_ptr<ISpooler> spoolerFacility;
@@ -345,6 +349,7 @@ struct SimWindows::Impl {
   std::unique_ptr<ITextConversion> textConversionFacility;
   std::unique_ptr<IRunLock> runLockFacility;
   std::unique_ptr<IConsole> consoleFacility;
+  std::unique_ptr<IClipboard> clipboardFacility;
   std::unique_ptr<Platform> platform;
 };
 
@@ -375,6 +380,7 @@ std::unique_ptr<ISecurity> MakeSecurity(SimWindows::Impl& impl);
 std::unique_ptr<ITextConversion> MakeTextConversion(SimWindows::Impl& impl);
 std::unique_ptr<IRunLock> MakeRunLock(SimWindows::Impl& impl);
 std::unique_ptr<IConsole> MakeConsole(SimWindows::Impl& impl);
+std::unique_ptr<IClipboard> MakeClipboard(SimWindows::Impl& impl);
 // An open registry key over a node (used by the devices facility too).
 RegistryKey MakeKeyHandle(SimWindows::Impl& impl, std::shared_ptr<RegNode> node,
                           std::string path);

@@ -41,6 +41,7 @@ constexpr ControlTemplate kPageControls[] = {
     {IDC_CLEAN_SYSTEM, ControlKind::Button, "Clean system", true, true},
     {IDC_CLEAN_GROUP, ControlKind::GroupBox, "", true, true},
     {IDC_RELOAD_LIST, ControlKind::Button, "Reload list", true, true},
+    {IDC_PREVIEW, ControlKind::Button, "Preview...", true, true},
 };
 
 // CBS_SORT order: case-insensitive.

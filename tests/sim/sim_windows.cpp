@@ -110,11 +110,13 @@ SimWindows::Impl::Impl() : files([this] { return currentDir; }) {
   textConversionFacility = detail::MakeTextConversion(*this);
   runLockFacility = detail::MakeRunLock(*this);
   consoleFacility = detail::MakeConsole(*this);
+  clipboardFacility = detail::MakeClipboard(*this);
   platform.reset(new Platform{*registryFacility, *spoolerFacility, *servicesFacility,
                               *devicesFacility, *driverStoreFacility, *filesFacility,
                               *shellFacility, *systemFacility, *clockFacility,
                               *boxesFacility, *stringsFacility, *securityFacility,
-                              *textConversionFacility, *runLockFacility, *consoleFacility});
+                              *textConversionFacility, *runLockFacility, *consoleFacility,
+                              *clipboardFacility});
 }
 
 SimWindows::Impl::~Impl() = default;

@@ -42,6 +42,7 @@
 //   text       WideToAnsi, AnsiToUtf8 (""); the ANSI code page is 1252
 //   run lock   TryAcquireRunLock ("")
 //   console    ConsoleWrite ("out"/"error"), InstallStopHandler ("")
+//   clipboard  SetClipboardText ("")
 // A string-returning call that fails returns "" and sets the last error.
 #include <cstdint>
 #include <functional>
@@ -377,6 +378,11 @@ class SimWindows {
   // does: raises the installed handler's signal; false when none is
   // installed (the process would end).
   bool SendConsoleStop();
+
+  // ---- clipboard ----
+  // The text last set (UTF-8), none before the first; the window it was set for.
+  std::optional<std::string> ClipboardText() const;
+  BoxOwner ClipboardOwner() const;
 
   // ---- whole state ----
   // Deterministic text of registry (both roots), files with attributes,

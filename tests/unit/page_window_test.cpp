@@ -231,7 +231,7 @@ TEST_F(PageWindowTest, StartMessageLocksInOrderAndEndRestoresOnlyWhatWasEnabled)
     if (change.op == "enable" && change.value == "0") disabled.push_back(change.id);
   }
   EXPECT_EQ(disabled, (std::vector<int>{1018, 1019, 1020, 1021, 1024, 1013, 1014, 1017,
-                                        1015, 1025, 1037}));
+                                        1015, 1025, 1037, 1038}));
   const auto progress = simPage.Progress(IDC_PROGRESS);
   EXPECT_EQ(progress.low, 0);
   EXPECT_EQ(progress.high, 50);
@@ -252,6 +252,7 @@ TEST_F(PageWindowTest, StartMessageLocksInOrderAndEndRestoresOnlyWhatWasEnabled)
   EXPECT_TRUE(Enabled(IDC_RELOAD_LIST));
   EXPECT_TRUE(Enabled(IDC_UNINSTALL_CHECKED));
   EXPECT_FALSE(Enabled(IDC_UNINSTALL_SELECTED));
+  EXPECT_FALSE(Enabled(IDC_PREVIEW));
   EXPECT_FALSE(Enabled(IDC_CHECK_PRINTER));
 }
 

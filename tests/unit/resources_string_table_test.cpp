@@ -28,7 +28,7 @@ constexpr Entry kTable[] = {
 #undef PURVEX_STRING
 
 constexpr unsigned kFirstId = 101;
-constexpr unsigned kLastId = 167;
+constexpr unsigned kLastId = 170;
 
 fs::path RepositoryRoot() {
   return fs::path(__FILE__).parent_path().parent_path().parent_path();

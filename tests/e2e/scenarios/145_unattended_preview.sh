@@ -1,33 +1,5 @@
 # Scenario: purvexc /preview of an uninstall changes nothing on the system and names the same targets, with the same reasons, as the report of the real run that follows
 PRINTER=$E2E_PRINTER
-# Keys where a removal would show; files anywhere on drive C.
-STATE_KEYS=(
-  'HKLM\SYSTEM\CurrentControlSet\Control\Print'
-  'HKLM\SYSTEM\CurrentControlSet\Services'
-  'HKLM\SYSTEM\CurrentControlSet\Enum\USB'
-  'HKLM\SOFTWARE\QD'
-  'HKCU\Software\QD'
-  'HKCU\Software\Korvex'
-)
-
-# What the system holds, apart from the run's own log folder and reports and
-# what Wine itself writes while a program runs, and the program's own folder.
-system_state() {
-  (cd "$WINEPREFIX/drive_c" && find . \( -path ./logs -o -path './Program Files/Purvex' -o -path ./windows/temp -o -path './users/*/Temp' \
-      -o -path './users/*/AppData/Local/Temp' -o -name '*.json' \) -prune -o -printf '%p %s\n' | sort)
-  local key n=0
-  for key in "${STATE_KEYS[@]}"; do
-    n=$((n + 1))
-    rm -f "$E2E_CWD/state$n.reg"
-    if e2e_wine 60 reg export "$key" "C:\\state$n.reg" >/dev/null 2>&1; then
-      echo "$key $(md5sum <"$WINEPREFIX/drive_c/state$n.reg" | cut -d' ' -f1)"
-      rm -f "$WINEPREFIX/drive_c/state$n.reg"
-    else
-      echo "$key absent"
-    fi
-  done
-}
-
 # kind<TAB>name<TAB>reason of the report's items with one of the results.
 report_items() {
   python3 - "$1" "$2" <<'PY'
@@ -44,13 +16,13 @@ scenario_main() {
   e2e_hold_wineserver
   e2e_seed_or_fail maker second canary || return 1
   local before after started ended
-  before=$(system_state)
+  before=$(e2e_system_state)
   started=$(date +%s.%N)
   e2e_run_unattended purvexc /uninstall "$PRINTER" /preview /report "C:\\preview.json" /log logs
   ended=$(date +%s.%N)
   e2e_note "the preview took $(awk -v a="$started" -v b="$ended" 'BEGIN { printf "%.2f", b - a }') s"
   check_exit "the preview ends as done" 0
-  after=$(system_state)
+  after=$(e2e_system_state)
   check_eq "the preview changes nothing on the system" "$before" "$after"
   check_seeded "every seeded item of the printer is still there" maker 1
   check_seeded "the other model is untouched" second 1

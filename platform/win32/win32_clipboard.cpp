@@ -61,27 +61,8 @@ Outcome WideCopy(const std::string& utf8, UniqueGlobalMemory& memory) {
 
 }  // namespace
 
-void Win32Clipboard::SetOwner(BoxOwner owner, HWND window) {
-  switch (owner) {
-    case BoxOwner::MainDialog:
-      mainDialog_.store(window);
-      break;
-    case BoxOwner::Page:
-      page_.store(window);
-      break;
-    case BoxOwner::PreviewDialog:
-      preview_.store(window);
-      break;
-    case BoxOwner::None:
-      break;
-  }
-}
-
 Outcome Win32Clipboard::SetText(BoxOwner owner, const std::string& utf8) {
-  HWND window = nullptr;
-  if (owner == BoxOwner::MainDialog) window = mainDialog_.load();
-  if (owner == BoxOwner::Page) window = page_.load();
-  if (owner == BoxOwner::PreviewDialog) window = preview_.load();
+  const HWND window = owners_.Get(owner);
 
   // Converted before the clipboard is opened: other programs wait for it
   // while it is open.

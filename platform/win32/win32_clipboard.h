@@ -1,24 +1,20 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
-
 #include "platform/clipboard.h"
+#include "platform/win32/owner_windows.h"
 
 namespace win32 {
 
 class Win32Clipboard : public IClipboard {
  public:
-  // The window the clipboard is opened for when the text comes from
-  // `owner`; nullptr when it has gone.
-  void SetOwner(BoxOwner owner, HWND window);
+  // The clipboard is opened for the window of the text's owner.
+  explicit Win32Clipboard(const OwnerWindows& owners) : owners_(owners) {}
 
   Outcome SetText(BoxOwner owner, const std::string& utf8) override;
 
  private:
-  std::atomic<HWND> mainDialog_{nullptr};
-  std::atomic<HWND> page_{nullptr};
-  std::atomic<HWND> preview_{nullptr};
+  const OwnerWindows& owners_;
 };
 
 }  // namespace win32

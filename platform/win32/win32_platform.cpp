@@ -62,8 +62,7 @@ Win32Platform::Win32Platform()
                 textConversion_, runLock_, console_, clipboard_} {}
 
 void Win32Platform::SetBoxOwner(BoxOwner owner, HWND hwnd) {
-  messageBoxes_.SetOwner(owner, hwnd);
-  clipboard_.SetOwner(owner, hwnd);
+  owners_.Set(owner, hwnd);
 }
 
 void InstallAnsiCaseMappers() {

@@ -33,6 +33,8 @@ class Win32Platform {
   void SetBoxOwner(BoxOwner owner, HWND hwnd);
 
  private:
+  // Before the facilities that read it.
+  win32::OwnerWindows owners_;
   win32::Win32Registry registry_;
   win32::Win32Spooler spooler_;
   win32::Win32Services services_;
@@ -42,13 +44,13 @@ class Win32Platform {
   win32::Win32Shell shell_;
   win32::Win32System system_;
   win32::Win32Clock clock_;
-  win32::Win32MessageBoxes messageBoxes_;
+  win32::Win32MessageBoxes messageBoxes_{owners_};
   win32::Win32StringTable strings_;
   win32::Win32Security security_;
   win32::Win32TextConversion textConversion_;
   win32::Win32RunLock runLock_;
   win32::Win32Console console_;
-  win32::Win32Clipboard clipboard_;
+  win32::Win32Clipboard clipboard_{owners_};
   Platform platform_;
 };
 

@@ -12,29 +12,9 @@ constexpr int kMaxStringChars = 2 * 65536;
 
 }  // namespace
 
-void Win32MessageBoxes::SetOwner(BoxOwner owner, HWND window) {
-  switch (owner) {
-    case BoxOwner::MainDialog:
-      mainDialog_.store(window);
-      break;
-    case BoxOwner::Page:
-      page_.store(window);
-      break;
-    case BoxOwner::PreviewDialog:
-      preview_.store(window);
-      break;
-    case BoxOwner::None:
-      break;
-  }
-}
-
 int Win32MessageBoxes::Show(BoxOwner owner, const std::string& text,
                             const std::string& caption, uint32_t style) {
-  HWND window = nullptr;
-  if (owner == BoxOwner::MainDialog) window = mainDialog_.load();
-  if (owner == BoxOwner::Page) window = page_.load();
-  if (owner == BoxOwner::PreviewDialog) window = preview_.load();
-  return MessageBoxA(window, text.c_str(), caption.c_str(), style);
+  return MessageBoxA(owners_.Get(owner), text.c_str(), caption.c_str(), style);
 }
 
 std::string Win32StringTable::Load(uint32_t id) {

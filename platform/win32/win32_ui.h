@@ -1,25 +1,20 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
-
 #include "platform/ui.h"
+#include "platform/win32/owner_windows.h"
 
 namespace win32 {
 
 class Win32MessageBoxes : public IMessageBoxes {
  public:
-  // Boxes may be shown from the worker thread while the user-interface
-  // thread sets the owners, hence atomics.
-  void SetOwner(BoxOwner owner, HWND window);
+  explicit Win32MessageBoxes(const OwnerWindows& owners) : owners_(owners) {}
 
   int Show(BoxOwner owner, const std::string& text, const std::string& caption,
            uint32_t style) override;
 
  private:
-  std::atomic<HWND> mainDialog_{nullptr};
-  std::atomic<HWND> page_{nullptr};
-  std::atomic<HWND> preview_{nullptr};
+  const OwnerWindows& owners_;
 };
 
 // The string table of the program's own module.

@@ -5,6 +5,7 @@
 
 #include "engine/inf_match.h"
 #include "platform/text.h"
+#include "tests/unit/expected_lines.h"
 
 namespace {
 
@@ -193,13 +194,13 @@ TEST_P(HardwareIdTest, OnlyIdsThatNameOneProductAreSearched) {
 INSTANTIATE_TEST_SUITE_P(
     Ids, HardwareIdTest,
     ::testing::Values(IdCase{"", "it is empty"},
-                      IdCase{"VALUE_NOT_VALID", "it could not be read"},
-                      IdCase{"KorvexQL800", "it holds no backslash"},
-                      IdCase{"USBPRINT\\3", "fewer than 4 characters follow its last backslash"},
-                      IdCase{"USBPRINT\\", "fewer than 4 characters follow its last backslash"},
-                      IdCase{"USBPRINT\\ABC", "fewer than 4 characters follow its last backslash"},
-                      IdCase{"USBPRINT\\0001", "only digits follow its last backslash"},
-                      IdCase{"USBPRINT\\MODEL\\0001", "only digits follow its last backslash"},
+                      IdCase{"VALUE_NOT_VALID", expected::kIdUnreadable},
+                      IdCase{"KorvexQL800", expected::kIdWithoutBackslash},
+                      IdCase{"USBPRINT\\3", expected::kIdTailTooShort},
+                      IdCase{"USBPRINT\\", expected::kIdTailTooShort},
+                      IdCase{"USBPRINT\\ABC", expected::kIdTailTooShort},
+                      IdCase{"USBPRINT\\0001", expected::kIdTailOnlyDigits},
+                      IdCase{"USBPRINT\\MODEL\\0001", expected::kIdTailOnlyDigits},
                       IdCase{"USBPRINT\\ABCD", nullptr},
                       IdCase{"USBPRINT\\KORVEXQL-800", nullptr},
                       IdCase{"USB\\VID_0E7B&PID_0001", nullptr}));

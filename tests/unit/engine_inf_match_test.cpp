@@ -5,6 +5,7 @@
 
 #include "engine/inf_match.h"
 #include "platform/text.h"
+#include "tests/common/utf16_text.h"
 #include "tests/unit/expected_lines.h"
 
 namespace {
@@ -18,17 +19,8 @@ enum class Form { Ansi, Utf16Le, Utf16Be };
 
 std::string Encode(const std::string& ascii, Form form) {
   if (form == Form::Ansi) return ascii;
-  std::string out = form == Form::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
-  for (const char c : ascii) {
-    if (form == Form::Utf16Le) {
-      out += c;
-      out += '\0';
-    } else {
-      out += '\0';
-      out += c;
-    }
-  }
-  return out;
+  return testtext::Utf16WithMark(ascii, form == Form::Utf16Le ? testtext::ByteOrder::Little
+                                                              : testtext::ByteOrder::Big);
 }
 
 bool MatchesInPieces(const InfPattern& pattern, const std::string& content, size_t bufferSize) {

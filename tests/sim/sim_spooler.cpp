@@ -14,13 +14,6 @@ constexpr uint32_t kErrorUnknownPrinterDriver = 1797;
 // strings follow them in the caller's buffer.
 constexpr uint32_t kPrinterInfo2Size = 136;
 constexpr uint32_t kDriverInfo6Size = 152;
-constexpr const char* kNameValue = "Name";
-constexpr const char* kDriverValue = "Printer Driver";
-constexpr const char* kPortValue = "Port";
-constexpr const char* kManufacturerValue = "Manufacturer";
-constexpr const char* kHardwareIdValue = "HardwareID";
-constexpr const char* kInfPathValue = "InfPath";
-constexpr const char* kDependentFilesValue = "Dependent Files";
 constexpr const char* kVersion2Key =
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-2";
 
@@ -123,7 +116,8 @@ class SimPrinterHandle : public IPrinterHandle, Facility {
     }
     info.printerName =
         impl_.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName_);
-    info.driverName = impl_.registry.String(RegRoot::LocalMachine, key, kDriverValue).value_or("");
+    info.driverName =
+        impl_.registry.String(RegRoot::LocalMachine, key, kPrinterDriverValue).value_or("");
     info.portName = impl_.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
     auto jobs = impl_.jobs.find(Upper(keyName_));
     info.jobs = jobs == impl_.jobs.end() ? 0 : jobs->second;
@@ -203,7 +197,7 @@ class SimSpooler : public ISpooler, Facility {
       info.printerName =
           impl_.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName);
       info.driverName =
-          impl_.registry.String(RegRoot::LocalMachine, key, kDriverValue).value_or("");
+          impl_.registry.String(RegRoot::LocalMachine, key, kPrinterDriverValue).value_or("");
       info.portName = impl_.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
       auto jobs = impl_.jobs.find(Upper(keyName));
       info.jobs = jobs == impl_.jobs.end() ? 0 : jobs->second;
@@ -298,20 +292,20 @@ void SimWindows::AddDriver(const DriverSpec& setup) {
   auto lock = impl_->Lock();
   const std::string key = impl_->DriverKey(setup.name, setup.version);
   impl_->registry.Create(RegRoot::LocalMachine, key);
-  SetString(RegRoot::LocalMachine, key, detail::kManufacturerValue, setup.manufacturer);
+  SetString(RegRoot::LocalMachine, key, kManufacturerValue, setup.manufacturer);
   if (setup.hardwareId) {
-    SetString(RegRoot::LocalMachine, key, detail::kHardwareIdValue, *setup.hardwareId);
+    SetString(RegRoot::LocalMachine, key, kHardwareIdValue, *setup.hardwareId);
   }
-  SetString(RegRoot::LocalMachine, key, detail::kInfPathValue, setup.infPath);
-  SetMultiString(RegRoot::LocalMachine, key, detail::kDependentFilesValue, setup.dependentFiles);
+  SetString(RegRoot::LocalMachine, key, kInfPathValue, setup.infPath);
+  SetMultiString(RegRoot::LocalMachine, key, kDependentFilesValue, setup.dependentFiles);
 }
 
 void SimWindows::AddPrinter(const PrinterSpec& setup) {
   auto lock = impl_->Lock();
   const std::string key = std::string(kPrintersKey) + "\\" + setup.name;
-  SetString(RegRoot::LocalMachine, key, detail::kNameValue, setup.name);
-  SetString(RegRoot::LocalMachine, key, detail::kDriverValue, setup.driver);
-  SetString(RegRoot::LocalMachine, key, detail::kPortValue, setup.port);
+  SetString(RegRoot::LocalMachine, key, kNameValue, setup.name);
+  SetString(RegRoot::LocalMachine, key, kPrinterDriverValue, setup.driver);
+  SetString(RegRoot::LocalMachine, key, kPortValue, setup.port);
   impl_->jobs[detail::Upper(setup.name)] = setup.jobs;
   auto& order = impl_->printerOrder;
   order.erase(std::remove_if(order.begin(), order.end(),

@@ -361,7 +361,7 @@ TEST_F(PageSequenceTest, SharedDriverSkipsTheUseCheckAndTheForms) {
 
 TEST_F(PageSequenceTest, EmptyHardwareIdSkipsOnlyTheInfSearch) {
   Install(kP1);
-  sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), "HardwareID");
+  sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), sim::kHardwareIdValue);
   Start();
   ASSERT_EQ(Page().Printers[0]->HardwareId, "");
   Run(Sequence::Selected);
@@ -387,7 +387,7 @@ TEST_P(PageVersionTest, ChoosesTheDriverCopyCleanup) {
   sim.SetOsVersion(c.major, c.minor, 0);
   Install(kP1);
   if (!c.storeFolder) {
-    sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), "InfPath");
+    sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), sim::kInfPathValue);
   }
   Start();
   Run(Sequence::Selected);

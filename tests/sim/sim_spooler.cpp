@@ -19,6 +19,21 @@ constexpr const char* kVersion2Key =
 
 uint32_t StringBytes(const std::string& s) { return static_cast<uint32_t>(s.size() + 1); }
 
+// What the spooler reports of the printer whose key under Printers is
+// `keyName`; the caller knows the key exists.
+PrinterInfo2 PrinterOfKey(const SimWindows::Impl& impl, const std::string& keyName) {
+  const std::string key = std::string(kPrintersKey) + "\\" + keyName;
+  PrinterInfo2 info;
+  info.printerName =
+      impl.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName);
+  info.driverName =
+      impl.registry.String(RegRoot::LocalMachine, key, kPrinterDriverValue).value_or("");
+  info.portName = impl.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
+  auto jobs = impl.jobs.find(Upper(keyName));
+  info.jobs = jobs == impl.jobs.end() ? 0 : jobs->second;
+  return info;
+}
+
 class SimPrinterHandle : public IPrinterHandle, Facility {
  public:
   SimPrinterHandle(SimWindows::Impl& impl, std::string keyName)
@@ -114,13 +129,7 @@ class SimPrinterHandle : public IPrinterHandle, Facility {
     if (!impl_.registry.Find(RegRoot::LocalMachine, key)) {
       return Fail(win::kErrorInvalidPrinterName);
     }
-    info.printerName =
-        impl_.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName_);
-    info.driverName =
-        impl_.registry.String(RegRoot::LocalMachine, key, kPrinterDriverValue).value_or("");
-    info.portName = impl_.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
-    auto jobs = impl_.jobs.find(Upper(keyName_));
-    info.jobs = jobs == impl_.jobs.end() ? 0 : jobs->second;
+    info = PrinterOfKey(impl_, keyName_);
     return Outcome::Success();
   }
 
@@ -192,16 +201,7 @@ class SimSpooler : public ISpooler, Facility {
   std::vector<PrinterInfo2> List() const {
     std::vector<PrinterInfo2> printers;
     for (const std::string& keyName : impl_.PrinterKeyNames()) {
-      const std::string key = std::string(kPrintersKey) + "\\" + keyName;
-      PrinterInfo2 info;
-      info.printerName =
-          impl_.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName);
-      info.driverName =
-          impl_.registry.String(RegRoot::LocalMachine, key, kPrinterDriverValue).value_or("");
-      info.portName = impl_.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
-      auto jobs = impl_.jobs.find(Upper(keyName));
-      info.jobs = jobs == impl_.jobs.end() ? 0 : jobs->second;
-      printers.push_back(info);
+      printers.push_back(PrinterOfKey(impl_, keyName));
     }
     return printers;
   }

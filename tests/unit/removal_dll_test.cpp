@@ -186,8 +186,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "90! Error 5. Dll [QdRk.dll] is kept."},
         DoubtCase{"ValueOfWrongType",
                   [](sim::SimWindows& s, const std::string& key) {
-                    s.SetString(RegRoot::LocalMachine, key + "\\Model 95",
-                                sim::kDependentFilesValue, "QdRk.dll");
+                    s.SetString(RegRoot::LocalMachine, key + "\\Model 95", "Dependent Files",
+                                "QdRk.dll");
                   },
                   true,
                   "\"Dependent Files\" of HKEY_LOCAL_MACHINE\\%K\\Model 95 is not a "
@@ -202,8 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "95! Error 5. Dll [QdRk.dll] is kept."},
         DoubtCase{"ValueMissing",
                   [](sim::SimWindows& s, const std::string& key) {
-                    s.DeleteValue(RegRoot::LocalMachine, key + "\\Model 90",
-                                  sim::kDependentFilesValue);
+                    s.DeleteValue(RegRoot::LocalMachine, key + "\\Model 90", "Dependent Files");
                   },
                   false, ""},
         DoubtCase{"DriverKeyVanished",

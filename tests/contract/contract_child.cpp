@@ -6,12 +6,13 @@
 //   contract_child.exe wait
 //     waits far longer than any test timeout.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/win32/code_page.h"
+#include "tests/contract/system_split.h"
 
 namespace {
 
@@ -26,22 +27,21 @@ constexpr int kUsage = 2;
 }  // namespace
 
 int main() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr || count <= kModeArgument) return kUsage;
-  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument]);
+  const std::vector<std::wstring> arguments = SystemSplit(GetCommandLineW());
+  const int count = static_cast<int>(arguments.size());
+  if (count <= kModeArgument) return kUsage;
+  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument].c_str());
   if (mode == "wait") {
     Sleep(kWaitMs);
     return kUsage;
   }
   if (mode != "echo" || count <= kOutputArgument) return kUsage;
-  FILE* output = _wfopen(arguments[kOutputArgument], L"wb");
+  FILE* output = _wfopen(arguments[kOutputArgument].c_str(), L"wb");
   if (output == nullptr) return kUsage;
   for (int i = kFirstEchoedArgument; i < count; ++i) {
-    std::fprintf(output, "%s\n", win32::AnsiFromWide(arguments[i]).c_str());
+    std::fprintf(output, "%s\n", win32::AnsiFromWide(arguments[i].c_str()).c_str());
   }
   std::fclose(output);
-  LocalFree(arguments);
   char byte = 0;
   DWORD read = 0;
   const BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &read, nullptr);

@@ -13,12 +13,14 @@
 //     raised and letting go of the handler did not wait for the session's
 //     end to time out, 3 otherwise.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
+#include <vector>
 
+#include "platform/win32/code_page.h"
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_run_lock.h"
+#include "tests/contract/system_split.h"
 
 namespace {
 
@@ -32,22 +34,16 @@ constexpr uint32_t kStopWaitMs = 5000;
 constexpr DWORD kSettleMs = 200;
 constexpr DWORD kQuickMs = 2000;
 
-std::string Narrow(const wchar_t* wide) {
-  std::string out;
-  for (; *wide != L'\0'; ++wide) out += static_cast<char>(*wide);
-  return out;
-}
-
 }  // namespace
 
 int main() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr || count <= kModeArgument) return kUsage;
-  const std::string mode = Narrow(arguments[kModeArgument]);
+  const std::vector<std::wstring> arguments = SystemSplit(GetCommandLineW());
+  const int count = static_cast<int>(arguments.size());
+  if (count <= kModeArgument) return kUsage;
+  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument].c_str());
 
   if (mode == "lock" && count > kNameArgument) {
-    win32::Win32RunLock lock(Narrow(arguments[kNameArgument]));
+    win32::Win32RunLock lock(win32::AnsiFromWide(arguments[kNameArgument].c_str()));
     RunLockHold hold;
     uint32_t error = 0;
     const RunLockResult result = lock.TryAcquire(hold, error);

@@ -9,14 +9,11 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
-#include "platform/win32/code_page.h"
-#include "tests/contract/system_split.h"
+#include "tests/contract/child_orders.h"
 
 namespace {
 
-constexpr int kModeArgument = 1;
 constexpr int kOutputArgument = 2;
 constexpr int kFirstEchoedArgument = 3;
 constexpr DWORD kWaitMs = 60000;
@@ -27,19 +24,17 @@ constexpr int kUsage = 2;
 }  // namespace
 
 int main() {
-  const std::vector<std::wstring> arguments = SystemSplit(GetCommandLineW());
-  const int count = static_cast<int>(arguments.size());
-  if (count <= kModeArgument) return kUsage;
-  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument].c_str());
+  const ChildOrders orders;
+  const std::string mode = orders.Mode();
   if (mode == "wait") {
     Sleep(kWaitMs);
     return kUsage;
   }
-  if (mode != "echo" || count <= kOutputArgument) return kUsage;
-  FILE* output = _wfopen(arguments[kOutputArgument].c_str(), L"wb");
+  if (mode != "echo" || !orders.Has(kOutputArgument)) return kUsage;
+  FILE* output = _wfopen(orders.arguments[kOutputArgument].c_str(), L"wb");
   if (output == nullptr) return kUsage;
-  for (int i = kFirstEchoedArgument; i < count; ++i) {
-    std::fprintf(output, "%s\n", win32::AnsiFromWide(arguments[i].c_str()).c_str());
+  for (int i = kFirstEchoedArgument; orders.Has(i); ++i) {
+    std::fprintf(output, "%s\n", orders.Ansi(i).c_str());
   }
   std::fclose(output);
   char byte = 0;

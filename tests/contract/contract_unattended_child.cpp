@@ -15,16 +15,13 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
-#include "platform/win32/code_page.h"
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_run_lock.h"
-#include "tests/contract/system_split.h"
+#include "tests/contract/child_orders.h"
 
 namespace {
 
-constexpr int kModeArgument = 1;
 constexpr int kNameArgument = 2;
 constexpr int kUsage = 4;
 constexpr int kNotStopped = 3;
@@ -37,13 +34,12 @@ constexpr DWORD kQuickMs = 2000;
 }  // namespace
 
 int main() {
-  const std::vector<std::wstring> arguments = SystemSplit(GetCommandLineW());
-  const int count = static_cast<int>(arguments.size());
-  if (count <= kModeArgument) return kUsage;
-  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument].c_str());
+  const ChildOrders orders;
+  const std::string mode = orders.Mode();
+  if (mode.empty()) return kUsage;
 
-  if (mode == "lock" && count > kNameArgument) {
-    win32::Win32RunLock lock(win32::AnsiFromWide(arguments[kNameArgument].c_str()));
+  if (mode == "lock" && orders.Has(kNameArgument)) {
+    win32::Win32RunLock lock(orders.Ansi(kNameArgument));
     RunLockHold hold;
     uint32_t error = 0;
     const RunLockResult result = lock.TryAcquire(hold, error);

@@ -6,16 +6,14 @@
 //   contract_child.exe wait
 //     waits far longer than any test timeout.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/code_page.h"
+#include "tests/contract/child_orders.h"
 
 namespace {
 
-constexpr int kModeArgument = 1;
 constexpr int kOutputArgument = 2;
 constexpr int kFirstEchoedArgument = 3;
 constexpr DWORD kWaitMs = 60000;
@@ -26,22 +24,19 @@ constexpr int kUsage = 2;
 }  // namespace
 
 int main() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr || count <= kModeArgument) return kUsage;
-  const std::string mode = win32::AnsiFromWide(arguments[kModeArgument]);
+  const ChildOrders orders;
+  const std::string mode = orders.Mode();
   if (mode == "wait") {
     Sleep(kWaitMs);
     return kUsage;
   }
-  if (mode != "echo" || count <= kOutputArgument) return kUsage;
-  FILE* output = _wfopen(arguments[kOutputArgument], L"wb");
+  if (mode != "echo" || !orders.Has(kOutputArgument)) return kUsage;
+  FILE* output = _wfopen(orders.arguments[kOutputArgument].c_str(), L"wb");
   if (output == nullptr) return kUsage;
-  for (int i = kFirstEchoedArgument; i < count; ++i) {
-    std::fprintf(output, "%s\n", win32::AnsiFromWide(arguments[i]).c_str());
+  for (int i = kFirstEchoedArgument; orders.Has(i); ++i) {
+    std::fprintf(output, "%s\n", orders.Ansi(i).c_str());
   }
   std::fclose(output);
-  LocalFree(arguments);
   char byte = 0;
   DWORD read = 0;
   const BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &read, nullptr);

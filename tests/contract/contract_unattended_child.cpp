@@ -13,16 +13,15 @@
 //     raised and letting go of the handler did not wait for the session's
 //     end to time out, 3 otherwise.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <string>
 
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_run_lock.h"
+#include "tests/contract/child_orders.h"
 
 namespace {
 
-constexpr int kModeArgument = 1;
 constexpr int kNameArgument = 2;
 constexpr int kUsage = 4;
 constexpr int kNotStopped = 3;
@@ -32,22 +31,15 @@ constexpr uint32_t kStopWaitMs = 5000;
 constexpr DWORD kSettleMs = 200;
 constexpr DWORD kQuickMs = 2000;
 
-std::string Narrow(const wchar_t* wide) {
-  std::string out;
-  for (; *wide != L'\0'; ++wide) out += static_cast<char>(*wide);
-  return out;
-}
-
 }  // namespace
 
 int main() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (arguments == nullptr || count <= kModeArgument) return kUsage;
-  const std::string mode = Narrow(arguments[kModeArgument]);
+  const ChildOrders orders;
+  const std::string mode = orders.Mode();
+  if (mode.empty()) return kUsage;
 
-  if (mode == "lock" && count > kNameArgument) {
-    win32::Win32RunLock lock(Narrow(arguments[kNameArgument]));
+  if (mode == "lock" && orders.Has(kNameArgument)) {
+    win32::Win32RunLock lock(orders.Ansi(kNameArgument));
     RunLockHold hold;
     uint32_t error = 0;
     const RunLockResult result = lock.TryAcquire(hold, error);

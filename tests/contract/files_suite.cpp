@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
+#include "tests/common/found_names.h"
 #include "tests/contract/contract_fixture.h"
 
 namespace {
@@ -16,23 +17,7 @@ class ContractFiles : public ContractTest {
   // Every name FindFirst/Next returns for pattern, in order; the error that
   // ended the walk (or FindFirst's error) in `error`.
   static std::vector<std::string> List(const std::string& pattern, uint32_t& error) {
-    std::vector<std::string> names;
-    FindData data;
-    FindHandle handle;
-    Outcome first = P().files.FindFirst(pattern, data, handle);
-    if (!first) {
-      error = first.error;
-      return names;
-    }
-    names.push_back(data.name);
-    for (;;) {
-      Outcome next = handle->Next(data);
-      if (!next) {
-        error = next.error;
-        return names;
-      }
-      names.push_back(data.name);
-    }
+    return testfiles::FoundNames(P().files, pattern, &error);
   }
 
   static std::vector<std::string> List(const std::string& pattern) {

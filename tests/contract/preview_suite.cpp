@@ -9,6 +9,7 @@
 
 #include "platform/preview/preview_platform.h"
 #include "platform/win_constants.h"
+#include "tests/common/found_names.h"
 #include "tests/contract/contract_fixture.h"
 #include "tests/sim/outcome_code.h"
 
@@ -38,12 +39,8 @@ class ContractPreview : public ContractTest {
 
   Names List(const std::string& pattern) {
     Names names;
-    FindData entry;
-    FindHandle listing;
-    Outcome found = View().files.FindFirst(pattern, entry, listing);
-    while (found) {
-      if (entry.name != "." && entry.name != "..") names.push_back(Upper(entry.name));
-      found = listing->Next(entry);
+    for (const std::string& name : testfiles::FoundNames(View().files, pattern)) {
+      if (name != "." && name != "..") names.push_back(Upper(name));
     }
     std::sort(names.begin(), names.end());
     return names;

@@ -1,6 +1,5 @@
 // What the registry logic relies on from RegOpenKeyExA, RegQueryValueExA,
 // RegEnumKeyExA, RegQueryInfoKeyA and SHDeleteKeyA.
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -21,6 +20,27 @@ class ContractRegistry : public ContractTest {
         P().registry.OpenKey(RegRoot::CurrentUser, path, win::kKeyRead, key);
     EXPECT_EQ(sim::CodeOf(opened), win::kErrorSuccess) << path;
     return key;
+  }
+
+  struct ReadBack {
+    uint32_t type = 0;
+    uint32_t size = 0;  // what the size query reported
+    std::vector<uint8_t> data;
+  };
+
+  // A value of the test key read the way callers read one: its size asked
+  // first, then its bytes into a buffer of that size.
+  void Read(const char* name, ReadBack& read) {
+    RegistryKey key = Open(Key(""));
+    ASSERT_NE(key, nullptr);
+    ASSERT_EQ(sim::CodeOf(key->QueryValue(name, read.type, nullptr, read.size)),
+              win::kErrorSuccess);
+    read.data.resize(read.size);
+    uint32_t type = 0;
+    uint32_t size = read.size;
+    ASSERT_EQ(sim::CodeOf(key->QueryValue(name, type, read.data.data(), size)),
+              win::kErrorSuccess);
+    read.data.resize(size);
   }
 };
 
@@ -75,17 +95,11 @@ TEST_F(ContractRegistry, QueryMissingValueIsFileNotFound) {
 TEST_F(ContractRegistry, StringWithoutTerminatorKeepsItsSize) {
   const std::vector<uint8_t> bare = {'a', 'b', 'c'};
   ASSERT_TRUE(Env().SetRaw(Key(""), "Bare", win::kRegSz, bare));
-  RegistryKey key = Open(Key(""));
-  ASSERT_NE(key, nullptr);
-  uint32_t type = 0;
-  uint32_t size = 0;
-  ASSERT_EQ(sim::CodeOf(key->QueryValue("Bare", type, nullptr, size)), win::kErrorSuccess);
-  EXPECT_EQ(type, win::kRegSz);
-  EXPECT_EQ(size, bare.size());
-  uint8_t data[3] = {};
-  size = sizeof data;
-  ASSERT_EQ(sim::CodeOf(key->QueryValue("Bare", type, data, size)), win::kErrorSuccess);
-  EXPECT_EQ(std::vector<uint8_t>(data, data + size), bare);
+  ReadBack read;
+  ASSERT_NO_FATAL_FAILURE(Read("Bare", read));
+  EXPECT_EQ(read.type, win::kRegSz);
+  EXPECT_EQ(read.size, bare.size());
+  EXPECT_EQ(read.data, bare);
 }
 
 struct TypedValue {
@@ -100,16 +114,11 @@ class ContractRegistryTypes : public ContractRegistry,
 TEST_P(ContractRegistryTypes, ValueComesBackWithItsTypeAndBytes) {
   const TypedValue& value = GetParam();
   ASSERT_TRUE(Env().SetRaw(Key(""), "Value", value.type, value.data));
-  RegistryKey key = Open(Key(""));
-  ASSERT_NE(key, nullptr);
-  uint32_t type = 0;
-  uint32_t size = 0;
-  ASSERT_EQ(sim::CodeOf(key->QueryValue("Value", type, nullptr, size)), win::kErrorSuccess);
-  EXPECT_EQ(type, value.type);
-  ASSERT_EQ(size, value.data.size());
-  std::vector<uint8_t> data(size);
-  ASSERT_EQ(sim::CodeOf(key->QueryValue("Value", type, data.data(), size)), win::kErrorSuccess);
-  EXPECT_EQ(data, value.data);
+  ReadBack read;
+  ASSERT_NO_FATAL_FAILURE(Read("Value", read));
+  EXPECT_EQ(read.type, value.type);
+  ASSERT_EQ(read.size, value.data.size());
+  EXPECT_EQ(read.data, value.data);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -123,17 +132,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ContractRegistry, MultiStringSeedingWritesDoubleTerminatedList) {
   ASSERT_TRUE(Env().SetMultiString(Key(""), "List", {"one", "two"}));
-  RegistryKey key = Open(Key(""));
-  ASSERT_NE(key, nullptr);
-  uint32_t type = 0;
-  uint32_t size = 0;
-  ASSERT_EQ(sim::CodeOf(key->QueryValue("List", type, nullptr, size)), win::kErrorSuccess);
-  EXPECT_EQ(type, win::kRegMultiSz);
+  ReadBack read;
+  ASSERT_NO_FATAL_FAILURE(Read("List", read));
+  EXPECT_EQ(read.type, win::kRegMultiSz);
   const char expected[] = "one\0two\0";  // plus the literal's own terminator
-  ASSERT_EQ(size, sizeof expected);
-  std::vector<uint8_t> data(size);
-  ASSERT_EQ(sim::CodeOf(key->QueryValue("List", type, data.data(), size)), win::kErrorSuccess);
-  EXPECT_EQ(std::memcmp(data.data(), expected, sizeof expected), 0);
+  ASSERT_EQ(read.size, sizeof expected);
+  EXPECT_EQ(read.data, std::vector<uint8_t>(expected, expected + sizeof expected));
 }
 
 TEST_F(ContractRegistry, EnumKeyWalksSubkeysInNameOrderThenEnds) {

@@ -16,6 +16,7 @@
 #include "tests/sim/outcome_code.h"
 #include "tests/contract/contract_fixture.h"
 #include "tests/contract/contract_strings.h"
+#include "tests/contract/system_split.h"
 
 namespace {
 
@@ -29,11 +30,10 @@ constexpr int kHighPartShift = 32;
 
 // The arguments as the system's own parser splits the command line.
 std::vector<std::string> Split(const std::string& commandLine) {
-  int count = 0;
-  LPWSTR* parts = CommandLineToArgvW(win32::WideFromAnsi(commandLine).c_str(), &count);
   std::vector<std::string> result;
-  for (int i = 0; parts != nullptr && i < count; ++i) result.push_back(win32::AnsiFromWide(parts[i]));
-  LocalFree(parts);
+  for (const std::wstring& part : SystemSplit(win32::WideFromAnsi(commandLine).c_str())) {
+    result.push_back(win32::AnsiFromWide(part.c_str()));
+  }
   return result;
 }
 

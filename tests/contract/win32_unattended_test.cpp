@@ -17,6 +17,7 @@
 #include "platform/win32/win32_run_lock.h"
 #include "support/json_writer.h"
 #include "tests/contract/command_line_cases.h"
+#include "tests/contract/system_split.h"
 
 namespace {
 
@@ -25,15 +26,11 @@ constexpr DWORD kChildTimeoutMs = 30000;
 constexpr DWORD kTimedOut = 0xFFFFFFFF;
 constexpr int kLockInUse = 1;
 
-std::vector<std::string> SystemSplit(const std::u16string& raw) {
-  int count = 0;
-  LPWSTR* parts = CommandLineToArgvW(reinterpret_cast<const wchar_t*>(raw.c_str()), &count);
+std::vector<std::string> SystemSplitUtf8(const std::u16string& raw) {
   std::vector<std::string> out;
-  for (int i = 0; parts != nullptr && i < count; ++i) {
-    const auto* part = reinterpret_cast<const char16_t*>(parts[i]);
-    out.push_back(json::Utf16ToUtf8(part));
+  for (const std::wstring& part : SystemSplit(reinterpret_cast<const wchar_t*>(raw.c_str()))) {
+    out.push_back(json::Utf16ToUtf8(std::u16string(part.begin(), part.end())));
   }
-  LocalFree(parts);
   return out;
 }
 
@@ -47,7 +44,7 @@ class Win32CommandLineSplit : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(Win32CommandLineSplit, OursSplitsAsTheSystemDoes) {
   const std::u16string raw = GetParam().raw;
-  EXPECT_EQ(OurSplit(raw), SystemSplit(raw)) << json::Utf16ToUtf8(raw);
+  EXPECT_EQ(OurSplit(raw), SystemSplitUtf8(raw)) << json::Utf16ToUtf8(raw);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Win32CommandLineSplit, ::testing::ValuesIn(SplitCases()));

@@ -721,6 +721,17 @@ E2E_MAKER_PORT_SERVICE=(
   'file.C:\windows\inf\oem13.pnf'
   'file.C:\windows\System32\DriverStore\FileRepository\vomuusb.inf_amd64_neutral_0a1b2c3d\vomuusb.inf'
 )
+# What a removal of Model 80 leaves beside Model 58 (seeds maker and second):
+# the DLLs that Model 58's driver names too, the port service that Model 58's
+# device still runs, and with two printers listed the control-panel
+# application, besides what any removal of Model 80 leaves.
+E2E_MAKER_LEFT_BESIDE_SECOND=(
+  'file.C:\windows\system32\QdRk.dll'
+  'file.C:\windows\system32\QdRkTx.dll'
+  "${E2E_MAKER_LEFT_BY_DESIGN[@]}"
+  "${E2E_MAKER_PORT_SERVICE[@]}"
+  "${E2E_MAKER_CONSOLE[@]}"
+)
 # The printer's product keys in both hives.
 E2E_MAKER_PRODUCT_KEYS=(
   'key.HKLM\SOFTWARE\QD\QdRk\Korvex Model 80'

@@ -169,6 +169,13 @@ HWND FindMessageBox() {
 
 HWND MainWindow() { return FindTopLevel(g_options.mainCaption); }
 
+// The main window, or null once the miss is printed.
+HWND FoundMainWindow() {
+  HWND main = MainWindow();
+  if (!main) Print("error", "main window not found");
+  return main;
+}
+
 HWND Sheet(HWND main) { return main ? FindWindowExA(main, nullptr, kDialogClass, nullptr) : nullptr; }
 
 HWND Page(HWND main) {
@@ -179,11 +186,8 @@ HWND Page(HWND main) {
 
 // Where control ids are looked up: the page by default, the main dialog with --main.
 HWND ControlParent() {
-  HWND main = MainWindow();
-  if (!main) {
-    Print("error", "main window not found");
-    return nullptr;
-  }
+  HWND main = FoundMainWindow();
+  if (!main) return nullptr;
   if (g_options.inMain) return main;
   HWND page = Page(main);
   if (!page) Print("error", "page not found");
@@ -452,11 +456,8 @@ bool ReadSystemMenuInProcess(HWND main) {
 }
 
 int CmdSysMenu() {
-  HWND main = MainWindow();
-  if (!main) {
-    Print("error", "main window not found");
-    return kExitNotFound;
-  }
+  HWND main = FoundMainWindow();
+  if (!main) return kExitNotFound;
   HMENU menu = GetSystemMenu(main, FALSE);
   if (!menu) {
     if (ReadSystemMenuInProcess(main)) return kExitOk;
@@ -475,11 +476,8 @@ int CmdSysMenu() {
 
 int CmdSysCommand(const std::vector<std::string>& args) {
   if (args.empty()) return kExitUsage;
-  HWND main = MainWindow();
-  if (!main) {
-    Print("error", "main window not found");
-    return kExitNotFound;
-  }
+  HWND main = FoundMainWindow();
+  if (!main) return kExitNotFound;
   // Posted: About runs a modal box inside the handler.
   PostMessageA(main, WM_SYSCOMMAND, static_cast<WPARAM>(ParseId(args[0].c_str())), 0);
   Print("syscommand", args[0]);
@@ -519,11 +517,8 @@ int CmdKey(const std::vector<std::string>& args) {
     Print("error", "unknown key " + args[0]);
     return kExitUsage;
   }
-  HWND main = MainWindow();
-  if (!main) {
-    Print("error", "main window not found");
-    return kExitNotFound;
-  }
+  HWND main = FoundMainWindow();
+  if (!main) return kExitNotFound;
   SetForegroundWindow(main);
   Sleep(kKeyGapMs);
   if (g_options.method == "post") {
@@ -549,11 +544,8 @@ int CmdKey(const std::vector<std::string>& args) {
 }
 
 int CmdClose() {
-  HWND main = MainWindow();
-  if (!main) {
-    Print("error", "main window not found");
-    return kExitNotFound;
-  }
+  HWND main = FoundMainWindow();
+  if (!main) return kExitNotFound;
   PostMessageA(main, WM_CLOSE, 0, 0);
   Print("closed", "1");
   return kExitOk;
@@ -562,11 +554,8 @@ int CmdClose() {
 // What Windows sends once the session really ends (Wine's wineboot never
 // does for a program that refused the query).
 int CmdEndSession() {
-  HWND main = MainWindow();
-  if (!main) {
-    Print("error", "main window not found");
-    return kExitNotFound;
-  }
+  HWND main = FoundMainWindow();
+  if (!main) return kExitNotFound;
   PostMessageA(main, WM_ENDSESSION, TRUE, 0);
   Print("ended", "1");
   return kExitOk;

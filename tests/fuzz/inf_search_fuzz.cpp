@@ -13,6 +13,7 @@
 #include "engine/device_service.h"
 #include "engine/inf_match.h"
 #include "platform/text.h"
+#include "tests/common/utf16_text.h"
 #include "tests/fuzz/fuzz_check.h"
 #include "tests/sim/sim_windows.h"
 
@@ -67,15 +68,6 @@ bool InPieces(const InfPattern& pattern, const std::string& content, size_t piec
   return matcher.Finish();
 }
 
-std::string AsUtf16(const std::string& bytes) {
-  std::string out = "\xFF\xFE";
-  for (const char c : bytes) {
-    out += c;
-    out += '\0';
-  }
-  return out;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -100,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!startsLikeUtf16) {
     FUZZ_CHECK(whole == LineByLineMatches(content, first, firstKind, second, secondKind),
                "found exactly as a line-by-line read");
-    const std::string wide = AsUtf16(content);
+    const std::string wide = testtext::Utf16WithMark(content);
     FUZZ_CHECK(whole == InfContentMatches(pattern, wide), "UTF-16 units as the bytes");
     FUZZ_CHECK(whole == InPieces(pattern, wide, pieceSize), "UTF-16 the same in pieces");
   }

@@ -204,7 +204,7 @@ void SimWindows::AddDevice(const DeviceSpec& setup) {
   auto lock = impl_->Lock();
   const std::string key = std::string(kEnumKey) + "\\" + setup.instanceId;
   impl_->registry.Create(RegRoot::LocalMachine, key);
-  SetMultiString(RegRoot::LocalMachine, key, "HardwareID", setup.hardwareIds);
+  SetMultiString(RegRoot::LocalMachine, key, kHardwareIdValue, setup.hardwareIds);
   if (setup.service) SetString(RegRoot::LocalMachine, key, "Service", *setup.service);
   if (setup.parentIdPrefix) {
     SetString(RegRoot::LocalMachine, key, "ParentIdPrefix", *setup.parentIdPrefix);

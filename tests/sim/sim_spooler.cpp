@@ -14,17 +14,25 @@ constexpr uint32_t kErrorUnknownPrinterDriver = 1797;
 // strings follow them in the caller's buffer.
 constexpr uint32_t kPrinterInfo2Size = 136;
 constexpr uint32_t kDriverInfo6Size = 152;
-constexpr const char* kNameValue = "Name";
-constexpr const char* kDriverValue = "Printer Driver";
-constexpr const char* kPortValue = "Port";
-constexpr const char* kManufacturerValue = "Manufacturer";
-constexpr const char* kHardwareIdValue = "HardwareID";
-constexpr const char* kInfPathValue = "InfPath";
-constexpr const char* kDependentFilesValue = "Dependent Files";
 constexpr const char* kVersion2Key =
     "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-2";
 
 uint32_t StringBytes(const std::string& s) { return static_cast<uint32_t>(s.size() + 1); }
+
+// What the spooler reports of the printer whose key under Printers is
+// `keyName`; the caller knows the key exists.
+PrinterInfo2 PrinterOfKey(const SimWindows::Impl& impl, const std::string& keyName) {
+  const std::string key = std::string(kPrintersKey) + "\\" + keyName;
+  PrinterInfo2 info;
+  info.printerName =
+      impl.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName);
+  info.driverName =
+      impl.registry.String(RegRoot::LocalMachine, key, kPrinterDriverValue).value_or("");
+  info.portName = impl.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
+  auto jobs = impl.jobs.find(Upper(keyName));
+  info.jobs = jobs == impl.jobs.end() ? 0 : jobs->second;
+  return info;
+}
 
 class SimPrinterHandle : public IPrinterHandle, Facility {
  public:
@@ -121,12 +129,7 @@ class SimPrinterHandle : public IPrinterHandle, Facility {
     if (!impl_.registry.Find(RegRoot::LocalMachine, key)) {
       return Fail(win::kErrorInvalidPrinterName);
     }
-    info.printerName =
-        impl_.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName_);
-    info.driverName = impl_.registry.String(RegRoot::LocalMachine, key, kDriverValue).value_or("");
-    info.portName = impl_.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
-    auto jobs = impl_.jobs.find(Upper(keyName_));
-    info.jobs = jobs == impl_.jobs.end() ? 0 : jobs->second;
+    info = PrinterOfKey(impl_, keyName_);
     return Outcome::Success();
   }
 
@@ -198,16 +201,7 @@ class SimSpooler : public ISpooler, Facility {
   std::vector<PrinterInfo2> List() const {
     std::vector<PrinterInfo2> printers;
     for (const std::string& keyName : impl_.PrinterKeyNames()) {
-      const std::string key = std::string(kPrintersKey) + "\\" + keyName;
-      PrinterInfo2 info;
-      info.printerName =
-          impl_.registry.String(RegRoot::LocalMachine, key, kNameValue).value_or(keyName);
-      info.driverName =
-          impl_.registry.String(RegRoot::LocalMachine, key, kDriverValue).value_or("");
-      info.portName = impl_.registry.String(RegRoot::LocalMachine, key, kPortValue).value_or("");
-      auto jobs = impl_.jobs.find(Upper(keyName));
-      info.jobs = jobs == impl_.jobs.end() ? 0 : jobs->second;
-      printers.push_back(info);
+      printers.push_back(PrinterOfKey(impl_, keyName));
     }
     return printers;
   }
@@ -298,20 +292,20 @@ void SimWindows::AddDriver(const DriverSpec& setup) {
   auto lock = impl_->Lock();
   const std::string key = impl_->DriverKey(setup.name, setup.version);
   impl_->registry.Create(RegRoot::LocalMachine, key);
-  SetString(RegRoot::LocalMachine, key, detail::kManufacturerValue, setup.manufacturer);
+  SetString(RegRoot::LocalMachine, key, kManufacturerValue, setup.manufacturer);
   if (setup.hardwareId) {
-    SetString(RegRoot::LocalMachine, key, detail::kHardwareIdValue, *setup.hardwareId);
+    SetString(RegRoot::LocalMachine, key, kHardwareIdValue, *setup.hardwareId);
   }
-  SetString(RegRoot::LocalMachine, key, detail::kInfPathValue, setup.infPath);
-  SetMultiString(RegRoot::LocalMachine, key, detail::kDependentFilesValue, setup.dependentFiles);
+  SetString(RegRoot::LocalMachine, key, kInfPathValue, setup.infPath);
+  SetMultiString(RegRoot::LocalMachine, key, kDependentFilesValue, setup.dependentFiles);
 }
 
 void SimWindows::AddPrinter(const PrinterSpec& setup) {
   auto lock = impl_->Lock();
   const std::string key = std::string(kPrintersKey) + "\\" + setup.name;
-  SetString(RegRoot::LocalMachine, key, detail::kNameValue, setup.name);
-  SetString(RegRoot::LocalMachine, key, detail::kDriverValue, setup.driver);
-  SetString(RegRoot::LocalMachine, key, detail::kPortValue, setup.port);
+  SetString(RegRoot::LocalMachine, key, kNameValue, setup.name);
+  SetString(RegRoot::LocalMachine, key, kPrinterDriverValue, setup.driver);
+  SetString(RegRoot::LocalMachine, key, kPortValue, setup.port);
   impl_->jobs[detail::Upper(setup.name)] = setup.jobs;
   auto& order = impl_->printerOrder;
   order.erase(std::remove_if(order.begin(), order.end(),

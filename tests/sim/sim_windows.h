@@ -81,6 +81,14 @@ inline constexpr const char* kServicesKey =
 inline constexpr const char* kDriverStoreRepository =
     "C:\\Windows\\System32\\DriverStore\\FileRepository";
 inline constexpr const char* kInfDir = "C:\\Windows\\inf";
+// Values of the spooler's printer and driver keys.
+inline constexpr const char* kNameValue = "Name";
+inline constexpr const char* kPrinterDriverValue = "Printer Driver";
+inline constexpr const char* kPortValue = "Port";
+inline constexpr const char* kManufacturerValue = "Manufacturer";
+inline constexpr const char* kHardwareIdValue = "HardwareID";
+inline constexpr const char* kInfPathValue = "InfPath";
+inline constexpr const char* kDependentFilesValue = "Dependent Files";
 
 struct CallRecord {
   std::string op;      // e.g. "OpenKey", "RemoveFile", "EnumPrinters2"

@@ -5,6 +5,8 @@
 
 #include "engine/inf_match.h"
 #include "platform/text.h"
+#include "tests/common/utf16_text.h"
+#include "tests/unit/expected_lines.h"
 
 namespace {
 
@@ -17,17 +19,8 @@ enum class Form { Ansi, Utf16Le, Utf16Be };
 
 std::string Encode(const std::string& ascii, Form form) {
   if (form == Form::Ansi) return ascii;
-  std::string out = form == Form::Utf16Le ? "\xFF\xFE" : "\xFE\xFF";
-  for (const char c : ascii) {
-    if (form == Form::Utf16Le) {
-      out += c;
-      out += '\0';
-    } else {
-      out += '\0';
-      out += c;
-    }
-  }
-  return out;
+  return testtext::Utf16WithMark(ascii, form == Form::Utf16Le ? testtext::ByteOrder::Little
+                                                              : testtext::ByteOrder::Big);
 }
 
 bool MatchesInPieces(const InfPattern& pattern, const std::string& content, size_t bufferSize) {
@@ -193,13 +186,13 @@ TEST_P(HardwareIdTest, OnlyIdsThatNameOneProductAreSearched) {
 INSTANTIATE_TEST_SUITE_P(
     Ids, HardwareIdTest,
     ::testing::Values(IdCase{"", "it is empty"},
-                      IdCase{"VALUE_NOT_VALID", "it could not be read"},
-                      IdCase{"KorvexQL800", "it holds no backslash"},
-                      IdCase{"USBPRINT\\3", "fewer than 4 characters follow its last backslash"},
-                      IdCase{"USBPRINT\\", "fewer than 4 characters follow its last backslash"},
-                      IdCase{"USBPRINT\\ABC", "fewer than 4 characters follow its last backslash"},
-                      IdCase{"USBPRINT\\0001", "only digits follow its last backslash"},
-                      IdCase{"USBPRINT\\MODEL\\0001", "only digits follow its last backslash"},
+                      IdCase{"VALUE_NOT_VALID", expected::kIdUnreadable},
+                      IdCase{"KorvexQL800", expected::kIdWithoutBackslash},
+                      IdCase{"USBPRINT\\3", expected::kIdTailTooShort},
+                      IdCase{"USBPRINT\\", expected::kIdTailTooShort},
+                      IdCase{"USBPRINT\\ABC", expected::kIdTailTooShort},
+                      IdCase{"USBPRINT\\0001", expected::kIdTailOnlyDigits},
+                      IdCase{"USBPRINT\\MODEL\\0001", expected::kIdTailOnlyDigits},
                       IdCase{"USBPRINT\\ABCD", nullptr},
                       IdCase{"USBPRINT\\KORVEXQL-800", nullptr},
                       IdCase{"USB\\VID_0E7B&PID_0001", nullptr}));

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/utf16_text.h"
 #include "tests/unit/engine_fixture.h"
 
 namespace engine_test {
@@ -14,15 +15,6 @@ constexpr size_t kReadBuffer = 4096;
 std::string Inf(const std::string& name) { return std::string(kInfDir) + "\\" + name; }
 
 std::string Fill(size_t count) { return std::string(count, 'x'); }
-
-sim::Bytes Utf16(const std::string& text) {
-  sim::Bytes bytes{0xFF, 0xFE};
-  for (const char c : text) {
-    bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(0);
-  }
-  return bytes;
-}
 
 struct LineCase {
   const char* name;
@@ -75,12 +67,12 @@ INSTANTIATE_TEST_SUITE_P(
 // Driver packages ship their INF as UTF-16 text as often as not; the search
 // reads it as text of either byte order.
 TEST_F(EngineTest, Utf16InfFilesAreSearchedAsText) {
-  sim.AddFileBytes(Inf("le.inf"), Utf16(std::string("x=y,usb\\") + kId + "\r\n"));
-  sim::Bytes bigEndian = Utf16(std::string("x=y,USB\\") + kId + "\r\n");
-  for (size_t i = 0; i + 1 < bigEndian.size(); i += 2) std::swap(bigEndian[i], bigEndian[i + 1]);
-  sim.AddFileBytes(Inf("be.inf"), bigEndian);
-  sim.AddFileBytes(Inf("longer.inf"), Utf16(std::string("x=y,USB\\") + kId + "&MI_00\r\n"));
-  sim.AddFileBytes(Inf("comment.inf"), Utf16(std::string("x=y ; USB\\") + kId + "\r\n"));
+  using testtext::Utf16WithMark;
+  sim.AddFile(Inf("le.inf"), Utf16WithMark(std::string("x=y,usb\\") + kId + "\r\n"));
+  sim.AddFile(Inf("be.inf"), Utf16WithMark(std::string("x=y,USB\\") + kId + "\r\n",
+                                           testtext::ByteOrder::Big));
+  sim.AddFile(Inf("longer.inf"), Utf16WithMark(std::string("x=y,USB\\") + kId + "&MI_00\r\n"));
+  sim.AddFile(Inf("comment.inf"), Utf16WithMark(std::string("x=y ; USB\\") + kId + "\r\n"));
   std::string first = std::string("USB\\") + kId, second;
   FileList found;
 

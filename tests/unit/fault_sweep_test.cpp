@@ -24,6 +24,7 @@
 
 #include "platform/text.h"
 #include "platform/win_constants.h"
+#include "tests/common/utf16_text.h"
 #include "tests/unit/page_fixture.h"
 
 namespace fault_sweep {
@@ -116,12 +117,7 @@ void SeedTarget(sim::SimWindows& sim) {
   // Stored as UTF-16, as driver packages often ship it.
   const std::string printerInf =
       "[Version]\r\nClass=Printer\r\n[Models]\r\n%Printer%=Install, " + kTarget.HardwareId() + "\r\n";
-  sim::Bytes printerInfUtf16{0xFF, 0xFE};
-  for (const char c : printerInf) {
-    printerInfUtf16.push_back(static_cast<uint8_t>(c));
-    printerInfUtf16.push_back(0);
-  }
-  sim.AddFileBytes(kPrinterInf, printerInfUtf16);
+  sim.AddFile(kPrinterInf, testtext::Utf16WithMark(printerInf));
   sim.AddFile(kPrinterPnf, "pnf");
   sim.AddFile(kPortInf, "[Models]\r\n%Port%=Port, USB\\VID_0E7B&PID_0103&MI_01\r\n");
   sim.AddFile(kPortPnf, "pnf");

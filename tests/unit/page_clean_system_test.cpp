@@ -1,5 +1,6 @@
 #include "platform/win_constants.h"
 #include "printer_page/symbolic_name.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/page_fixture.h"
 
 namespace page_test {
@@ -27,7 +28,7 @@ class PageCleanSystemTest : public PageFixture {
   }
   static std::vector<std::string> Removed(const std::string& id) {
     return {"Found: [" + id + "] device not correctly installed",
-            "Deleted the Device with Hardware ID [" + id + "]"};
+            expected::DeviceDeletedLine(id)};
   }
 };
 

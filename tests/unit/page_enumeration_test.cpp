@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/win_constants.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/page_fixture.h"
 
 namespace page_test {
@@ -16,7 +17,7 @@ std::vector<std::string> Lines(std::initializer_list<std::string> lines) { retur
 
 TEST_F(PageEnumerationTest, NoPrinterAtAll) {
   Start();
-  EXPECT_EQ(LogSince(1), Lines({kBegin, "No printer installed!"}));
+  EXPECT_EQ(LogSince(1), Lines({kBegin, expected::kNoPrinter}));
   EXPECT_TRUE(Page().Printers.empty());
   for (int id : {IDC_UNINSTALL_SELECTED, IDC_CHECK_PRINTER, IDC_CHECK_DRIVER}) {
     EXPECT_FALSE(Enabled(id)) << id;

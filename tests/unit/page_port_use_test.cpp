@@ -2,13 +2,23 @@
 #include <ostream>
 
 #include "platform/text.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/page_fixture.h"
 
 namespace page_test {
 namespace {
 
-constexpr const char* kStillUsed = "\"VOMUUSB\" is still used.";
-constexpr const char* kNotUsed = "\"VOMUUSB\" is not still used.";
+using expected::kPortServiceNotUsed;
+using expected::kPortServiceUsed;
+
+// The keys of the second printer of the fixture (kP2), where the faults go.
+const std::string kUsbEnum = std::string(sim::kEnumKey) + "\\USB";
+const std::string kUsbKey = kUsbEnum + "\\";
+const std::string kPnPKey =
+    std::string(sim::kPrintersSoftwareKeyPath) + "\\" + kP2.name + "\\PnPData";
+const std::string kOtherInterface0 = kUsbKey + kP2.VidPid() + "&MI_00";
+const std::string kOtherInterface0Instance = std::string(sim::kEnumKey) + "\\" + kP2.Interface0();
+const std::string kOtherInterface1Instance = std::string(sim::kEnumKey) + "\\" + kP2.Interface1();
 
 class PagePortUseTest : public PageFixture {
  protected:
@@ -25,7 +35,7 @@ TEST_F(PagePortUseTest, OnlyTheSelectedPrinterTouchesNoRegistry) {
   AddUsbPrinter(kP1);
   Start();
   sim.ClearCalls();
-  EXPECT_EQ(Check(false), std::vector<std::string>{kNotUsed});
+  EXPECT_EQ(Check(false), std::vector<std::string>{kPortServiceNotUsed});
   EXPECT_TRUE(sim.CallsOf("OpenKey").empty());
 }
 
@@ -45,7 +55,7 @@ TEST_P(PagePortServiceTest, SecondPrinterCountsOnlyWhenItsInterfaceRunsTheServic
   Start();
   ASSERT_EQ(Page().CurrentPrinter.PrinterName, kP1.name);
   EXPECT_EQ(Check(GetParam().used),
-            std::vector<std::string>{GetParam().used ? kStillUsed : kNotUsed});
+            std::vector<std::string>{GetParam().used ? kPortServiceUsed : kPortServiceNotUsed});
 }
 
 INSTANTIATE_TEST_SUITE_P(Services, PagePortServiceTest,
@@ -65,7 +75,7 @@ TEST_F(PagePortUseTest, SingleFunctionPrinterDoesNotCount) {
   device.service = "VomuUsb";
   sim.AddDevice(device);
   Start();
-  EXPECT_EQ(Check(false), std::vector<std::string>{kNotUsed});
+  EXPECT_EQ(Check(false), std::vector<std::string>{kPortServiceNotUsed});
 }
 
 TEST_F(PagePortUseTest, PrinterWithoutInstanceIdIsLoggedAndSkipped) {
@@ -80,18 +90,15 @@ TEST_F(PagePortUseTest, PrinterWithoutInstanceIdIsLoggedAndSkipped) {
                 "Impossible read [SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\"
                 "Printers\\Korvex KP-105\\PnPData\\DeviceInstanceId] key. Impossible verify "
                 "if this printer uses VOMUUSB",
-                kStillUsed}));
+                kPortServiceUsed}));
 }
 
 TEST_F(PagePortUseTest, EmptyInstanceIdMatchesNoEmptyPrefix) {
   AddUsbPrinter(kP1);
   AddUsbPrinter(kP2);
   Start();
-  sim.SetString(RegRoot::LocalMachine,
-                std::string(sim::kPrintersSoftwareKeyPath) + "\\" + kP2.name + "\\PnPData",
-                "DeviceInstanceId", "");
-  sim.SetString(RegRoot::LocalMachine, std::string(sim::kEnumKey) + "\\" + kP2.Interface0(),
-                "ParentIdPrefix", "");
+  sim.SetString(RegRoot::LocalMachine, kPnPKey, "DeviceInstanceId", "");
+  sim.SetString(RegRoot::LocalMachine, kOtherInterface0Instance, "ParentIdPrefix", "");
   const auto lines = Check(false);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind("Key [", 0), 0u) << lines[0];
@@ -99,15 +106,6 @@ TEST_F(PagePortUseTest, EmptyInstanceIdMatchesNoEmptyPrefix) {
 
 // When in doubt, keep: a read that fails other than by a missing key or
 // value leaves the question open, so the service stays and the log says why.
-constexpr const char* kPnPKey =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers\\Korvex KP-105\\PnPData";
-constexpr const char* kUsbKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
-constexpr const char* kOtherInterface0 =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0105&MI_00";
-constexpr const char* kOtherInterface0Instance =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0105&MI_00\\6&5E6F7A8B&0&0000";
-constexpr const char* kOtherInterface1Instance =
-    "SYSTEM\\CurrentControlSet\\Enum\\USB\\VID_0E7B&PID_0105&MI_01\\6&5E6F7A8B&0&0001";
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
 
 struct DoubtCase {
@@ -148,7 +146,7 @@ TEST_P(PagePortDoubtTest, OnlyAMissingKeyOrValueIsAnAnswer) {
     EXPECT_EQ(lines.back(), "Impossible verify if printer [Korvex KP-105] uses VOMUUSB: " +
                                 GetParam().why + ". VOMUUSB is kept.");
   } else {
-    EXPECT_EQ(lines.back(), kNotUsed);
+    EXPECT_EQ(lines.back(), kPortServiceNotUsed);
   }
 }
 
@@ -167,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(
                   Unreadable(kPnPKey, "DeviceInstanceId", "error 5")},
         DoubtCase{"UsbKeyDenied",
                   [](sim::SimWindows& s) {
-                    s.DenyOpen(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB");
+                    s.DenyOpen(kHklm, kUsbEnum);
                   },
                   NotOpened(kUsbKey)},
         DoubtCase{"UsbEnumerationBreaksOff",
@@ -199,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Missing keys and values are answers.
         DoubtCase{"NoUsbKey",
                   [](sim::SimWindows& s) {
-                    s.DeleteKey(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB");
+                    s.DeleteKey(kHklm, kUsbEnum);
                   },
                   ""},
         DoubtCase{"NoParentIdPrefix",
@@ -228,8 +226,8 @@ TEST_F(PagePortUseTest, TheUsbKeysAreWalkedOnceForAllPrinters) {
   }
   Start();
   sim.ClearCalls();
-  EXPECT_EQ(Check(false), std::vector<std::string>{kNotUsed});
-  const auto usbSubkeys = sim.SubkeyNames(kHklm, "SYSTEM\\CurrentControlSet\\Enum\\USB").size();
+  EXPECT_EQ(Check(false), std::vector<std::string>{kPortServiceNotUsed});
+  const auto usbSubkeys = sim.SubkeyNames(kHklm, kUsbEnum).size();
   size_t usbEnumerations = 0;
   for (const std::string& detail : sim.CallsOf("EnumKey")) {
     if (detail.find("Enum\\USB\\#") != std::string::npos) ++usbEnumerations;

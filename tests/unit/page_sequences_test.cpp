@@ -10,6 +10,7 @@
 
 #include "platform/driver_store.h"
 #include "platform/win_constants.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/installed_page_fixture.h"
 
 namespace page_test {
@@ -254,7 +255,7 @@ TEST_F(PageSequenceTest, LastPrinterGoneLeavesNothingToUninstall) {
   Install(kP1);
   Start();
   Run(Sequence::Selected);
-  EXPECT_TRUE(Ran("\"VOMUUSB\" is not still used."));
+  EXPECT_TRUE(Ran(expected::kPortServiceNotUsed));
   EXPECT_FALSE(sim.DeviceExists(kP1.Interface1()));
   EXPECT_FALSE(sim.PackageExists(kPortStoreInf));
   EXPECT_EQ(sim.MessageBoxes().back().style, win::kMbIconInformation);
@@ -311,7 +312,7 @@ TEST_F(PageSequenceTest, ARequestRunsWithoutThePageWindow) {
   EXPECT_FALSE(sim.Exists(kDllPath));
   EXPECT_FALSE(sim.DeviceExists(kP1.Interface1()));
   EXPECT_TRUE(sim.IsRunning(kSpooler));
-  EXPECT_TRUE(Ran("\"VOMUUSB\" is not still used."));
+  EXPECT_TRUE(Ran(expected::kPortServiceNotUsed));
   EXPECT_TRUE(EndedWithSeparator());
   EXPECT_EQ(host.progressShown, 1);
   EXPECT_GT(host.steps, 0);
@@ -351,7 +352,7 @@ TEST_F(PageSequenceTest, SharedDriverSkipsTheUseCheckAndTheForms) {
   InstallSharingDriver(kP1, kP2);
   Start();
   Run(Sequence::Selected);
-  EXPECT_FALSE(Ran("\"VOMUUSB\" is not still used."));
+  EXPECT_FALSE(Ran(expected::kPortServiceNotUsed));
   EXPECT_TRUE(sim.RemovedForms().empty());
   EXPECT_TRUE(sim.ShellExecutes().empty());
   EXPECT_TRUE(ProductKeysLeft(kP2));
@@ -360,7 +361,7 @@ TEST_F(PageSequenceTest, SharedDriverSkipsTheUseCheckAndTheForms) {
 
 TEST_F(PageSequenceTest, EmptyHardwareIdSkipsOnlyTheInfSearch) {
   Install(kP1);
-  sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), "HardwareID");
+  sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), sim::kHardwareIdValue);
   Start();
   ASSERT_EQ(Page().Printers[0]->HardwareId, "");
   Run(Sequence::Selected);
@@ -386,7 +387,7 @@ TEST_P(PageVersionTest, ChoosesTheDriverCopyCleanup) {
   sim.SetOsVersion(c.major, c.minor, 0);
   Install(kP1);
   if (!c.storeFolder) {
-    sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), "InfPath");
+    sim.DeleteValue(RegRoot::LocalMachine, sim.DriverKeyPath(kP1.driver), sim::kInfPathValue);
   }
   Start();
   Run(Sequence::Selected);
@@ -689,7 +690,7 @@ TEST_F(PageRealWaitTest, TheSessionEndIsRefusedDuringAnOperationAndItsEndStopsIt
                       {"Windows asked to end the session while an uninstall operation runs: "
                        "refused.",
                        "The session ends while an uninstall operation runs: stopping it.",
-                       "Start Spooler Service OK"}));
+                       expected::kStartSpoolerOk}));
 }
 
 std::atomic<bool> g_stuckWorkerDone{false};

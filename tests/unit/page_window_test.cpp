@@ -1,6 +1,7 @@
 #include <initializer_list>
 
 #include "platform/win_constants.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/page_fixture.h"
 
 namespace page_test {
@@ -74,7 +75,7 @@ TEST_P(PageStartupTest, ControlsFollowTheListedPrinters) {
   EXPECT_EQ(simPage.CurSel(IDC_PRINTER_COMBO), 0);
   if (c.printers == 0) {
     EXPECT_EQ(simPage.Items(IDC_PRINTER_COMBO),
-              std::vector<std::string>{"No printer installed!"});
+              std::vector<std::string>{expected::kNoPrinter});
   }
   EXPECT_EQ(Page().PortServiceName, "VOMUUSB");
 }
@@ -289,7 +290,7 @@ TEST_F(PageWindowTest, ReloadAfterLastPrinterRebuildsBeforeUnlockAndKeepsItsDisa
   EXPECT_TRUE(Enabled(IDC_PRINTER_COMBO));
   EXPECT_TRUE(Enabled(IDC_RELOAD_LIST));
   EXPECT_EQ(simPage.Items(IDC_PRINTER_COMBO),
-            std::vector<std::string>{"No printer installed!"});
+            std::vector<std::string>{expected::kNoPrinter});
 }
 
 TEST_F(PageWindowTest, FailedRunKeepsUninstallButtonAfterReload) {

@@ -9,6 +9,7 @@
 
 #include "platform/preview/preview_platform.h"
 #include "platform/win_constants.h"
+#include "tests/common/found_names.h"
 #include "tests/sim/outcome_code.h"
 #include "tests/sim/sim_windows.h"
 
@@ -54,15 +55,7 @@ class PreviewTest : public ::testing::Test {
   }
 
   Strings ListInView(const std::string& pattern) {
-    Strings names;
-    FindData entry;
-    FindHandle listing;
-    Outcome found = view().files.FindFirst(pattern, entry, listing);
-    while (found) {
-      names.push_back(entry.name);
-      found = listing->Next(entry);
-    }
-    return names;
+    return testfiles::FoundNames(view().files, pattern);
   }
 
   uint32_t AttributesInView(const std::string& path) {

@@ -21,7 +21,6 @@ namespace {
 // A model whose printer is gone: only its device entries are left.
 const UsbPrinter kStale{"Korvex KP-109", "Korvex KP-109 Driver", "0109", "0C1D2E3F"};
 constexpr const char* kLogDir = "C:\\Work\\log";
-constexpr const char* kPrinterDriverValue = "Printer Driver";
 
 // What a sequence shows, recorded: the run has no window.
 class RecordingHost : public IRemovalHost {
@@ -133,7 +132,7 @@ void Install(sim::SimWindows& sim, const UsbPrinter& p, const UsbPrinter& driver
     if (run.parameters.find("\"" + driverName + "\"") == std::string::npos) return;
     for (const std::string& printer : sim.PrinterNames()) {
       if (sim.GetString(RegRoot::LocalMachine, std::string(sim::kPrintersKey) + "\\" + printer,
-                        kPrinterDriverValue) == driverName) {
+                        sim::kPrinterDriverValue) == driverName) {
         return;
       }
     }

@@ -1,3 +1,4 @@
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/removal_fixture.h"
 
 namespace removal_test {
@@ -269,9 +270,7 @@ TEST_P(ConsoleKeyLinkTest, LinkIsDeletedAndNoDirectoryIsReadThroughIt) {
   EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other, "Path"), kConsoleDir);
   EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other + "\\App. settings", "Path"), kConsoleDir);
   EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, link));
-  EXPECT_EQ(CountLog("Key [HKEY_CURRENT_USER\\" + link +
-                     "] is a registry link: only the link is deleted, the key it points to "
-                     "stays."),
+  EXPECT_EQ(CountLog(expected::UserRegistryLinkLine(link)),
             1u);
 }
 

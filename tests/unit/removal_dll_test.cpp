@@ -1,5 +1,6 @@
 #include <functional>
 
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/removal_fixture.h"
 
 namespace removal_test {
@@ -87,9 +88,9 @@ TEST_F(DllRemovalTest, DllFreedAtTheThirdAttemptIsDeleted) {
   sim.SetInUse(DllPath("QdRk.dll"), 2);
 
   EXPECT_TRUE(prn.DeleteDllIfNotUsed("QdRk.dll"));
-  EXPECT_EQ(NewLog(), Lines({"Stop Spooler Service...", "Stop Spooler Service OK",
+  EXPECT_EQ(NewLog(), Lines({expected::kStopSpooler, expected::kStopSpoolerOk,
                              "File [C:\\Windows\\system32\\QdRk.dll] deleted!",
-                             "Start Spooler Service...", "Start Spooler Service OK"}));
+                             expected::kStartSpooler, expected::kStartSpoolerOk}));
   EXPECT_EQ(dlg.Record.DeletedFiles, Lines({DllPath("QdRk.dll")}));
   // Before the stop, the stop, two failed attempts, the start.
   EXPECT_EQ(sim.Sleeps(), (std::vector<uint32_t>{1000, 3000, 1000, 1000, 1000}));

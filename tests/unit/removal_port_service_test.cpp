@@ -1,3 +1,4 @@
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/removal_fixture.h"
 
 namespace removal_test {
@@ -41,7 +42,7 @@ TEST_F(PortServiceTest, RemovesOnlyThePortServiceInterfaces) {
   EXPECT_TRUE(prn.RemoveUsbDevice());
   EXPECT_EQ(sim.RemovedDevices(), Lines({kPortInstance}));
   EXPECT_EQ(NewLog(), Lines({"Search for Device to remove...", "Found: [" + kPortId + "]",
-                             "Deleted the Device with Hardware ID [" + kPortId + "]"}));
+                             expected::DeviceDeletedLine(kPortId)}));
   EXPECT_EQ(StatusTexts().back(), "Deleting [" + kPortId + "] registry key...");
 }
 
@@ -86,10 +87,10 @@ TEST_P(HardwareIdSearchTest, IdThatNamesNoSingleProductEmptiesTheList) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ids, HardwareIdSearchTest,
-    ::testing::Values(UnsearchableId{"VALUE_NOT_VALID", "it could not be read"},
-                      UnsearchableId{"Korvex QL-800", "it holds no backslash"},
-                      UnsearchableId{"USBPRINT\\3", "fewer than 4 characters follow its last backslash"},
-                      UnsearchableId{"USB\\0001", "only digits follow its last backslash"}));
+    ::testing::Values(UnsearchableId{"VALUE_NOT_VALID", expected::kIdUnreadable},
+                      UnsearchableId{"Korvex QL-800", expected::kIdWithoutBackslash},
+                      UnsearchableId{"USBPRINT\\3", expected::kIdTailTooShort},
+                      UnsearchableId{"USB\\0001", expected::kIdTailOnlyDigits}));
 
 TEST_F(PortServiceTest, HardwareIdIsSearchedWhole) {
   sim.AddFile("C:\\Windows\\inf\\oem1.inf", "M=I,USBPRINT\\KORVEXQL-800\r\n");

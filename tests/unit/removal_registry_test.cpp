@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/removal_fixture.h"
 
 namespace removal_test {
@@ -111,9 +112,7 @@ TEST_P(ProductKeyLinkTest, DeletesTheLinkOnlyAndKeepsItsTarget) {
   EXPECT_EQ(sim.GetString(RegRoot::CurrentUser, other + "\\QdRk\\Office Label\\Sub", "Keep"),
             "yes");
   EXPECT_FALSE(sim.KeyExists(RegRoot::CurrentUser, c.link));
-  EXPECT_EQ(CountLog(std::string("Key [HKEY_CURRENT_USER\\") + c.link +
-                     "] is a registry link: only the link is deleted, the key it points to "
-                     "stays."),
+  EXPECT_EQ(CountLog(expected::UserRegistryLinkLine(c.link)),
             1u);
 }
 

@@ -9,6 +9,7 @@
 #include "resources/resource_ids.h"
 #include "tests/sim/sim_page.h"
 #include "tests/sim/sim_windows.h"
+#include "tests/unit/expected_lines.h"
 #include "tests/unit/log_lines.h"
 
 namespace {
@@ -74,8 +75,8 @@ void Stop(CRemoveDrvPrn& page) { page.StopSpooler(); }
 void Start(CRemoveDrvPrn& page) { page.StartSpooler(); }
 void Restart(CRemoveDrvPrn& page) { page.RestartSpooler(); }
 
-const Lines kStopLines = {"Stop Spooler Service...", "Stop Spooler Service OK"};
-const Lines kStartLines = {"Start Spooler Service...", "Start Spooler Service OK"};
+const Lines kStopLines = {expected::kStopSpooler, expected::kStopSpoolerOk};
+const Lines kStartLines = {expected::kStartSpooler, expected::kStartSpoolerOk};
 const std::vector<uint32_t> kStopTexts = {IDS_STOP_SPOOLER, IDS_STOP_SPOOLER_OK};
 const std::vector<uint32_t> kStartTexts = {IDS_START_SPOOLER, IDS_START_SPOOLER_OK};
 
@@ -119,7 +120,7 @@ TEST_F(SpoolerRoutinesTest, ASpoolerLeftStoppedIsStartedAgainOnceWithoutWaiting)
   EXPECT_EQ(sim.SpoolerHistory(), (Lines{"stop", "start"}));
   const Lines logged = Logged();
   ASSERT_EQ(logged.size(), 4u);
-  EXPECT_EQ(logged[3], "Start Spooler Service OK");
+  EXPECT_EQ(logged[3], expected::kStartSpoolerOk);
   EXPECT_EQ(sim.Sleeps(), Waits{3000});
 }
 

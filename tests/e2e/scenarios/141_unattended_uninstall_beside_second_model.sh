@@ -1,13 +1,7 @@
 # Scenario: purvexc /uninstall of one of two maker models leaves exactly what the button leaves, with no box, and reports it
 PRINTER=$E2E_PRINTER
 # The same state "Uninstall selected printer" leaves on this seed.
-LEFT=(
-  'file.C:\windows\system32\QdRk.dll'
-  'file.C:\windows\system32\QdRkTx.dll'
-  "${E2E_MAKER_LEFT_BY_DESIGN[@]}"
-  "${E2E_MAKER_PORT_SERVICE[@]}"
-  "${E2E_MAKER_CONSOLE[@]}"
-)
+LEFT=("${E2E_MAKER_LEFT_BESIDE_SECOND[@]}")
 
 scenario_main() {
   e2e_hold_wineserver

@@ -1,18 +1,7 @@
 # Scenario: "Uninstall selected printer" on one of two maker models with their own drivers keeps what the other model still uses
 PRINTER=$E2E_PRINTER
 OTHER_PRINTER="Korvex Model 58"
-# What stays of Model 80: the DLLs that Model 58's driver names too, the
-# support DLL outside the fixed list, the port service that Model 58's device
-# still runs (with its INF files, driver file and device entry), the USB
-# entries of the printer, and with two printers listed the control-panel
-# application and its settings.
-LEFT=(
-  'file.C:\windows\system32\QdRk.dll'
-  'file.C:\windows\system32\QdRkTx.dll'
-  "${E2E_MAKER_LEFT_BY_DESIGN[@]}"
-  "${E2E_MAKER_PORT_SERVICE[@]}"
-  "${E2E_MAKER_CONSOLE[@]}"
-)
+LEFT=("${E2E_MAKER_LEFT_BESIDE_SECOND[@]}")
 
 scenario_main() {
   e2e_begin --hold maker second canary || return 1

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "profile.h"
+#include "tests/common/utf16_text.h"
 
 namespace seed {
 
@@ -12,17 +13,6 @@ namespace {
 
 // What another vendor's packages hold in the store: nothing of the maker's.
 constexpr const char* kOtherStoreInf = "[Version]\r\nProvider=Other\r\n";
-
-// INF files as driver packages often ship them: UTF-16, little-endian, with
-// a byte-order mark.
-std::string Utf16Le(const std::string& text) {
-  std::string bytes = "\xFF\xFE";
-  for (const char c : text) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
 
 // A second model whose hardware id continues the maker's Model 80 id: its INF
 // file names Model 80's id only as the start of its own.
@@ -71,7 +61,7 @@ Profile ProductIdProfile() {
 // Model 80's installed INF file stored as UTF-16 text (seed after maker).
 Profile Utf16InfProfile() {
   Profile p = NewProfile("utf16inf", "Model 80's installed INF file oem12.inf as UTF-16 text (seed after maker)");
-  static const std::string content = Utf16Le(
+  static const std::string content = testtext::Utf16WithMark(
       "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\nProvider=Korvex\r\n[Korvex]\r\n"
       "\"Korvex Model 80\" = Model80, usb\\vid_0e7b&pid_0105&mi_00\r\n");
   p.files = {{"C:\\windows\\inf\\oem12.inf", content.data(), content.size()}};

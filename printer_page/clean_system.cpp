@@ -16,12 +16,10 @@ constexpr RegRoot kMachine = RegRoot::LocalMachine;
 constexpr uint32_t kConfirmStyle = win::kMbOkCancel | win::kMbIconQuestion;
 constexpr const char* kCleanRefusedLine =
     "An uninstall operation is still running: Clean system was not started.";
-constexpr const char* kProductIdTag = "PID";
 constexpr size_t kProductIdLength = 8;  // "PID_" and four hexadecimal digits
 constexpr const char* kPrinterProductTag = "PID_01";
 constexpr const char* kSymbolicNameValue = "SymbolicName";
 constexpr uint32_t kSymbolicNameBufferSize = 260;
-constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
 constexpr const char* kNotCleanedLine =
     "Device [%s] was not cleaned: %s could not be read. Error %d";
 

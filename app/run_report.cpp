@@ -10,11 +10,6 @@ namespace {
 
 constexpr int64_t kReportFormat = 1;
 
-constexpr uint16_t kArchitectureX86 = 0;
-constexpr uint16_t kArchitectureIa64 = 6;
-constexpr uint16_t kArchitectureX64 = 9;
-constexpr uint16_t kArchitectureArm64 = 12;
-
 // A file with a second name can be reached from somewhere else.
 constexpr uint32_t kSingleName = 1;
 // Other runs' leftovers, or a name somebody made meanwhile, are passed over.
@@ -177,10 +172,10 @@ bool IsPlainSingleFile(const FileInformation& info) {
 
 std::string ArchitectureName(uint16_t processorArchitecture) {
   switch (processorArchitecture) {
-    case kArchitectureX86: return "x86";
-    case kArchitectureX64: return "x64";
-    case kArchitectureIa64: return "ia64";
-    case kArchitectureArm64: return "arm64";
+    case win::kProcessorArchitectureIntel: return "x86";
+    case win::kProcessorArchitectureAmd64: return "x64";
+    case win::kProcessorArchitectureIa64: return "ia64";
+    case win::kProcessorArchitectureArm64: return "arm64";
     default: break;
   }
   return "unknown (" + std::to_string(processorArchitecture) + ")";

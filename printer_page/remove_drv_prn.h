@@ -95,6 +95,12 @@ class CRemoveDrvPrn : public IRemovalHost {
   // calls below use it.
   CRemovalSteps& Steps();
   void UpdateUninstallButton();
+  // A click that would start work while the worker runs is refused, with
+  // the given line logged; true when it was.
+  bool RefuseWhileWorkerRuns(const char* refusalLine);
+  // The user's OK to a question, in the page's box under the program's name.
+  bool Confirm(const std::string& question);
+  std::string Caption();
 
   // --- enumeration and printer facts ---
   int EnumeratePrinters();

@@ -4,8 +4,6 @@
 
 namespace {
 
-// MAX_PATH: the current directory is read into this many characters.
-constexpr uint32_t kCurrentDirCapacity = 260;
 constexpr const char* kLogDirName = "log";
 constexpr const char* kLineEnd = "\r\n";
 constexpr uint32_t kLineEndSize = 2;
@@ -49,7 +47,7 @@ CLogFileManager::CLogFileManager(IFileSystem& files, ISystem& system,
 CLogFileManager::~CLogFileManager() = default;
 
 std::string CLogFileManager::GetCurrentDir() {
-  return system_.CurrentDirectory(kCurrentDirCapacity);
+  return system_.CurrentDirectory(win::kMaxPath);
 }
 
 bool CLogFileManager::OpenLog(const std::string& fileName) {

@@ -276,6 +276,23 @@ bool CRemoveDrvPrn::RefuseWhileWorkerRuns(const char* refusalLine) {
   return true;
 }
 
+void CRemoveDrvPrn::UninstallSelectedPrinterThread(void* owner) {
+  auto* page = static_cast<CRemoveDrvPrn*>(owner);
+  if (page != nullptr) RunUninstallSequenceGuarded(page->Services(), page->PendingRequest);
+}
+
+void CRemoveDrvPrn::UninstallCheckedComponentsThread(void* owner) {
+  UninstallSelectedPrinterThread(owner);
+}
+
+void CRemoveDrvPrn::UninstallSelectedPrinter() {
+  RunUninstallSequence(Services(), CaptureRequest(SequenceRequest::Kind::SelectedPrinter));
+}
+
+void CRemoveDrvPrn::UninstallCheckedComponents() {
+  RunUninstallSequence(Services(), CaptureRequest(SequenceRequest::Kind::CheckedComponents));
+}
+
 void CRemoveDrvPrn::OnUninstallSelectedClicked() {
   // Start() would return true without starting, and no end message would
   // ever unlock the page.

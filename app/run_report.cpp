@@ -10,8 +10,6 @@ namespace {
 
 constexpr int64_t kReportFormat = 1;
 
-// A file with a second name can be reached from somewhere else.
-constexpr uint32_t kSingleName = 1;
 // Other runs' leftovers, or a name somebody made meanwhile, are passed over.
 constexpr int kNewNameTries = 16;
 constexpr const char* kNewNameSuffix = ".tmp";
@@ -151,21 +149,11 @@ class ReportRenderer {
   size_t unpaired_ = 0;
 };
 
-void TrimTrailingBackslashes(std::string& path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-}
-
 ReportWrite Failure(const char* step, uint32_t error) {
   ReportWrite result;
   result.error = error;
   result.step = step;
   return result;
-}
-
-bool IsPlainSingleFile(const FileInformation& info) {
-  return (info.attributes & (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint)) ==
-             0 &&
-         info.linkCount == kSingleName;
 }
 
 }  // namespace
@@ -237,7 +225,7 @@ ReportWrite WriteReportFile(IFileSystem& files, const std::string& path,
   }
   const Outcome located = directory->GetFinalPath(directoryFinal);
   if (!located) return Failure("open directory", located.error);
-  TrimTrailingBackslashes(directoryFinal);
+  text::TrimTrailingBackslashes(directoryFinal);
 
   std::string newName;
   std::string newPath;

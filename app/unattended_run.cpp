@@ -337,7 +337,7 @@ class Run {
   std::string OwnLogDirectory() {
     std::string directory =
         logDirectory_ ? *logDirectory_ : platform_.system.CurrentDirectory(win::kMaxPath);
-    while (!directory.empty() && directory.back() == '\\') directory.pop_back();
+    text::TrimTrailingBackslashes(directory);
     if (!logDirectory_) directory += kDefaultLogFolder;
     return directory;
   }

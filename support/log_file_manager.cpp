@@ -9,23 +9,10 @@ constexpr const char* kLineEnd = "\r\n";
 constexpr uint32_t kLineEndSize = 2;
 // The value printed for a time field whose local-time conversion failed.
 constexpr int kUnknownTimeField = -1;
-// A file with a second name can be reached from somewhere else: writing to it
-// would change that other file too.
-constexpr uint32_t kSingleName = 1;
 
 bool IsPlainDirectory(const FileInformation& info) {
   return (info.attributes & win::kFileAttributeDirectory) != 0 &&
          (info.attributes & win::kFileAttributeReparsePoint) == 0;
-}
-
-bool IsPlainSingleFile(const FileInformation& info) {
-  return (info.attributes &
-          (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint)) == 0 &&
-         info.linkCount == kSingleName;
-}
-
-void TrimTrailingBackslashes(std::string& path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
 }
 
 std::string TimeStampPrefix(IClock& clock) {
@@ -54,7 +41,7 @@ bool CLogFileManager::OpenLog(const std::string& fileName) {
   std::string directory = GetCurrentDir();
   currentDirectory_ = directory;
   // A drive root ("C:\\") already ends in its separator.
-  TrimTrailingBackslashes(directory);
+  text::TrimTrailingBackslashes(directory);
   directory += "\\";
   directory += kLogDirName;
   // An existing directory is what every run after the first finds.
@@ -66,7 +53,7 @@ bool CLogFileManager::OpenLog(const std::string& fileName) {
 
 bool CLogFileManager::OpenLogIn(const std::string& directory, const std::string& fileName) {
   std::string folder = directory;
-  TrimTrailingBackslashes(folder);
+  text::TrimTrailingBackslashes(folder);
   if (folder.empty()) return false;
   (void)files_.MakeDir(folder);
   // "C:" alone would name the drive's current directory, not its root.
@@ -103,7 +90,7 @@ File CLogFileManager::OpenChecked(bool mayCreate) {
       !current->GetFinalPath(currentPath)) {
     return nullptr;
   }
-  TrimTrailingBackslashes(currentPath);
+  text::TrimTrailingBackslashes(currentPath);
   File directory;
   std::string directoryPath;
   if (namedDirectory_) {

@@ -10,13 +10,6 @@ namespace {
 
 constexpr int64_t kReportFormat = 1;
 
-constexpr uint16_t kArchitectureX86 = 0;
-constexpr uint16_t kArchitectureIa64 = 6;
-constexpr uint16_t kArchitectureX64 = 9;
-constexpr uint16_t kArchitectureArm64 = 12;
-
-// A file with a second name can be reached from somewhere else.
-constexpr uint32_t kSingleName = 1;
 // Other runs' leftovers, or a name somebody made meanwhile, are passed over.
 constexpr int kNewNameTries = 16;
 constexpr const char* kNewNameSuffix = ".tmp";
@@ -156,10 +149,6 @@ class ReportRenderer {
   size_t unpaired_ = 0;
 };
 
-void TrimTrailingBackslashes(std::string& path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
-}
-
 ReportWrite Failure(const char* step, uint32_t error) {
   ReportWrite result;
   result.error = error;
@@ -167,20 +156,14 @@ ReportWrite Failure(const char* step, uint32_t error) {
   return result;
 }
 
-bool IsPlainSingleFile(const FileInformation& info) {
-  return (info.attributes & (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint)) ==
-             0 &&
-         info.linkCount == kSingleName;
-}
-
 }  // namespace
 
 std::string ArchitectureName(uint16_t processorArchitecture) {
   switch (processorArchitecture) {
-    case kArchitectureX86: return "x86";
-    case kArchitectureX64: return "x64";
-    case kArchitectureIa64: return "ia64";
-    case kArchitectureArm64: return "arm64";
+    case win::kProcessorArchitectureIntel: return "x86";
+    case win::kProcessorArchitectureAmd64: return "x64";
+    case win::kProcessorArchitectureIa64: return "ia64";
+    case win::kProcessorArchitectureArm64: return "arm64";
     default: break;
   }
   return "unknown (" + std::to_string(processorArchitecture) + ")";
@@ -242,7 +225,7 @@ ReportWrite WriteReportFile(IFileSystem& files, const std::string& path,
   }
   const Outcome located = directory->GetFinalPath(directoryFinal);
   if (!located) return Failure("open directory", located.error);
-  TrimTrailingBackslashes(directoryFinal);
+  text::TrimTrailingBackslashes(directoryFinal);
 
   std::string newName;
   std::string newPath;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/startup_guard.h"
+#include "platform/win32/system_library.h"
 
 namespace {
 
@@ -12,24 +13,16 @@ namespace {
 using IsWow64Process2Function = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
 using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
 
-constexpr bool kProgramIs32Bit = sizeof(void*) == sizeof(uint32_t);
-constexpr char kKernelModule[] = "kernel32.dll";
-constexpr int kTextBufferSize = 1024;
+using win32::ResolveKernelExport;
 
-template <typename Function>
-Function Resolve(HMODULE module, const char* name) {
-  // GetProcAddress returns a generic function pointer; the cast through
-  // void* restores the real signature without a function-type-cast warning.
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
+constexpr bool kProgramIs32Bit = sizeof(void*) == sizeof(uint32_t);
+constexpr int kTextBufferSize = 1024;
 
 Wow64Probe ProbeWow64() {
   Wow64Probe probe;
-  HMODULE kernel = GetModuleHandleA(kKernelModule);
-  if (kernel == nullptr) return probe;
   HANDLE process = GetCurrentProcess();
 
-  if (auto isWow64Process2 = Resolve<IsWow64Process2Function>(kernel, "IsWow64Process2")) {
+  if (auto isWow64Process2 = ResolveKernelExport<IsWow64Process2Function>("IsWow64Process2")) {
     probe.hasIsWow64Process2 = true;
     USHORT processMachine = 0;
     USHORT nativeMachine = 0;
@@ -39,7 +32,7 @@ Wow64Probe ProbeWow64() {
       return probe;
     }
   }
-  if (auto isWow64Process = Resolve<IsWow64ProcessFunction>(kernel, "IsWow64Process")) {
+  if (auto isWow64Process = ResolveKernelExport<IsWow64ProcessFunction>("IsWow64Process")) {
     probe.hasIsWow64Process = true;
     BOOL isWow64 = FALSE;
     if (isWow64Process(process, &isWow64)) {

@@ -20,13 +20,6 @@ constexpr const char* kProgramVersion =
     PURVEX_STRINGIFY(PURVEX_VERSION_MAJOR) "." PURVEX_STRINGIFY(PURVEX_VERSION_MINOR) "."
     PURVEX_STRINGIFY(PURVEX_VERSION_PATCH) "." PURVEX_STRINGIFY(PURVEX_VERSION_BUILD);
 
-// MAX_PATH: the current directory is read into this many characters.
-constexpr uint32_t kCurrentDirCapacity = 260;
-// MessageBox's button set: the low four bits of the style.
-constexpr uint32_t kMbButtonMask = 0x0F;
-constexpr uint32_t kMbYesNoCancel = 0x03;
-constexpr uint32_t kMbYesNo = 0x04;
-constexpr int kIdYes = 6;
 
 constexpr const char* kSharedField = "shared";
 constexpr const char* kNotSharedField = "not shared";
@@ -183,7 +176,7 @@ class Run {
       return false;
     }
     const std::string made =
-        FullPath(ansi, platform_.system.CurrentDirectory(kCurrentDirCapacity));
+        FullPath(ansi, platform_.system.CurrentDirectory(win::kMaxPath));
     if (made.empty()) {
       exitCode_ = UsageError(text::Format(kPathNotFullText, what));
       return false;
@@ -302,11 +295,10 @@ class Run {
   // current directory, as the log itself decides.
   std::string OwnLogDirectory() {
     if (!logDirectory_) {
-      return CLogFileManager::DefaultLogDirectory(
-          platform_.system.CurrentDirectory(kCurrentDirCapacity));
+      return CLogFileManager::DefaultLogDirectory(platform_.system.CurrentDirectory(win::kMaxPath));
     }
     std::string directory = *logDirectory_;
-    while (!directory.empty() && directory.back() == '\\') directory.pop_back();
+    text::TrimTrailingBackslashes(directory);
     return directory;
   }
 
@@ -347,9 +339,9 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 int RunMessageBoxes::Show(BoxOwner, const std::string& textValue, const std::string&,
                           uint32_t style) {
-  const uint32_t buttons = style & kMbButtonMask;
+  const uint32_t buttons = style & win::kMbTypeMask;
   if (buttons == win::kMbOkCancel) return win::kIdOk;
-  if (buttons == kMbYesNo || buttons == kMbYesNoCancel) return kIdYes;
+  if (buttons == win::kMbYesNo || buttons == win::kMbYesNoCancel) return win::kIdYes;
   if (receiver_) receiver_(textValue);
   return win::kIdOk;
 }

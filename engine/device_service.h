@@ -9,10 +9,11 @@
 #include "engine/engine_links.h"
 #include "engine/inf_match.h"
 #include "platform/platform.h"
+#include "platform/win_constants.h"
 
 class CDeviceService {
  public:
-  static constexpr uint32_t kMaxPath = 260;
+  static constexpr uint32_t kMaxPath = win::kMaxPath;
 
   explicit CDeviceService(Platform& platform);
   virtual ~CDeviceService();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/outcome.h"
+#include "platform/win_constants.h"
 
 struct FindData {
   std::string name;  // cFileName
@@ -33,6 +34,14 @@ struct FileInformation {
   uint32_t attributes = 0;
   uint32_t linkCount = 0;  // names (hard links) the file has
 };
+
+// Neither a directory nor a link, and this one name: what is written to it
+// changes no file reached by another path.
+inline bool IsPlainSingleFile(const FileInformation& info) {
+  return (info.attributes & (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint)) ==
+             0 &&
+         info.linkCount == 1;
+}
 
 class IFile {
  public:

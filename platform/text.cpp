@@ -89,6 +89,10 @@ bool Contains(const std::string& haystack, const std::string& needle) {
   return haystack.find(needle) != std::string::npos;
 }
 
+void TrimTrailingBackslashes(std::string& path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+}
+
 std::vector<std::string> SplitNonEmpty(const std::string& s, char separator) {
   std::vector<std::string> parts;
   std::string part;

@@ -42,6 +42,8 @@ int CompareNoCase(const std::string& a, const std::string& b);
 bool Contains(const std::string& haystack, const std::string& needle);
 // The runs of `s` between separators, empty runs left out (byte by byte).
 std::vector<std::string> SplitNonEmpty(const std::string& s, char separator);
+// Drops every backslash at the end ("C:\\" becomes "C:").
+void TrimTrailingBackslashes(std::string& path);
 
 // What byte-level text matching needs of the ANSI code page, gathered once:
 // the upper case of every single-byte character (double-byte characters are

@@ -88,6 +88,8 @@ constexpr uint32_t kDicsFlagGlobal = 1;
 constexpr uint32_t kDiregDev = 1;
 
 // Files
+// MAX_PATH: what the system's path buffers hold, the terminator included.
+constexpr uint32_t kMaxPath = 260;
 constexpr uint32_t kFileAttributeReadOnly = 0x01;
 constexpr uint32_t kFileAttributeHidden = 0x02;
 constexpr uint32_t kFileAttributeSystem = 0x04;
@@ -105,6 +107,7 @@ constexpr const char* kRestorePrivilege = "SeRestorePrivilege";
 constexpr uint16_t kProcessorArchitectureIntel = 0;
 constexpr uint16_t kProcessorArchitectureIa64 = 6;
 constexpr uint16_t kProcessorArchitectureAmd64 = 9;
+constexpr uint16_t kProcessorArchitectureArm64 = 12;
 
 // Show commands
 constexpr int kSwHide = 0;
@@ -115,11 +118,16 @@ constexpr int kSwShowNa = 8;
 // Message boxes
 constexpr uint32_t kMbOk = 0x00;
 constexpr uint32_t kMbOkCancel = 0x01;
+constexpr uint32_t kMbYesNoCancel = 0x03;
+constexpr uint32_t kMbYesNo = 0x04;
+// The button set: the low four bits of the style.
+constexpr uint32_t kMbTypeMask = 0x0F;
 constexpr uint32_t kMbIconQuestion = 0x20;
 constexpr uint32_t kMbIconExclamation = 0x30;
 constexpr uint32_t kMbIconInformation = 0x40;
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
+constexpr int kIdYes = 6;
 
 // Window messages
 constexpr uint32_t kWmApp = 0x8000;

@@ -14,42 +14,29 @@
 namespace {
 
 constexpr RegRoot kMachine = RegRoot::LocalMachine;
-constexpr uint32_t kConfirmStyle = win::kMbOkCancel | win::kMbIconQuestion;
 constexpr const char* kCleanRefusedLine =
     "An uninstall operation is still running: Clean system was not started.";
-constexpr const char* kProductIdTag = "PID";
 constexpr size_t kProductIdLength = 8;  // "PID_" and four hexadecimal digits
 constexpr const char* kPrinterProductTag = "PID_01";
 constexpr const char* kSymbolicNameValue = "SymbolicName";
 constexpr uint32_t kSymbolicNameBufferSize = 260;
-constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
 constexpr const char* kNotCleanedLine =
     "Device [%s] was not cleaned: %s could not be read. Error %d";
 
 }  // namespace
 
 void CRemoveDrvPrn::OnCleanSystemClicked() {
-  if (Controls == nullptr) return;
   // It runs on this thread; the devices it removes and the printer list it
   // reads are the worker's to change until its end.
-  if (Worker.IsRunning()) {
-    Log(kCleanRefusedLine);
-    return;
-  }
-  const std::string caption =
-      MainDialog != nullptr ? MainDialog->ApplicationName() : std::string();
-  if (platform.messageBoxes.Show(BoxOwner::Page, LoadText(IDS_CLEAN_SYSTEM_CONFIRM),
-                                 caption, kConfirmStyle) != win::kIdOk) {
-    return;
-  }
+  if (Controls == nullptr || RefuseWhileWorkerRuns(kCleanRefusedLine)) return;
+  if (!Confirm(LoadText(IDS_CLEAN_SYSTEM_CONFIRM))) return;
   Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressStart);
   Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressStepOnce);
   std::vector<std::string> pids;
   (void)CollectPrinterPids(pids);
   Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressStepOnce);
   (void)RemoveBadlyInstalledDevices(pids);
-  (void)platform.messageBoxes.Show(BoxOwner::Page, LoadText(IDS_DONE), caption,
-                                   win::kMbOk);
+  (void)platform.messageBoxes.Show(BoxOwner::Page, LoadText(IDS_DONE), Caption(), win::kMbOk);
   Controls->SendToPage(WM_PROGRESS_STEP, 0, kProgressEnd);
 }
 

@@ -11,11 +11,7 @@ namespace {
 constexpr RegRoot kMachine = RegRoot::LocalMachine;
 constexpr const char* kManufacturerValue = "Manufacturer";
 constexpr const char* kInfPathValue = "InfPath";
-constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
-constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
-constexpr const char* kPnPDataSubkey = "PnPData";
 constexpr const char* kInterfaceSuffix = "&MI";
-constexpr const char* kProductIdTag = "PID";
 constexpr char kBackslash = '\\';
 constexpr uint32_t kNoDefaults = 0;
 

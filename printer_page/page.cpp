@@ -250,16 +250,6 @@ void ShowReloadedPrinters(CRemoveDrvPrn& page, bool ok, bool portServiceRemoved)
 
 namespace {
 
-std::string Caption(CRemoveDrvPrn& page) {
-  return page.MainDialog != nullptr ? page.MainDialog->ApplicationName()
-                                    : std::string();
-}
-
-bool Confirm(CRemoveDrvPrn& page, const std::string& question) {
-  return page.platform.messageBoxes.Show(BoxOwner::Page, question, Caption(page),
-                                         kConfirmStyle) == win::kIdOk;
-}
-
 void StartSequence(CRemoveDrvPrn& page, ThreadFunction sequence) {
   page.Worker.Owner = &page;
   page.Worker.WorkFunction = sequence;
@@ -275,26 +265,50 @@ void StartSequence(CRemoveDrvPrn& page, ThreadFunction sequence) {
 
 }  // namespace
 
+std::string CRemoveDrvPrn::Caption() {
+  return MainDialog != nullptr ? MainDialog->ApplicationName() : std::string();
+}
+
+bool CRemoveDrvPrn::Confirm(const std::string& question) {
+  return platform.messageBoxes.Show(BoxOwner::Page, question, Caption(), kConfirmStyle) ==
+         win::kIdOk;
+}
+
+bool CRemoveDrvPrn::RefuseWhileWorkerRuns(const char* refusalLine) {
+  if (!Worker.IsRunning()) return false;
+  Log(refusalLine);
+  return true;
+}
+
+void CRemoveDrvPrn::UninstallSelectedPrinterThread(void* owner) {
+  auto* page = static_cast<CRemoveDrvPrn*>(owner);
+  if (page != nullptr) RunUninstallSequenceGuarded(page->Services(), page->PendingRequest);
+}
+
+void CRemoveDrvPrn::UninstallCheckedComponentsThread(void* owner) {
+  UninstallSelectedPrinterThread(owner);
+}
+
+void CRemoveDrvPrn::UninstallSelectedPrinter() {
+  RunUninstallSequence(Services(), CaptureRequest(SequenceRequest::Kind::SelectedPrinter));
+}
+
+void CRemoveDrvPrn::UninstallCheckedComponents() {
+  RunUninstallSequence(Services(), CaptureRequest(SequenceRequest::Kind::CheckedComponents));
+}
+
 void CRemoveDrvPrn::OnUninstallSelectedClicked() {
-  if (Controls == nullptr) return;
   // Start() would return true without starting, and no end message would
   // ever unlock the page.
-  if (Worker.IsRunning()) {
-    Log(kOperationRunningLine);
-    return;
-  }
+  if (Controls == nullptr || RefuseWhileWorkerRuns(kOperationRunningLine)) return;
   const std::string printer = Controls->GetSelectedText(IDC_PRINTER_COMBO);
-  if (!Confirm(*this, text::Format(LoadText(IDS_CONFIRM_PRINTER), printer))) return;
+  if (!Confirm(text::Format(LoadText(IDS_CONFIRM_PRINTER), printer))) return;
   PendingRequest = CaptureRequest(SequenceRequest::Kind::SelectedPrinter);
   StartSequence(*this, &CRemoveDrvPrn::UninstallSelectedPrinterThread);
 }
 
 void CRemoveDrvPrn::OnUninstallCheckedClicked() {
-  if (Controls == nullptr) return;
-  if (Worker.IsRunning()) {
-    Log(kOperationRunningLine);
-    return;
-  }
+  if (Controls == nullptr || RefuseWhileWorkerRuns(kOperationRunningLine)) return;
   if (MainDialog != nullptr) MainDialog->Deletions().Clear();
   const std::string printer = Controls->GetSelectedText(IDC_PRINTER_COMBO);
   std::string question;
@@ -306,7 +320,7 @@ void CRemoveDrvPrn::OnUninstallCheckedClicked() {
   } else {
     question = text::Format(LoadText(IDS_CONFIRM_SERVICE), PortServiceName);
   }
-  if (!Confirm(*this, question)) return;
+  if (!Confirm(question)) return;
   PendingRequest = CaptureRequest(SequenceRequest::Kind::CheckedComponents);
   StartSequence(*this, &CRemoveDrvPrn::UninstallCheckedComponentsThread);
 }

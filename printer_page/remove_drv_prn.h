@@ -84,7 +84,9 @@ class CRemoveDrvPrn : public IRemovalHost {
   bool IsDriverShared();
   void ShowAdvancedControls(bool show);
   void ReloadPrinters(bool ok, bool portServiceRemoved);
-  void ReportDeleteResult(const std::string& path, bool deleted);
+  void ReportDeleteResult(const std::string& path, bool deleted) {
+    Steps().ReportDeleteResult(path, deleted);
+  }
   // The request of a sequence, from the selection and the check boxes.
   SequenceRequest CaptureRequest(SequenceRequest::Kind kind);
   // The button whose run the preview shows: "Uninstall" when the checked
@@ -104,6 +106,12 @@ class CRemoveDrvPrn : public IRemovalHost {
   // calls below use it.
   CRemovalSteps& Steps();
   void UpdateUninstallButton();
+  // A click that would start work while the worker runs is refused, with
+  // the given line logged; true when it was.
+  bool RefuseWhileWorkerRuns(const char* refusalLine);
+  // The user's OK to a question, in the page's box under the program's name.
+  bool Confirm(const std::string& question);
+  std::string Caption();
 
   // --- enumeration and printer facts ---
   int EnumeratePrinters();
@@ -128,68 +136,74 @@ class CRemoveDrvPrn : public IRemovalHost {
   static void StopNotice(void* owner);
   void UninstallSelectedPrinter();
   void UninstallCheckedComponents();
-  bool IsVomuStillUsed();
 
   // --- Clean system (user-interface thread) ---
   bool CollectPrinterPids(std::vector<std::string>& pids);
   bool RemoveBadlyInstalledDevices(const std::vector<std::string>& pids);
 
   // --- spooler routines ---
-  void StopSpooler();
-  void StartSpooler();
-  void RestartSpooler();
+  void StopSpooler() { Spooler.StopSpooler(); }
+  void StartSpooler() { Spooler.StartSpooler(); }
+  void RestartSpooler() { Spooler.RestartSpooler(); }
   // Starts the spooler when a sequence stopped it and did not start it again.
-  void EnsureSpoolerRunning();
+  void EnsureSpoolerRunning() { Spooler.EnsureSpoolerRunning(); }
 
-  // --- removal steps ---
-  ResultCode DeleteSelPrinter();
-  bool GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs);
-  int GetPrinterForms(const std::string& printerName,
-                      std::vector<std::string>& forms);
-  bool IsFormOfDriver(const std::string& formName);
-
-  ResultCode DeleteSelDriver();
-  bool IsDriverStillInstalled(const std::string& driverName);
-  static std::string ArchitectureForPrintUi(uint16_t processorArchitecture);
-
-  ResultCode DeleteDriverDlls();
-  bool DeleteDllIfNotUsed(const std::string& dllName);
-  bool IsDllOfSelDriver(const std::string& dllName);
-  bool IsDllStillUsed(const std::string& dllName);
-  bool IsDllStillUsedCheckReg(const std::string& dllName,
-                              const std::string& driversKey);
-
-  bool DeleteQdRkRegKeys(const std::string& label);
-
-  // `expected`, when given: the directory checked before, which the one
-  // found at `path` must still be.
-  bool DeleteDirectoryTree(const std::string& path,
-                           const DirectoryIdentity* expected = nullptr);
-  bool DeleteDrvBckupDir();
-  static std::string BackupDirectoryName(const std::string& hardwareId);
-  // Why a backup directory name names a directory of the spooler itself,
-  // or nullptr when it does not.
-  static const char* SpoolerDirectoryReason(const std::string& backupName);
-  bool DeleteDriverStoreCopies();
-  // The device instance that the printer's PnPData names, read before the
-  // printer goes; removed before its driver package is asked for.
-  void ReadOwnDeviceInstanceId();
-  void RemoveOwnDeviceEntry();
-  bool DeleteConsoleAppDir();
-  // Why a control-panel "Path" must not be deleted, or empty when it may be.
-  std::string RefuseConsoleAppDir(const std::string& path,
-                                  DirectoryIdentity* checked = nullptr);
-
-  ResultCode UninstallPortService();
+  // --- removal steps: CRemovalSteps' own, run on the page's selection ---
+  ResultCode DeleteSelPrinter() { return Steps().DeleteSelPrinter(); }
+  bool GetNumberOfJobs(IPrinterHandle* printer, uint32_t& jobs) {
+    return Steps().GetNumberOfJobs(printer, jobs);
+  }
+  int GetPrinterForms(const std::string& printerName, std::vector<std::string>& forms) {
+    return Steps().GetPrinterForms(printerName, forms);
+  }
+  bool IsFormOfDriver(const std::string& formName) { return Steps().IsFormOfDriver(formName); }
+  ResultCode DeleteSelDriver() { return Steps().DeleteSelDriver(); }
+  bool IsDriverStillInstalled(const std::string& driverName) {
+    return Steps().IsDriverStillInstalled(driverName);
+  }
+  static std::string ArchitectureForPrintUi(uint16_t processorArchitecture) {
+    return CRemovalSteps::ArchitectureForPrintUi(processorArchitecture);
+  }
+  ResultCode DeleteDriverDlls() { return Steps().DeleteDriverDlls(); }
+  bool DeleteDllIfNotUsed(const std::string& dllName) {
+    return Steps().DeleteDllIfNotUsed(dllName);
+  }
+  bool IsDllOfSelDriver(const std::string& dllName) { return Steps().IsDllOfSelDriver(dllName); }
+  bool IsDllStillUsed(const std::string& dllName) { return Steps().IsDllStillUsed(dllName); }
+  bool IsDllStillUsedCheckReg(const std::string& dllName, const std::string& driversKey) {
+    return Steps().IsDllStillUsedCheckReg(dllName, driversKey);
+  }
+  bool DeleteQdRkRegKeys(const std::string& label) { return Steps().DeleteQdRkRegKeys(label); }
+  bool DeleteDirectoryTree(const std::string& path, const DirectoryIdentity* expected = nullptr) {
+    return Steps().DeleteDirectoryTree(path, expected);
+  }
+  bool DeleteDrvBckupDir() { return Steps().DeleteDrvBckupDir(); }
+  static std::string BackupDirectoryName(const std::string& hardwareId) {
+    return CRemovalSteps::BackupDirectoryName(hardwareId);
+  }
+  static const char* SpoolerDirectoryReason(const std::string& backupName) {
+    return CRemovalSteps::SpoolerDirectoryReason(backupName);
+  }
+  bool DeleteDriverStoreCopies() { return Steps().DeleteDriverStoreCopies(); }
+  void ReadOwnDeviceInstanceId() { Steps().ReadOwnDeviceInstanceId(); }
+  void RemoveOwnDeviceEntry() { Steps().RemoveOwnDeviceEntry(); }
+  bool DeleteConsoleAppDir() { return Steps().DeleteConsoleAppDir(); }
+  std::string RefuseConsoleAppDir(const std::string& path, DirectoryIdentity* checked = nullptr) {
+    return Steps().RefuseConsoleAppDir(path, checked);
+  }
+  bool IsVomuStillUsed() { return Steps().IsVomuStillUsed(); }
+  ResultCode UninstallPortService() { return Steps().UninstallPortService(); }
   void SearchInfFiles(const std::string& text1, const std::string& text2,
-                      InfTextKind kind1 = InfTextKind::Part);
-  // The INF files of one hardware id, as a whole id. An id that cannot name
-  // one product is not searched: InfFiles is emptied and false returned.
-  bool SearchHardwareIdInfFiles(const std::string& hardwareId);
-  void ShowInfFiles();
-  ResultCode RemovePortService();
-  bool RemoveUsbDevice();
-  ResultCode DeletePortService();
+                      InfTextKind kind1 = InfTextKind::Part) {
+    Steps().SearchInfFiles(text1, text2, kind1);
+  }
+  bool SearchHardwareIdInfFiles(const std::string& hardwareId) {
+    return Steps().SearchHardwareIdInfFiles(hardwareId);
+  }
+  void ShowInfFiles() { Steps().ShowInfFiles(); }
+  ResultCode RemovePortService() { return Steps().RemovePortService(); }
+  bool RemoveUsbDevice() { return Steps().RemoveUsbDevice(); }
+  ResultCode DeletePortService() { return Steps().DeletePortService(); }
 
   // --- what the sequences show (IRemovalHost) ---
   void SetStatusLine(const std::string& text) override;  // SetWindowTextA on 1032
@@ -202,8 +216,10 @@ class CRemoveDrvPrn : public IRemovalHost {
   void SequenceEnded(bool ok, bool portServiceRemoved) override;
 
   // --- helpers ---
-  int LogLastError(const std::string& failedStep);
-  int LogLastError(const std::string& failedStep, uint32_t code);
+  int LogLastError(const std::string& failedStep) { return Steps().LogLastError(failedStep); }
+  int LogLastError(const std::string& failedStep, uint32_t code) {
+    return Steps().LogLastError(failedStep, code);
+  }
   void Log(const std::string& line);
   void Step();                // one WM_PROGRESS_STEP (sent), then a safe point
   void Wait(uint32_t ms);     // clock sleep, then a safe point

@@ -1,10 +1,10 @@
 #include "printer_page/symbolic_name.h"
 
 #include "platform/text.h"
+#include "removal/removal_types.h"
 
 namespace {
 
-constexpr const char* kProductIdTag = "PID";
 constexpr const char* kVendorIdTag = "VID";
 constexpr char kSymbolicNameSeparator = '#';
 

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr uint32_t kWindowsDirCapacity = 255;
 constexpr char kBackslash = '\\';
 constexpr char kSlash = '/';
 constexpr char kDriveSeparator = ':';

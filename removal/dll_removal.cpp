@@ -12,8 +12,6 @@ namespace {
 constexpr const char* kDriverDlls[] = {"QdRk.dll", "QdVuRk.dll", "QdRkTx.dll",
                                        "QdVuRkTx.dll", "QdNetVu.dll"};
 constexpr const char* kDependentFilesValue = "Dependent Files";
-constexpr const char* kSystemSubdir = "system32";
-constexpr uint32_t kWindowsDirCapacity = 255;
 constexpr int kDeleteAttempts = 5;
 constexpr uint32_t kWaitBeforeStopMs = 1000;
 constexpr uint32_t kWaitAfterFailedAttemptMs = 1000;

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kWindowsDirCapacity = 255;
-constexpr const char* kSystemSubdir = "system32";
 constexpr const char* kShellVerb = "open";
 constexpr const char* kRundllFileName = "rundll32.exe";
 constexpr const char* kDeleteDriverCommand = "printui.dll,PrintUIEntry /dd /m ";

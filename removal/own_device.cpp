@@ -4,13 +4,6 @@
 #include "platform/win_constants.h"
 #include "removal/removal_steps.h"
 
-namespace {
-
-constexpr const char* kPnPDataSubkey = "PnPData";
-constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
-
-}  // namespace
-
 void CRemovalSteps::ReadOwnDeviceInstanceId() {
   OwnDeviceInstanceId.clear();
   const std::string key = std::string(kPrintersSoftwareKey) + "\\" +

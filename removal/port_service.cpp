@@ -10,7 +10,6 @@
 namespace {
 
 constexpr uint32_t kInfSearchDirCapacity = 260;
-constexpr uint32_t kWindowsDirCapacity = 255;
 constexpr const char* kInfSubdir = "inf";
 constexpr const char* kDriversSubdir = "system32\\drivers";
 constexpr const char* kDriverFileExtension = ".sys";

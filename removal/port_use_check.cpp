@@ -10,10 +10,7 @@
 namespace {
 
 constexpr RegRoot kMachine = RegRoot::LocalMachine;
-constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
-constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
 constexpr const char* kServiceValue = "Service";
-constexpr const char* kPnPDataSubkey = "PnPData";
 // Interface 1 of a composite device is named like interface 0 with a final
 // "1" instead of "0", in the hardware-id key and in the instance key alike.
 constexpr char kPortInterfaceDigit = '1';

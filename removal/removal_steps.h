@@ -150,6 +150,10 @@ class CRemovalSteps {
   void Wait(uint32_t ms);     // clock sleep, then a safe point
   std::string LoadText(uint32_t id);
   std::string WindowsDirectory(uint32_t capacity);
+  // What the steps read the Windows directory into, and its subdirectory of
+  // the system's own files.
+  static constexpr uint32_t kWindowsDirCapacity = 255;
+  static constexpr const char* kSystemSubdir = "system32";
   void StopSpooler() { Spooler.StopSpooler(); }
   void StartSpooler() { Spooler.StartSpooler(); }
   void RestartSpooler() { Spooler.RestartSpooler(); }

@@ -49,6 +49,12 @@ inline constexpr uint16_t kSinglePrinter = 0x0002;
 inline constexpr const char* kPrintersSoftwareKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Print\\Printers";
 inline constexpr const char* kUsbEnumKey = "SYSTEM\\CurrentControlSet\\Enum\\USB\\";
+// Where a printer's registry entries name the device it prints to.
+inline constexpr const char* kPnPDataSubkey = "PnPData";
+inline constexpr const char* kDeviceInstanceIdValue = "DeviceInstanceId";
+inline constexpr const char* kParentIdPrefixValue = "ParentIdPrefix";
+// The product part of a USB hardware id ("PID_xxxx").
+inline constexpr const char* kProductIdTag = "PID";
 inline constexpr const char* kOldDriverVersion = "Windows NT 4.0 or 2000";
 inline constexpr const char* kMakerName = "KORVEX";
 // The vendor part of the maker's USB ids: "0E7B" alone also stands in other

@@ -75,13 +75,7 @@ void CRemovalSteps::ReportItem(RunItemKind kind, const std::string& name,
                                RunItemResult result, const std::string& reason,
                                uint32_t errorCode) {
   if (Services.items == nullptr) return;
-  RunItem item;
-  item.kind = kind;
-  item.name = name;
-  item.result = result;
-  item.reason = reason;
-  item.errorCode = errorCode;
-  Services.items->Add(item);
+  Services.items->Add(RunItem{kind, name, result, reason, errorCode});
 }
 
 void CRemovalSteps::ReportRemoval(RunItemKind kind, const std::string& name, bool removed,

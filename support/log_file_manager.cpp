@@ -4,30 +4,15 @@
 
 namespace {
 
-// MAX_PATH: the current directory is read into this many characters.
-constexpr uint32_t kCurrentDirCapacity = 260;
 constexpr const char* kLogDirName = "log";
 constexpr const char* kLineEnd = "\r\n";
 constexpr uint32_t kLineEndSize = 2;
 // The value printed for a time field whose local-time conversion failed.
 constexpr int kUnknownTimeField = -1;
-// A file with a second name can be reached from somewhere else: writing to it
-// would change that other file too.
-constexpr uint32_t kSingleName = 1;
 
 bool IsPlainDirectory(const FileInformation& info) {
   return (info.attributes & win::kFileAttributeDirectory) != 0 &&
          (info.attributes & win::kFileAttributeReparsePoint) == 0;
-}
-
-bool IsPlainSingleFile(const FileInformation& info) {
-  return (info.attributes &
-          (win::kFileAttributeDirectory | win::kFileAttributeReparsePoint)) == 0 &&
-         info.linkCount == kSingleName;
-}
-
-void TrimTrailingBackslashes(std::string& path) {
-  while (!path.empty() && path.back() == '\\') path.pop_back();
 }
 
 std::string TimeStampPrefix(IClock& clock) {
@@ -49,12 +34,12 @@ CLogFileManager::CLogFileManager(IFileSystem& files, ISystem& system,
 CLogFileManager::~CLogFileManager() = default;
 
 std::string CLogFileManager::GetCurrentDir() {
-  return system_.CurrentDirectory(kCurrentDirCapacity);
+  return system_.CurrentDirectory(win::kMaxPath);
 }
 
 std::string CLogFileManager::DefaultLogDirectory(std::string currentDirectory) {
   // A drive root ("C:\\") already ends in its separator.
-  TrimTrailingBackslashes(currentDirectory);
+  text::TrimTrailingBackslashes(currentDirectory);
   return currentDirectory + "\\" + kLogDirName;
 }
 
@@ -70,7 +55,7 @@ bool CLogFileManager::OpenLog(const std::string& fileName) {
 
 bool CLogFileManager::OpenLogIn(const std::string& directory, const std::string& fileName) {
   std::string folder = directory;
-  TrimTrailingBackslashes(folder);
+  text::TrimTrailingBackslashes(folder);
   if (folder.empty()) return false;
   (void)files_.MakeDir(folder);
   // "C:" alone would name the drive's current directory, not its root.
@@ -107,7 +92,7 @@ File CLogFileManager::OpenChecked(bool mayCreate) {
       !current->GetFinalPath(currentPath)) {
     return nullptr;
   }
-  TrimTrailingBackslashes(currentPath);
+  text::TrimTrailingBackslashes(currentPath);
   File directory;
   std::string directoryPath;
   if (namedDirectory_) {

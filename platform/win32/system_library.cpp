@@ -7,7 +7,6 @@
 namespace win32 {
 namespace {
 
-constexpr char kKernelLibrary[] = "kernel32.dll";
 constexpr char kSetDefaultDllDirectories[] = "SetDefaultDllDirectories";
 constexpr char kSetDllDirectory[] = "SetDllDirectoryA";
 constexpr char kWinspoolLibrary[] = "winspool.drv";
@@ -28,14 +27,11 @@ std::string SystemDirectory() {
 }  // namespace
 
 void RestrictLibrarySearch() {
-  // kernel32 is mapped into every process: asking for its handle loads nothing.
-  HMODULE kernel = GetModuleHandleA(kKernelLibrary);
-  auto restrict = ResolveExport<SetDefaultDllDirectoriesFn>(
-      kernel, kSetDefaultDllDirectories);
+  auto restrict = ResolveKernelExport<SetDefaultDllDirectoriesFn>(kSetDefaultDllDirectories);
   if (restrict != nullptr && restrict(kSearchSystem32)) return;
   // Without it (XP SP1 to Vista, 7 without the update) the current directory
   // at least leaves the search; Windows 2000 has neither.
-  auto setDirectory = ResolveExport<SetDllDirectoryFn>(kernel, kSetDllDirectory);
+  auto setDirectory = ResolveKernelExport<SetDllDirectoryFn>(kSetDllDirectory);
   if (setDirectory != nullptr) (void)setDirectory("");
 }
 

@@ -29,6 +29,14 @@ Fn ResolveExport(HMODULE module, const char* name) {
       reinterpret_cast<AnyFunction>(GetProcAddress(module, name)));
 }
 
+// An export of kernel32, null when this system's kernel32 lacks it (older
+// Windows versions). kernel32 is mapped into every process: asking for its
+// handle loads nothing.
+template <typename Fn>
+Fn ResolveKernelExport(const char* name) {
+  return ResolveExport<Fn>(GetModuleHandleA("kernel32.dll"), name);
+}
+
 // Sets `function` to the export of that name, null when it is missing.
 template <typename Fn>
 void BindExport(HMODULE module, const char* name, Fn& function) {

@@ -48,7 +48,6 @@ DWORD DesiredAccess(FileAccess access) {
                                          : GENERIC_READ;
 }
 
-constexpr char kKernelLibrary[] = "kernel32.dll";
 constexpr char kNtLibrary[] = "ntdll.dll";
 constexpr char kGetFinalPath[] = "GetFinalPathNameByHandleA";
 constexpr char kQueryFile[] = "NtQueryInformationFile";
@@ -116,8 +115,7 @@ std::string DrivePath(HANDLE handle) {
 }  // namespace
 
 Outcome FinalPathName(HANDLE handle, std::string& out) {
-  auto finalPath =
-      ResolveExport<GetFinalPathFn>(GetModuleHandleA(kKernelLibrary), kGetFinalPath);
+  auto finalPath = ResolveKernelExport<GetFinalPathFn>(kGetFinalPath);
   if (finalPath == nullptr) return Outcome::Failure(ERROR_PROC_NOT_FOUND);
   return GrownText(
       [&](char* buffer, DWORD size) {

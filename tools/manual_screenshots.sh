@@ -83,6 +83,13 @@ if ui wait-window "About Purvex" 10; then
   ui wait-gone "About Purvex" 10
 fi
 
+ui click "$IDC_PREVIEW" --post
+if ui wait-window "Preview" 60; then
+  MARGIN=0 shot preview "Preview"
+  ui dialog-click "Preview" "$E2E_IDCANCEL"
+  ui wait-gone "Preview" 10
+fi
+
 ui click "$IDC_ADVANCED_TOGGLE"
 shot advanced ""
 
